@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs the whole suite twice: a normal
+# build with warnings as errors, and an AddressSanitizer + UBSan build. Both run
+# the unit tests and the end-to-end tests (which start their own Xvfb servers).
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+
+bash scripts/install-deps.sh
+
+jobs="$(nproc 2>/dev/null || echo 2)"
+
+run_suite() {
+  local dir="$1"; shift
+  echo "=== $dir: configure and build"
+  cmake -S . -B "$dir" -G Ninja -DTUBE_WERROR=ON "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+  echo "=== $dir: tests"
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 300
+}
+
+run_suite build
+run_suite build-asan -DTUBE_SANITIZE=ON -DTUBE_BUILD_BENCHMARKS=OFF
+echo "=== all tests passed in both builds"
