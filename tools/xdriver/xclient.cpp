@@ -1,0 +1,235 @@
+// What a user or a window manager does to a running program: look at the
+// screen, press keys, ask windows to close. Each call opens its own short-lived
+// connection, so callers need not manage X state.
+#include "xdriver.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+#include <stb_image_write.h>
+
+#include <bit>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+struct Connection {
+    Display* display = nullptr;
+    ~Connection()
+    {
+        if (display != nullptr) {
+            XCloseDisplay(display);
+        }
+    }
+};
+
+// Places a channel's bits at the top of an 8-bit byte, low bits left zero.
+uint32_t expandChannel(uint32_t raw, uint32_t mask)
+{
+    if (mask == 0) {
+        return 0;
+    }
+    const int shift = std::countr_zero(mask);
+    const int bits = std::popcount(mask);
+    const uint32_t value = (raw & mask) >> shift;
+    return bits >= 8 ? value >> (bits - 8) : value << (8 - bits);
+}
+
+void fillRgbFromMasks(Screenshot& shot)
+{
+    shot.rgb.resize(shot.raw.size());
+    for (size_t i = 0; i < shot.raw.size(); ++i) {
+        const uint32_t p = shot.raw[i];
+        shot.rgb[i] = expandChannel(p, shot.redMask) << 16 |
+                      expandChannel(p, shot.greenMask) << 8 | expandChannel(p, shot.blueMask);
+    }
+}
+
+// Palette visuals: look every index up in the default colour map.
+void fillRgbFromColormap(Display* display, Screenshot& shot)
+{
+    const int screen = DefaultScreen(display);
+    const int entries = DisplayCells(display, screen);
+    std::vector<XColor> colours(static_cast<size_t>(entries));
+    for (int i = 0; i < entries; ++i) {
+        colours[static_cast<size_t>(i)].pixel = static_cast<unsigned long>(i);
+    }
+    XQueryColors(display, DefaultColormap(display, screen), colours.data(), entries);
+    shot.rgb.resize(shot.raw.size());
+    for (size_t i = 0; i < shot.raw.size(); ++i) {
+        const uint32_t index = shot.raw[i];
+        if (index >= colours.size()) {
+            shot.rgb[i] = 0;
+            continue;
+        }
+        const XColor& c = colours[index];
+        shot.rgb[i] = uint32_t(c.red >> 8) << 16 | uint32_t(c.green >> 8) << 8 | (c.blue >> 8);
+    }
+}
+
+bool windowAcceptsDelete(Display* display, Window window, Atom deleteAtom)
+{
+    Atom* protocols = nullptr;
+    int count = 0;
+    bool accepts = false;
+    if (XGetWMProtocols(display, window, &protocols, &count) != 0) {
+        for (int i = 0; i < count; ++i) {
+            accepts = accepts || protocols[i] == deleteAtom;
+        }
+        XFree(protocols);
+    }
+    return accepts;
+}
+
+std::vector<Window> topLevelWindows(Display* display)
+{
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    std::vector<Window> windows;
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) != 0) {
+        windows.assign(children, children + count);
+        XFree(children);
+    }
+    return windows;
+}
+
+bool isViewable(Display* display, Window window)
+{
+    XWindowAttributes attributes;
+    return XGetWindowAttributes(display, window, &attributes) != 0 &&
+           attributes.map_state == IsViewable;
+}
+
+}  // namespace
+
+bool xScreenshot(const std::string& display, Screenshot& shot)
+{
+    Connection c{XOpenDisplay(display.c_str())};
+    if (c.display == nullptr) {
+        return false;
+    }
+    const int screen = DefaultScreen(c.display);
+    const int width = DisplayWidth(c.display, screen);
+    const int height = DisplayHeight(c.display, screen);
+    XImage* image = XGetImage(c.display, DefaultRootWindow(c.display), 0, 0,
+                              static_cast<unsigned>(width), static_cast<unsigned>(height),
+                              AllPlanes, ZPixmap);
+    if (image == nullptr) {
+        return false;
+    }
+    shot.width = width;
+    shot.height = height;
+    shot.depth = image->depth;
+    shot.raw.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            shot.raw[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
+                static_cast<uint32_t>(XGetPixel(image, x, y));
+        }
+    }
+    const Visual* visual = DefaultVisual(c.display, screen);
+    const bool trueColour = visual->c_class == TrueColor || visual->c_class == DirectColor;
+    shot.redMask = trueColour ? static_cast<uint32_t>(visual->red_mask) : 0;
+    shot.greenMask = trueColour ? static_cast<uint32_t>(visual->green_mask) : 0;
+    shot.blueMask = trueColour ? static_cast<uint32_t>(visual->blue_mask) : 0;
+    XDestroyImage(image);
+    if (trueColour) {
+        fillRgbFromMasks(shot);
+    } else {
+        fillRgbFromColormap(c.display, shot);
+    }
+    return true;
+}
+
+bool writeScreenshotPng(const Screenshot& shot, const std::string& path)
+{
+    if (shot.width <= 0 || shot.height <= 0 ||
+        shot.rgb.size() != static_cast<size_t>(shot.width) * static_cast<size_t>(shot.height)) {
+        return false;
+    }
+    std::vector<unsigned char> bytes(shot.rgb.size() * 3);
+    for (size_t i = 0; i < shot.rgb.size(); ++i) {
+        bytes[i * 3 + 0] = static_cast<unsigned char>(shot.rgb[i] >> 16);
+        bytes[i * 3 + 1] = static_cast<unsigned char>(shot.rgb[i] >> 8);
+        bytes[i * 3 + 2] = static_cast<unsigned char>(shot.rgb[i]);
+    }
+    return stbi_write_png(path.c_str(), shot.width, shot.height, 3, bytes.data(),
+                          shot.width * 3) != 0;
+}
+
+bool xSendKey(const std::string& display, const std::string& keysymName)
+{
+    Connection c{XOpenDisplay(display.c_str())};
+    if (c.display == nullptr) {
+        return false;
+    }
+    int eventBase = 0;
+    int errorBase = 0;
+    int major = 0;
+    int minor = 0;
+    if (!XTestQueryExtension(c.display, &eventBase, &errorBase, &major, &minor)) {
+        return false;
+    }
+    const KeySym keysym = XStringToKeysym(keysymName.c_str());
+    const KeyCode keycode = keysym == NoSymbol ? 0 : XKeysymToKeycode(c.display, keysym);
+    if (keycode == 0) {
+        return false;
+    }
+    XTestFakeKeyEvent(c.display, keycode, True, CurrentTime);
+    XSync(c.display, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    XTestFakeKeyEvent(c.display, keycode, False, CurrentTime);
+    XSync(c.display, False);
+    return true;
+}
+
+bool xRequestClose(const std::string& display)
+{
+    Connection c{XOpenDisplay(display.c_str())};
+    if (c.display == nullptr) {
+        return false;
+    }
+    const Atom protocolsAtom = XInternAtom(c.display, "WM_PROTOCOLS", False);
+    const Atom deleteAtom = XInternAtom(c.display, "WM_DELETE_WINDOW", False);
+    int asked = 0;
+    for (Window window : topLevelWindows(c.display)) {
+        // Programs keep hidden helper windows too; only what the user sees is closed.
+        if (!isViewable(c.display, window) || !windowAcceptsDelete(c.display, window, deleteAtom)) {
+            continue;
+        }
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = protocolsAtom;
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = static_cast<long>(deleteAtom);
+        event.xclient.data.l[1] = CurrentTime;
+        XSendEvent(c.display, window, False, NoEventMask, &event);
+        ++asked;
+    }
+    XSync(c.display, False);
+    return asked > 0;
+}
+
+bool xWaitForMappedWindow(const std::string& display, int timeoutMs)
+{
+    Connection c{XOpenDisplay(display.c_str())};
+    if (c.display == nullptr) {
+        return false;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    do {
+        for (Window window : topLevelWindows(c.display)) {
+            if (isViewable(c.display, window)) {
+                return true;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return false;
+}
