@@ -1,0 +1,50 @@
+// The software demo's frame: the state its main routine owns and the single
+// frame pipeline that both the program and the capture tool run. Pixels are
+// 0x00RRGGBB, row 0 at the top, pixel (x, y) at y * 640 + x. The stages keep no
+// pointer into this state between calls and allocate nothing per frame.
+#pragma once
+
+#include "matrix.h"
+#include "mesh.h"
+#include "raster.h"
+#include "vec3.h"
+
+#include <cstdint>
+#include <vector>
+
+struct SceneState {
+    std::vector<uint32_t> pixels;  // kFramePixels words: hand pixels.data() to the display
+    Matrix4 frameMatrix;           // T(0, 0, 60) * Rz(spinAngle) * Rx(90) of the current frame
+    Matrix4 stepMatrix;            // one elementary transform at a time
+    std::vector<Vertex> vertices;  // 0 to 1024 after start-up
+    std::vector<Face> faces;       // 0 to 2112 after start-up
+    int32_t spinAngle;             // degrees, 0 to 359
+    int32_t frameCounter;          // frames begun; the first frame drawn is 1
+    float twist;                   // radians between neighbouring rings, this frame
+    float wavePhase;               // the tube's ripple phase, 0 at start-up
+    Vec3 light;                    // unit vector along (1, 15, 3)
+};
+
+// How start-up picks its random values.
+//  - drawRandom = true (the program): the caller has already seeded std::rand()
+//    (srand of the clock in seconds, one value discarded); start-up then draws
+//    one value per face for buildFaces, in build order, and then one more for
+//    the start spin: floor(rand() / 32768 * 360). startSpin is ignored.
+//  - drawRandom = false (capture tool, tests, benchmarks): no random number is
+//    drawn at all; spinAngle = startSpin (taken modulo 360 into 0..359) and every
+//    face's randomBit is 0, which no stage reads.
+struct SceneStart {
+    bool drawRandom;
+    int32_t startSpin;
+};
+
+// Start-up after the window is open: creates every array zero-filled, builds the
+// tube (initTube, buildFaces), sets the start spin and normalises the light.
+// frameCounter and wavePhase start at 0. Calling it again restarts the scene.
+void sceneStartup(SceneState& scene, const SceneStart& start);
+
+// One pass of the frame loop up to and including drawing: clear, compose the
+// frame matrix, advance spin, counter and twist, rebuild the tube, project,
+// sort and draw into scene.pixels. Presenting the pixels and polling the keys
+// are the caller's. Needs sceneStartup first.
+void sceneRenderFrame(SceneState& scene);
