@@ -1,0 +1,89 @@
+// Shaded drawing. Screen positions and colour channels are rounded half to
+// even; the light is evaluated at the corners only and the rasterizer blends
+// between them.
+#include "draw.h"
+
+#include "raster.h"
+#include "rounding.h"
+
+#include <cassert>
+
+namespace {
+
+constexpr int kChannelShiftRed = 16;
+constexpr int kChannelShiftGreen = 8;
+
+struct ScreenCorner {
+    int32_t x, y;
+};
+
+ScreenCorner screenCorner(const Vertex& v)
+{
+    return ScreenCorner{roundToInt32(v.screenX), roundToInt32(v.screenY)};
+}
+
+uint32_t cornerColour(const Vertex& v, float lightX, float lightY, float lightZ)
+{
+    return shadeColour(v.red, v.green, v.blue, cornerIntensity(lightX, lightY, lightZ, v.normal));
+}
+
+} // namespace
+
+int64_t cullValue(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t x2, int32_t y2)
+{
+    // Differences of 32-bit positions need 33 bits and their products 66, so
+    // the exact value is formed in 128 bits.
+    using Wide = __int128;
+    const Wide v = Wide{int64_t{x1} - x0} * (int64_t{y0} - y2) -
+                   Wide{int64_t{y1} - y0} * (int64_t{x0} - x2);
+    if (v > INT64_MAX) {
+        return INT64_MAX;
+    }
+    if (v < INT64_MIN) {
+        return INT64_MIN;
+    }
+    return static_cast<int64_t>(v);
+}
+
+float cornerIntensity(float lightX, float lightY, float lightZ, const Vec3& normal)
+{
+    const float intensity = static_cast<float>(static_cast<double>(lightX) * normal.x +
+                                               static_cast<double>(lightY) * normal.y +
+                                               static_cast<double>(lightZ) * normal.z);
+    if (!(intensity >= 0.0f)) {
+        return 0.0f;  // negative or NaN
+    }
+    return intensity > 1.0f ? 1.0f : intensity;
+}
+
+uint32_t shadeColour(float red, float green, float blue, float intensity)
+{
+    const int32_t r = roundToInt32(static_cast<double>(red) * intensity);
+    const int32_t g = roundToInt32(static_cast<double>(green) * intensity);
+    const int32_t b = roundToInt32(static_cast<double>(blue) * intensity);
+    // No masking: channels in 0..255 never overlap.
+    return (static_cast<uint32_t>(r) << kChannelShiftRed) |
+           (static_cast<uint32_t>(g) << kChannelShiftGreen) | static_cast<uint32_t>(b);
+}
+
+void drawMesh(uint32_t* pixels, const std::vector<Vertex>& vertices,
+              const std::vector<Face>& faces, float lightX, float lightY, float lightZ)
+{
+    for (const Face& slot : faces) {
+        assert(slot.drawOrder >= 0 && static_cast<size_t>(slot.drawOrder) < faces.size());
+        const Face& face = faces[slot.drawOrder];
+        const Vertex& v0 = vertices[face.i0];
+        const Vertex& v1 = vertices[face.i1];
+        const Vertex& v2 = vertices[face.i2];
+        const ScreenCorner c0 = screenCorner(v0);
+        const ScreenCorner c1 = screenCorner(v1);
+        const ScreenCorner c2 = screenCorner(v2);
+        if (cullValue(c0.x, c0.y, c1.x, c1.y, c2.x, c2.y) <= 0) {
+            continue;  // turned away, edge-on or degenerate
+        }
+        fillTriangleShaded(pixels, c0.x, c0.y, c1.x, c1.y, c2.x, c2.y,
+                           cornerColour(v0, lightX, lightY, lightZ),
+                           cornerColour(v1, lightX, lightY, lightZ),
+                           cornerColour(v2, lightX, lightY, lightZ));
+    }
+}

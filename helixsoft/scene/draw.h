@@ -1,0 +1,26 @@
+// Shaded drawing of the sorted tube: walks the faces farthest first, drops the
+// ones turned away from the viewer, lights each corner against a fixed light in
+// object space and hands the triangle to the rasterizer. No depth buffer: a
+// later face simply paints over an earlier one.
+#pragma once
+
+#include "mesh.h"
+
+#include <cstdint>
+#include <vector>
+
+// Twice the signed screen area of corners 0, 1, 2 (y downwards): positive when
+// they run counter-clockwise on the screen, the only faces that are drawn.
+// Computed exactly for any 32-bit positions and saturated to the 64-bit range,
+// so its sign is always right.
+int64_t cullValue(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+
+// Clamped dot product of light and normal: NaN and negatives give 0, over 1 gives 1.
+float cornerIntensity(float lightX, float lightY, float lightZ, const Vec3& normal);
+
+// 0x00RRGGBB of a vertex colour scaled by an intensity in 0..1, each channel
+// rounded half to even.
+uint32_t shadeColour(float red, float green, float blue, float intensity);
+
+void drawMesh(uint32_t* pixels, const std::vector<Vertex>& vertices,
+              const std::vector<Face>& faces, float lightX, float lightY, float lightZ);

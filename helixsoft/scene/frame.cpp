@@ -1,0 +1,81 @@
+// The frame pipeline and the start-up that prepares it: the one place where the
+// stages are called in the frame loop's order.
+#include "frame.h"
+
+#include "draw.h"
+#include "project.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+constexpr double kPi = 3.141593;
+constexpr double kDegreesPerHalfTurn = 180.0;
+constexpr double kTwistAmplitude = 0.3171;
+constexpr int32_t kFullTurn = 360;
+constexpr int32_t kTiltDegrees = 90;
+constexpr float kViewDistance = 60.0f;
+constexpr Vec3 kLightDirection = {1.0f, 15.0f, 3.0f};
+constexpr int32_t kInitialRecords = 2;  // arrays 0 to 1 before the builders size them
+constexpr double kRandMaxPlusOne = 32768.0;
+
+int32_t startSpin(const SceneStart& start)
+{
+    if (start.drawRandom) {
+        const double r = static_cast<double>(std::rand() % 32768) / kRandMaxPlusOne;
+        return static_cast<int32_t>(std::floor(r * kFullTurn));
+    }
+    return ((start.startSpin % kFullTurn) + kFullTurn) % kFullTurn;
+}
+
+// T(0, 0, 60) * Rz(spin) * Rx(90): each step multiplies in from the left.
+void composeFrameMatrix(SceneState& scene)
+{
+    matRotateX(scene.stepMatrix, kTiltDegrees);
+    matMultiply(scene.frameMatrix, scene.stepMatrix);
+    matRotateZ(scene.stepMatrix, scene.spinAngle);
+    matMultiply(scene.frameMatrix, scene.stepMatrix);
+    matTranslate(scene.stepMatrix, 0.0f, 0.0f, kViewDistance);
+    matMultiply(scene.frameMatrix, scene.stepMatrix);
+}
+
+} // namespace
+
+void sceneStartup(SceneState& scene, const SceneStart& start)
+{
+    scene.pixels.assign(kFramePixels, 0u);
+    matZero(scene.frameMatrix);
+    matZero(scene.stepMatrix);
+    scene.vertices.assign(kInitialRecords, Vertex{});
+    scene.faces.assign(kInitialRecords, Face{});
+    scene.spinAngle = 0;
+    scene.frameCounter = 0;
+    scene.twist = 0.0f;
+    scene.wavePhase = 0.0f;
+    initTube(scene.vertices, kTubeRings, kTubePointsPerRing);
+    buildFaces(scene.vertices, scene.faces, kTubeRings, kTubePointsPerRing, start.drawRandom);
+    scene.spinAngle = startSpin(start);
+    scene.light = kLightDirection;
+    normalizeVec3(scene.light);
+}
+
+void sceneRenderFrame(SceneState& scene)
+{
+    clearFrame(scene.pixels.data());
+    matIdentity(scene.frameMatrix);
+    // Wraps before the rotation: a frame never draws with spin 360.
+    scene.spinAngle = (scene.spinAngle + 1) % kFullTurn;
+    composeFrameMatrix(scene);
+    // Wrapping rather than overflowing after 2^31 frames (about nine days at
+    // full speed): the counter only feeds sin and the helix phase.
+    scene.frameCounter = static_cast<int32_t>(static_cast<uint32_t>(scene.frameCounter) + 1u);
+    scene.twist = static_cast<float>(
+        std::sin(scene.frameCounter * kPi / kDegreesPerHalfTurn) * kTwistAmplitude);
+    twistTube(scene.vertices, kTubeRadius, kTubeRings, kTubePointsPerRing, scene.twist,
+              scene.frameCounter, scene.wavePhase);
+    projectVertices(scene.vertices, scene.frameMatrix);
+    sortFaces(scene.vertices, scene.faces);
+    drawMesh(scene.pixels.data(), scene.vertices, scene.faces, scene.light.x, scene.light.y,
+             scene.light.z);
+}

@@ -1,0 +1,343 @@
+// The integer rasterizer. 16.16 values are formed in 64 bits so that far-off
+// coordinates cannot overflow; inside the supported range (x within +-32767)
+// this gives exactly the 32-bit results. Span values run in wrapping 32-bit
+// lanes: every value a span reaches lies between its two end values, so the
+// wrapped sum start + i * step is the exact one.
+#include "raster.h"
+
+#include <immintrin.h>
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+constexpr int32_t kLastColumn = kFrameWidth - 1;
+constexpr int32_t kLastRow = kFrameHeight - 1;
+constexpr int kFixedShift = 16;
+constexpr int64_t kFixedOne = int64_t{1} << kFixedShift;
+constexpr uint32_t kRedMask = 0xFFFF0000u;    // (v >> 16) << 16: the integer part in place
+constexpr uint32_t kGreenMask = 0xFFFFFF00u;  // (v >> 16) << 8, arithmetic shift
+constexpr uint32_t kChannelMask = 0xFFu;
+
+// One shaded run of pixels: running 16.16 red, green, blue and their steps,
+// kept as wrapping 32-bit words.
+struct SpanRun {
+    uint32_t* out;
+    int32_t count;
+    uint32_t red, green, blue;
+    uint32_t redStep, greenStep, blueStep;
+};
+
+struct RasterState {
+    SpanKernel kernel;
+};
+
+RasterState raster = {rasterBestSpanKernel()};
+
+// Red and green are not masked: with channels in 0..255 they never overlap.
+inline uint32_t packSpanPixel(uint32_t red, uint32_t green, uint32_t blue)
+{
+    const uint32_t r = static_cast<uint32_t>(static_cast<int32_t>(red) >> kFixedShift) << 16;
+    const uint32_t g = static_cast<uint32_t>(static_cast<int32_t>(green) >> kFixedShift) << 8;
+    const uint32_t b = static_cast<uint32_t>(static_cast<int32_t>(blue) >> kFixedShift);
+    return r | g | (b & kChannelMask);
+}
+
+void runSpanScalar(SpanRun run)
+{
+    for (int32_t i = 0; i < run.count; ++i) {
+        run.out[i] = packSpanPixel(run.red, run.green, run.blue);
+        run.red += run.redStep;
+        run.green += run.greenStep;
+        run.blue += run.blueStep;
+    }
+}
+
+// (v >> 16) << 16 | (v >> 16) << 8 | (v >> 16) & 0xFF for four lanes at once.
+inline __m128i packSpanPixels4(__m128i red, __m128i green, __m128i blue)
+{
+    const __m128i r = _mm_and_si128(red, _mm_set1_epi32(static_cast<int32_t>(kRedMask)));
+    const __m128i g = _mm_and_si128(_mm_srai_epi32(green, 8),
+                                    _mm_set1_epi32(static_cast<int32_t>(kGreenMask)));
+    const __m128i b = _mm_and_si128(_mm_srli_epi32(blue, kFixedShift),
+                                    _mm_set1_epi32(static_cast<int32_t>(kChannelMask)));
+    return _mm_or_si128(_mm_or_si128(r, g), b);
+}
+
+inline __m128i spanLanes4(uint32_t value, uint32_t step)
+{
+    return _mm_setr_epi32(static_cast<int32_t>(value), static_cast<int32_t>(value + step),
+                          static_cast<int32_t>(value + 2 * step),
+                          static_cast<int32_t>(value + 3 * step));
+}
+
+void runSpanSse2(SpanRun run)
+{
+    constexpr int32_t kLanes = 4;
+    __m128i red = spanLanes4(run.red, run.redStep);
+    __m128i green = spanLanes4(run.green, run.greenStep);
+    __m128i blue = spanLanes4(run.blue, run.blueStep);
+    const __m128i redStep = _mm_set1_epi32(static_cast<int32_t>(run.redStep * kLanes));
+    const __m128i greenStep = _mm_set1_epi32(static_cast<int32_t>(run.greenStep * kLanes));
+    const __m128i blueStep = _mm_set1_epi32(static_cast<int32_t>(run.blueStep * kLanes));
+    int32_t i = 0;
+    for (; i + kLanes <= run.count; i += kLanes) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(run.out + i),
+                         packSpanPixels4(red, green, blue));
+        red = _mm_add_epi32(red, redStep);
+        green = _mm_add_epi32(green, greenStep);
+        blue = _mm_add_epi32(blue, blueStep);
+    }
+    const auto done = static_cast<uint32_t>(i);
+    runSpanScalar(SpanRun{run.out + i, run.count - i, run.red + done * run.redStep,
+                          run.green + done * run.greenStep, run.blue + done * run.blueStep,
+                          run.redStep, run.greenStep, run.blueStep});
+}
+
+__attribute__((target("avx2"))) inline __m256i packSpanPixels8(__m256i red, __m256i green,
+                                                               __m256i blue)
+{
+    const __m256i r = _mm256_and_si256(red, _mm256_set1_epi32(static_cast<int32_t>(kRedMask)));
+    const __m256i g = _mm256_and_si256(_mm256_srai_epi32(green, 8),
+                                       _mm256_set1_epi32(static_cast<int32_t>(kGreenMask)));
+    const __m256i b = _mm256_and_si256(_mm256_srli_epi32(blue, kFixedShift),
+                                       _mm256_set1_epi32(static_cast<int32_t>(kChannelMask)));
+    return _mm256_or_si256(_mm256_or_si256(r, g), b);
+}
+
+__attribute__((target("avx2"))) inline __m256i spanLanes8(uint32_t value, uint32_t step)
+{
+    const __m256i index = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    return _mm256_add_epi32(_mm256_set1_epi32(static_cast<int32_t>(value)),
+                            _mm256_mullo_epi32(index, _mm256_set1_epi32(static_cast<int32_t>(step))));
+}
+
+__attribute__((target("avx2"))) void runSpanAvx2(SpanRun run)
+{
+    constexpr int32_t kLanes = 8;
+    __m256i red = spanLanes8(run.red, run.redStep);
+    __m256i green = spanLanes8(run.green, run.greenStep);
+    __m256i blue = spanLanes8(run.blue, run.blueStep);
+    const __m256i redStep = _mm256_set1_epi32(static_cast<int32_t>(run.redStep * kLanes));
+    const __m256i greenStep = _mm256_set1_epi32(static_cast<int32_t>(run.greenStep * kLanes));
+    const __m256i blueStep = _mm256_set1_epi32(static_cast<int32_t>(run.blueStep * kLanes));
+    int32_t i = 0;
+    for (; i + kLanes <= run.count; i += kLanes) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(run.out + i),
+                            packSpanPixels8(red, green, blue));
+        red = _mm256_add_epi32(red, redStep);
+        green = _mm256_add_epi32(green, greenStep);
+        blue = _mm256_add_epi32(blue, blueStep);
+    }
+    const auto done = static_cast<uint32_t>(i);
+    runSpanSse2(SpanRun{run.out + i, run.count - i, run.red + done * run.redStep,
+                        run.green + done * run.greenStep, run.blue + done * run.blueStep,
+                        run.redStep, run.greenStep, run.blueStep});
+}
+
+void runSpan(const SpanRun& run)
+{
+    switch (raster.kernel) {
+    case SpanKernel::Avx2:
+        runSpanAvx2(run);
+        return;
+    case SpanKernel::Sse2:
+        runSpanSse2(run);
+        return;
+    case SpanKernel::Scalar:
+        runSpanScalar(run);
+        return;
+    }
+}
+
+// The per-pixel step over the span's full length, truncating toward zero, and
+// the running value after the columns cut off on the left. Both stay between
+// the two end values, so they fit the 32-bit running word.
+void spanChannel(int32_t start, int32_t end, int64_t fullLength, int64_t cutLeft,
+                 uint32_t& value, uint32_t& step)
+{
+    const int64_t perPixel = (static_cast<int64_t>(end) - start) / fullLength;
+    value = static_cast<uint32_t>(start + cutLeft * perPixel);
+    step = static_cast<uint32_t>(perPixel);
+}
+
+// A triangle corner with its colour split into integer channels.
+struct Corner {
+    int32_t x, y;
+    int32_t red, green, blue;
+};
+
+// Per-row 16.16 slopes of one edge; x in 64 bits, since far-off columns exceed
+// the 32-bit 16.16 range.
+struct EdgeSlopes {
+    int64_t x;
+    int64_t red, green, blue;
+};
+
+// Running 16.16 values of one side of the triangle.
+struct SideValues {
+    int64_t x;
+    int64_t red, green, blue;
+};
+
+// The top byte is ignored: callers pass 0x00RRGGBB.
+Corner makeCorner(int32_t x, int32_t y, uint32_t colour)
+{
+    return Corner{x, y, static_cast<int32_t>((colour >> 16) & kChannelMask),
+                  static_cast<int32_t>((colour >> 8) & kChannelMask),
+                  static_cast<int32_t>(colour & kChannelMask)};
+}
+
+// No division by zero here: an edge of zero height has zero slopes.
+EdgeSlopes edgeSlopes(const Corner& from, const Corner& to)
+{
+    const int64_t height = static_cast<int64_t>(to.y) - from.y;
+    if (height == 0) {
+        return EdgeSlopes{0, 0, 0, 0};
+    }
+    return EdgeSlopes{(static_cast<int64_t>(to.x) - from.x) * kFixedOne / height,
+                      (static_cast<int64_t>(to.red) - from.red) * kFixedOne / height,
+                      (static_cast<int64_t>(to.green) - from.green) * kFixedOne / height,
+                      (static_cast<int64_t>(to.blue) - from.blue) * kFixedOne / height};
+}
+
+// The side's values `rows` rows below the corner it starts at: exactly what
+// adding the slopes row by row reaches, and never beyond the edge's far end.
+SideValues sideAt(const Corner& start, const EdgeSlopes& slopes, int64_t rows)
+{
+    return SideValues{start.x * kFixedOne + slopes.x * rows,
+                      start.red * kFixedOne + slopes.red * rows,
+                      start.green * kFixedOne + slopes.green * rows,
+                      start.blue * kFixedOne + slopes.blue * rows};
+}
+
+void advanceSide(SideValues& side, const EdgeSlopes& slopes)
+{
+    side.x += slopes.x;
+    side.red += slopes.red;
+    side.green += slopes.green;
+    side.blue += slopes.blue;
+}
+
+// Draws rows first..last of one half. Side A starts at cornerA and side B at
+// cornerB (the top corner); rows off the screen are skipped without a visit,
+// which reaches the same values as visiting them.
+void fillHalf(uint32_t* pixels, int64_t first, int64_t last, const Corner& cornerA,
+              const EdgeSlopes& slopesA, const Corner& cornerB, const EdgeSlopes& slopesB)
+{
+    const int64_t top = std::max<int64_t>(first, 0);
+    const int64_t bottom = std::min<int64_t>(last, kLastRow);
+    if (top > bottom) {
+        return;
+    }
+    SideValues a = sideAt(cornerA, slopesA, top - cornerA.y);
+    SideValues b = sideAt(cornerB, slopesB, top - cornerB.y);
+    for (int64_t y = top; y <= bottom; ++y) {
+        fillSpanShaded(pixels, static_cast<int32_t>(a.x >> kFixedShift), static_cast<int32_t>(y),
+                       static_cast<int32_t>(b.x >> kFixedShift), static_cast<int32_t>(a.red),
+                       static_cast<int32_t>(b.red), static_cast<int32_t>(a.green),
+                       static_cast<int32_t>(b.green), static_cast<int32_t>(a.blue),
+                       static_cast<int32_t>(b.blue));
+        advanceSide(a, slopesA);
+        advanceSide(b, slopesB);
+    }
+}
+
+} // namespace
+
+SpanKernel rasterBestSpanKernel()
+{
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2")) {
+        return SpanKernel::Avx2;
+    }
+    return SpanKernel::Sse2;
+}
+
+void rasterSelectSpanKernel(SpanKernel kernel)
+{
+    raster.kernel = kernel == SpanKernel::Avx2 ? rasterBestSpanKernel() : kernel;
+}
+
+SpanKernel rasterSelectedSpanKernel()
+{
+    return raster.kernel;
+}
+
+void clearFrame(uint32_t* pixels)
+{
+    std::memset(pixels, 0, sizeof(uint32_t) * kFramePixels);
+}
+
+void fillSpanFlat(uint32_t* pixels, int32_t x1, int32_t y, int32_t x2, uint32_t colour)
+{
+    if (y < 0 || y > kLastRow) {
+        return;
+    }
+    if (x1 > x2) {
+        std::swap(x1, x2);
+    }
+    if (x1 > kLastColumn || x2 < 0) {
+        return;
+    }
+    x1 = std::max(x1, 0);
+    x2 = std::min(x2, kLastColumn);
+    std::fill_n(pixels + static_cast<ptrdiff_t>(y) * kFrameWidth + x1, x2 - x1 + 1, colour);
+}
+
+void fillSpanShaded(uint32_t* pixels, int32_t x1, int32_t y, int32_t x2, int32_t red1,
+                    int32_t red2, int32_t green1, int32_t green2, int32_t blue1, int32_t blue2)
+{
+    if (y < 0 || y > kLastRow) {
+        return;
+    }
+    if (x1 > x2) {
+        std::swap(x1, x2);
+        std::swap(red1, red2);
+        std::swap(green1, green2);
+        std::swap(blue1, blue2);
+    }
+    if (x1 > kLastColumn || x2 < 0) {
+        return;
+    }
+    // An uncut span has fullLength = n and cutLeft = 0: the plain gradient.
+    const int64_t fullLength = static_cast<int64_t>(x2) - x1 + 1;
+    const int64_t cutLeft = x1 < 0 ? -static_cast<int64_t>(x1) : 0;
+    const int32_t left = std::max(x1, 0);
+    const int32_t right = std::min(x2, kLastColumn);
+    SpanRun run{};
+    run.out = pixels + static_cast<ptrdiff_t>(y) * kFrameWidth + left;
+    run.count = right - left + 1;
+    spanChannel(red1, red2, fullLength, cutLeft, run.red, run.redStep);
+    spanChannel(green1, green2, fullLength, cutLeft, run.green, run.greenStep);
+    spanChannel(blue1, blue2, fullLength, cutLeft, run.blue, run.blueStep);
+    runSpan(run);
+}
+
+void fillTriangleShaded(uint32_t* pixels, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                        int32_t x3, int32_t y3, uint32_t colour1, uint32_t colour2,
+                        uint32_t colour3)
+{
+    Corner top = makeCorner(x1, y1, colour1);
+    Corner middle = makeCorner(x2, y2, colour2);
+    Corner bottom = makeCorner(x3, y3, colour3);
+    // Strict comparisons in this order decide where equal rows end up.
+    if (middle.y < top.y) {
+        std::swap(top, middle);
+    }
+    if (bottom.y < top.y) {
+        std::swap(top, bottom);
+    }
+    if (bottom.y < middle.y) {
+        std::swap(middle, bottom);
+    }
+    const EdgeSlopes upper = edgeSlopes(top, middle);
+    const EdgeSlopes lower = edgeSlopes(middle, bottom);
+    const EdgeSlopes longEdge = edgeSlopes(top, bottom);
+    // The middle row belongs to the lower half, where side A restarts exactly
+    // at the middle corner and side B goes on along the long edge.
+    fillHalf(pixels, top.y, static_cast<int64_t>(middle.y) - 1, top, upper, top, longEdge);
+    fillHalf(pixels, middle.y, bottom.y, middle, lower, top, longEdge);
+}
