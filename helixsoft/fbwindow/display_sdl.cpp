@@ -1,0 +1,430 @@
+// The display interface over SDL2. The flip chain is SDL's window surface in the
+// display's own pixel format (framebuffer acceleration off): one back buffer,
+// presented by SDL_UpdateWindowSurface, which never waits for the retrace.
+// Mode bits are a format's bytes per pixel x 8, as the pixel format reports
+// them. The only file of the program that includes SDL.
+#include "display.h"
+#include "keyqueue.h"
+
+#include <SDL.h>
+
+#include <array>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr int32_t kPrimaryDisplay = 0;
+constexpr int32_t kBitsPerByte = 8;
+constexpr int32_t kLayoutCharMax = 255;
+constexpr size_t kMaxPendingChars = sizeof(SDL_TextInputEvent::text);
+
+struct SdlDisplay {
+    bool videoUp = false;
+    bool deviceReady = false;
+    SDL_Window* window = nullptr;
+    SDL_Surface* surface = nullptr;  // belongs to the window, never freed here
+    int32_t backBuffers = -1;
+    uint32_t surfaceFormat = SDL_PIXELFORMAT_UNKNOWN;  // as reported at open
+    std::array<int32_t, kMaxPendingChars> pendingChars{};  // characters of one text event
+    size_t pendingCount = 0;
+    size_t pendingNext = 0;
+};
+
+SdlDisplay sdl;
+
+// "offscreen" and "dummy" draw nowhere and read no keyboard: a demo run on
+// them would be invisible and endless, so they count only when asked for.
+bool driverExplicitlyRequested(const char* driver)
+{
+    const char* requested = SDL_getenv("SDL_VIDEODRIVER");
+    if (requested == nullptr) {
+        return false;
+    }
+    const std::string list = requested;
+    size_t start = 0;
+    while (start <= list.size()) {
+        const size_t comma = std::min(list.find(',', start), list.size());
+        if (SDL_strcasecmp(list.substr(start, comma - start).c_str(), driver) == 0) {
+            return true;
+        }
+        start = comma + 1;
+    }
+    return false;
+}
+
+bool driverIsAcceptable()
+{
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr) {
+        return false;
+    }
+    const bool headless = SDL_strcasecmp(driver, "offscreen") == 0 ||
+                          SDL_strcasecmp(driver, "dummy") == 0;
+    return !headless || driverExplicitlyRequested(driver);
+}
+
+int32_t modeBits(uint32_t format)
+{
+    return static_cast<int32_t>(SDL_BYTESPERPIXEL(format)) * kBitsPerByte;
+}
+
+bool findDisplayMode(int32_t width, int32_t height, int32_t bits, SDL_DisplayMode& found)
+{
+    const int count = SDL_GetNumDisplayModes(kPrimaryDisplay);
+    for (int i = 0; i < count; ++i) {
+        SDL_DisplayMode mode;
+        if (SDL_GetDisplayMode(kPrimaryDisplay, i, &mode) == 0 && mode.w == width &&
+            mode.h == height && modeBits(mode.format) == bits) {
+            found = mode;
+            return true;
+        }
+    }
+    return false;
+}
+
+int32_t virtualKeyOf(SDL_Keycode sym)
+{
+    switch (sym) {
+    case SDLK_UP: return kVirtualKeyUp;
+    case SDLK_DOWN: return kVirtualKeyDown;
+    case SDLK_LEFT: return kVirtualKeyLeft;
+    case SDLK_RIGHT: return kVirtualKeyRight;
+    case SDLK_INSERT: return kVirtualKeyInsert;
+    case SDLK_DELETE: return kVirtualKeyDelete;
+    case SDLK_HOME: return kVirtualKeyHome;
+    case SDLK_END: return kVirtualKeyEnd;
+    case SDLK_PAGEUP: return kVirtualKeyPageUp;
+    case SDLK_PAGEDOWN: return kVirtualKeyPageDown;
+    default: break;
+    }
+    if (sym >= SDLK_F1 && sym <= SDLK_F10) {
+        return kVirtualKeyF1 + (sym - SDLK_F1);
+    }
+    return kVirtualKeyNone;
+}
+
+// The characters the layout gives below the space: SDL delivers no text for them.
+int32_t controlCharOf(SDL_Keycode sym, uint16_t mod)
+{
+    switch (sym) {
+    case SDLK_ESCAPE: return 27;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return 13;
+    case SDLK_BACKSPACE: return 8;
+    case SDLK_TAB: return 9;
+    default: break;
+    }
+    if ((mod & KMOD_CTRL) != 0 && sym >= SDLK_a && sym <= SDLK_z) {
+        return sym - SDLK_a + 1;
+    }
+    return 0;
+}
+
+// Keys whose character arrives as a text event, shaped by Shift, Caps Lock
+// and the layout; their key-down itself must not queue a second code.
+bool deliversText(SDL_Keycode sym, uint16_t mod)
+{
+    const bool character = (sym & SDLK_SCANCODE_MASK) == 0 && sym >= SDLK_SPACE &&
+                           sym != SDLK_DELETE;
+    return character && (mod & KMOD_CTRL) == 0;
+}
+
+bool translateKey(const SDL_KeyboardEvent& key, DisplayEvent& event)
+{
+    const SDL_Keycode sym = key.keysym.sym;
+    const int32_t virtualKey = virtualKeyOf(sym);
+    if (virtualKey == kVirtualKeyNone && deliversText(sym, key.keysym.mod)) {
+        return false;
+    }
+    event = DisplayEvent{DisplayEventType::KeyDown, 0, virtualKey,
+                         controlCharOf(sym, key.keysym.mod)};
+    return true;
+}
+
+// Splits UTF-8 text into code points; those above 255 and malformed bytes are
+// dropped, since a key code holds one character up to 255.
+void queueTextChars(const char* text)
+{
+    sdl.pendingCount = 0;
+    sdl.pendingNext = 0;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    const size_t length = SDL_strlen(text);
+    size_t i = 0;
+    while (i < length && sdl.pendingCount < kMaxPendingChars) {
+        const unsigned char lead = bytes[i];
+        int32_t codePoint = -1;
+        if (lead < 0x80) {
+            codePoint = lead;
+            i += 1;
+        } else if ((lead & 0xE0) == 0xC0 && i + 1 < length && (bytes[i + 1] & 0xC0) == 0x80) {
+            codePoint = ((lead & 0x1F) << 6) | (bytes[i + 1] & 0x3F);
+            i += 2;
+        } else {
+            i += 1;  // longer sequences hold code points above 255: skip their bytes
+            while (i < length && (bytes[i] & 0xC0) == 0x80) {
+                ++i;
+            }
+        }
+        if (codePoint >= 1 && codePoint <= kLayoutCharMax) {
+            sdl.pendingChars[sdl.pendingCount++] = codePoint;
+        }
+    }
+}
+
+bool takePendingChar(DisplayEvent& event)
+{
+    if (sdl.pendingNext >= sdl.pendingCount) {
+        return false;
+    }
+    event = DisplayEvent{DisplayEventType::KeyDown, 0, kVirtualKeyNone,
+                         sdl.pendingChars[sdl.pendingNext++]};
+    return true;
+}
+
+bool translateWindowEvent(const SDL_WindowEvent& window, DisplayEvent& event)
+{
+    switch (window.event) {
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        event = DisplayEvent{DisplayEventType::Activate, 1, 0, 0};
+        return true;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        event = DisplayEvent{DisplayEventType::Activate, 0, 0, 0};
+        return true;
+    case SDL_WINDOWEVENT_ENTER:
+        event = DisplayEvent{DisplayEventType::SetCursor, 0, 0, 0};
+        return true;
+    case SDL_WINDOWEVENT_CLOSE:
+        event = DisplayEvent{DisplayEventType::CloseRequest, 0, 0, 0};
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool translateEvent(const SDL_Event& sdlEvent, DisplayEvent& event)
+{
+    switch (sdlEvent.type) {
+    case SDL_WINDOWEVENT:
+        return translateWindowEvent(sdlEvent.window, event);
+    case SDL_QUIT:
+        event = DisplayEvent{DisplayEventType::CloseRequest, 0, 0, 0};
+        return true;
+    case SDL_KEYDOWN:
+        return translateKey(sdlEvent.key, event);
+    case SDL_TEXTINPUT:
+        queueTextChars(sdlEvent.text.text);
+        return takePendingChar(event);
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+int32_t displayLoad()
+{
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");  // the screen switches it off itself
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        return 0;
+    }
+    if (!driverIsAcceptable()) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        SDL_Quit();
+        return 0;
+    }
+    sdl.videoUp = true;
+    return 1;
+}
+
+int32_t displayCreate()
+{
+    sdl.deviceReady = sdl.videoUp && SDL_GetNumVideoDisplays() > kPrimaryDisplay;
+    return sdl.deviceReady ? 1 : 0;
+}
+
+void displayCreateWindow(const char* title, int32_t width, int32_t height)
+{
+    if (!sdl.deviceReady || sdl.window != nullptr) {
+        return;
+    }
+    sdl.window = SDL_CreateWindow(title, 0, 0, width, height, SDL_WINDOW_HIDDEN);
+}
+
+int32_t displaySetExclusive()
+{
+    return sdl.window != nullptr ? 1 : 0;
+}
+
+int32_t displaySetMode(int32_t width, int32_t height, int32_t bitsPerPixel)
+{
+    SDL_DisplayMode mode;
+    if (sdl.window == nullptr || !findDisplayMode(width, height, bitsPerPixel, mode)) {
+        return 0;
+    }
+    if (SDL_SetWindowDisplayMode(sdl.window, &mode) != 0 ||
+        SDL_SetWindowFullscreen(sdl.window, SDL_WINDOW_FULLSCREEN) != 0) {
+        return 0;
+    }
+    SDL_ShowWindow(sdl.window);  // a hidden window's mode takes effect when shown
+    SDL_DisplayMode current;
+    if (SDL_GetCurrentDisplayMode(kPrimaryDisplay, &current) != 0) {
+        return 0;
+    }
+    return current.w == width && current.h == height && modeBits(current.format) == bitsPerPixel
+               ? 1
+               : 0;
+}
+
+int32_t displayCreateFlipChain(int32_t backBuffers)
+{
+    // The window surface is exactly one back buffer: no deeper chain exists,
+    // and a lone primary is that same surface with no back buffer to lock.
+    if (sdl.window == nullptr || backBuffers > 1 || backBuffers < 0) {
+        return 0;
+    }
+    sdl.surface = SDL_GetWindowSurface(sdl.window);
+    if (sdl.surface == nullptr) {
+        return 0;
+    }
+    sdl.backBuffers = backBuffers;
+    return 1;
+}
+
+int32_t displayGetBackBuffer()
+{
+    return sdl.surface != nullptr && sdl.backBuffers >= 1 ? 1 : 0;
+}
+
+int32_t displayGetPixelFormat(DisplayPixelFormat& format)
+{
+    if (sdl.surface == nullptr || sdl.surface->format == nullptr) {
+        return 0;
+    }
+    const SDL_PixelFormat& pixel = *sdl.surface->format;
+    sdl.surfaceFormat = pixel.format;
+    format.bitCount = static_cast<uint32_t>(pixel.BytesPerPixel) * kBitsPerByte;
+    format.redMask = pixel.Rmask;
+    format.greenMask = pixel.Gmask;
+    format.blueMask = pixel.Bmask;
+    format.isRgb = !SDL_ISPIXELFORMAT_INDEXED(pixel.format) &&
+                   !SDL_ISPIXELFORMAT_FOURCC(pixel.format) && pixel.palette == nullptr;
+    return 1;
+}
+
+void displaySetScreenSaver(bool enabled)
+{
+    // After unloading there is nothing to do: SDL's display connection, and
+    // with it any suspension of the saver, has ended.
+    if (!sdl.videoUp) {
+        return;
+    }
+    if (enabled) {
+        SDL_EnableScreenSaver();
+    } else {
+        SDL_DisableScreenSaver();
+    }
+}
+
+void displayReleaseFlipChain()
+{
+    sdl.surface = nullptr;
+    sdl.backBuffers = -1;
+    sdl.surfaceFormat = SDL_PIXELFORMAT_UNKNOWN;
+}
+
+void displayDestroy()
+{
+    if (sdl.window != nullptr) {
+        SDL_SetWindowFullscreen(sdl.window, 0);  // back to the desktop's mode
+        SDL_HideWindow(sdl.window);
+    }
+    sdl.deviceReady = false;
+}
+
+void displayDestroyWindow()
+{
+    if (sdl.window != nullptr) {
+        SDL_DestroyWindow(sdl.window);
+        sdl.window = nullptr;
+    }
+}
+
+void displayUnload()
+{
+    if (!sdl.videoUp) {
+        return;
+    }
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    SDL_Quit();
+    sdl = SdlDisplay{};
+}
+
+int32_t displayPeekEvent(DisplayEvent& event)
+{
+    if (!sdl.videoUp) {
+        return 0;
+    }
+    if (takePendingChar(event)) {
+        return 1;
+    }
+    SDL_Event sdlEvent;
+    while (SDL_PollEvent(&sdlEvent) != 0) {
+        if (translateEvent(sdlEvent, event)) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+void displayHideCursor()
+{
+    SDL_ShowCursor(SDL_DISABLE);
+}
+
+void displayRestore()
+{
+    if (sdl.window == nullptr || sdl.surface == nullptr) {
+        return;
+    }
+    // After a size change SDL frees the old surface; this fetches the new one.
+    SDL_Surface* surface = SDL_GetWindowSurface(sdl.window);
+    if (surface != nullptr) {
+        sdl.surface = surface;
+    }
+}
+
+int32_t displayLock(DisplayLockedBuffer& buffer)
+{
+    SDL_Surface* surface = sdl.surface;
+    if (surface == nullptr || surface->format == nullptr ||
+        surface->format->format != sdl.surfaceFormat) {
+        return 0;  // a surface in another format would get the wrong converter
+    }
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) {
+        return 0;
+    }
+    buffer = DisplayLockedBuffer{static_cast<uint8_t*>(surface->pixels), surface->pitch,
+                                 surface->w, surface->h};
+    return 1;
+}
+
+void displayUnlock(const DisplayLockedBuffer& buffer)
+{
+    if (sdl.surface != nullptr && buffer.pixels != nullptr && SDL_MUSTLOCK(sdl.surface)) {
+        SDL_UnlockSurface(sdl.surface);
+    }
+}
+
+void displayFlip()
+{
+    if (sdl.window != nullptr) {
+        SDL_UpdateWindowSurface(sdl.window);
+    }
+}
+
+void displaySleep(int32_t milliseconds)
+{
+    SDL_Delay(static_cast<Uint32>(milliseconds > 0 ? milliseconds : 0));
+}

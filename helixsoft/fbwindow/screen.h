@@ -1,0 +1,37 @@
+// The framebuffer window: shows a caller's buffer of 32-bit pixels full screen
+// in the display's own format and feeds the keyboard into the key queue. The
+// buffer is width x height pixels 0x00RRGGBB, row-major, row 0 at the top; it is
+// read only during screenUpdate. Results are 1 for success and 0 for failure,
+// with no message. Single-threaded: events are handled only inside the calls.
+#pragma once
+
+#include "display.h"
+
+#include <cstdint>
+
+// Opens the window and the display at width x height, 32, 24 or 16 bits per
+// pixel, and installs the key hooks as its last step. title names the window.
+// A failure returns 0 at once and keeps whatever the steps before acquired;
+// screenClose releases it. A null title or a size below 1 x 1 fails first.
+int32_t screenOpen(const char* title, int32_t width, int32_t height);
+
+// Handles the window's events, then converts pixels into the back buffer and
+// flips it. 1 when the frame was shown or skipped because the application is
+// inactive; 0 when the frame was dropped: no open display, a null buffer, a
+// failed lock, or a back buffer now smaller than the frame.
+int32_t screenUpdate(const uint32_t* pixels);
+
+// Restores the display and releases everything that exists, then removes the
+// key hooks. Safe after a failed or partial screenOpen, and twice.
+void screenClose();
+
+// The window's event handler, run by screenUpdate for every pending event.
+void screenWindowProc(const DisplayEvent& event);
+
+// 1 once the window has been asked to close (the program ends as on a key).
+int32_t screenCloseRequested();
+
+// The waitKey hook: takes the next key code, handling window events between
+// attempts so that keys can arrive at all; every attempt ends with a 20 ms sleep.
+// Returns 0 at once when no screen is open or after a close request.
+int32_t screenWaitKey();
