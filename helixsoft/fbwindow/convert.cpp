@@ -1,0 +1,237 @@
+// The eight row converters, the format table that picks one, and the byte
+// copy behind the 32-bit copy. Each converter hands the bulk of a row to the
+// kernels of the chosen instruction set and finishes the remainder here, one
+// pixel at a time, with the formula that defines the format.
+#include "convert.h"
+
+#include "convert_simd.h"
+
+#include <cstring>
+
+struct ConvertState {
+    ConvertIsa isa;
+    bool chosen;
+};
+
+// Chosen on first use and kept for the run, unless a test or benchmark picks.
+static ConvertState convertState = {ConvertIsa::scalar, false};
+
+namespace {
+
+constexpr size_t copyBlockBytes = 64;
+constexpr size_t copyMoveBytes = 8;
+
+struct FormatEntry {
+    uint32_t bitCount;
+    uint32_t redMask;
+    uint32_t greenMask;
+    uint32_t blueMask;
+    PixelConverter converter;
+};
+
+// Bit count 32 first, then 24, then 16; every match is exact, so the order
+// only matters for reading.
+constexpr FormatEntry formatTable[] = {
+    {32, 0xFF0000, 0xFF00, 0xFF, copyRow32},
+    {32, 0xFF, 0xFF00, 0xFF0000, convertRow32Swapped},
+    {24, 0xFF0000, 0xFF00, 0xFF, convertRow24},
+    {24, 0xFF, 0xFF00, 0xFF0000, convertRow24Swapped},
+    {16, 0xF800, 0x7E0, 0x1F, convertRow565},
+    {16, 0x1F, 0x7E0, 0xF800, convertRow565Swapped},
+    {16, 0x7C00, 0x3E0, 0x1F, convertRow555},
+    {16, 0x1F, 0x3E0, 0x7C00, convertRow555Swapped},
+};
+
+ConvertIsa convertIsaStrongest()
+{
+    constexpr ConvertIsa strongestFirst[] = {ConvertIsa::avx512bw, ConvertIsa::avx2,
+                                             ConvertIsa::ssse3, ConvertIsa::sse2};
+    for (ConvertIsa isa : strongestFirst) {
+        if (simdIsaSupported(isa)) {
+            return isa;
+        }
+    }
+    return ConvertIsa::scalar;
+}
+
+void storeWord16(uint8_t* destination, uint32_t value)
+{
+    destination[0] = static_cast<uint8_t>(value);
+    destination[1] = static_cast<uint8_t>(value >> 8);
+}
+
+void storeWord32(uint8_t* destination, uint32_t value)
+{
+    storeWord16(destination, value);
+    storeWord16(destination + 2, value >> 16);
+}
+
+uint32_t pixelWord32(RowFormat format, uint32_t p)
+{
+    if (format == RowFormat::copy32) {
+        return p;
+    }
+    return ((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16);
+}
+
+uint32_t pixelWord24(RowFormat format, uint32_t p)
+{
+    if (format == RowFormat::packed24) {
+        return p & 0xFFFFFF;
+    }
+    return ((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16);
+}
+
+uint32_t pixelWord16(RowFormat format, uint32_t p)
+{
+    switch (format) {
+    case RowFormat::rgb565:
+        return ((p >> 8) & 0xF800) | ((p >> 5) & 0x07E0) | ((p >> 3) & 0x001F);
+    case RowFormat::rgb565Swapped:
+        return ((p << 8) & 0xF800) | ((p >> 5) & 0x07E0) | ((p >> 19) & 0x001F);
+    case RowFormat::rgb555:
+        return ((p >> 9) & 0x7C00) | ((p >> 6) & 0x03E0) | ((p >> 3) & 0x001F);
+    default:
+        return ((p << 7) & 0x7C00) | ((p >> 6) & 0x03E0) | ((p >> 19) & 0x001F);
+    }
+}
+
+// The remainder of a row after the kernels, or all of it on the scalar path.
+void convertPixelsScalar(RowFormat format, int bytesPerPixel, const uint32_t* source,
+                         uint8_t* destination, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        uint8_t* const out = destination + bytesPerPixel * i;
+        if (bytesPerPixel == 4) {
+            storeWord32(out, pixelWord32(format, source[i]));
+        } else if (bytesPerPixel == 3) {
+            const uint32_t word = pixelWord24(format, source[i]);
+            storeWord16(out, word);
+            out[2] = static_cast<uint8_t>(word >> 16);
+        } else {
+            storeWord16(out, pixelWord16(format, source[i]));
+        }
+    }
+}
+
+int rowBytesPerPixel(RowFormat format)
+{
+    switch (format) {
+    case RowFormat::copy32:
+    case RowFormat::swapped32:
+        return 4;
+    case RowFormat::packed24:
+    case RowFormat::packed24Swapped:
+        return 3;
+    default:
+        return 2;
+    }
+}
+
+void convertRowAs(RowFormat format, const uint32_t* source, uint8_t* destination, int count)
+{
+    if (count <= 0) {
+        return;
+    }
+    const int bytesPerPixel = rowBytesPerPixel(format);
+    const int done = simdConvertRow(convertIsaActive(), format, source, destination, count);
+    convertPixelsScalar(format, bytesPerPixel, source + done, destination + done * bytesPerPixel,
+                        count - done);
+}
+
+} // namespace
+
+PixelConverter selectPixelConverter(uint32_t bitCount, uint32_t redMask, uint32_t greenMask,
+                                    uint32_t blueMask)
+{
+    for (const FormatEntry& entry : formatTable) {
+        if (entry.bitCount == bitCount && entry.redMask == redMask &&
+            entry.greenMask == greenMask && entry.blueMask == blueMask) {
+            return entry.converter;
+        }
+    }
+    return nullptr;
+}
+
+void copyRow32(const uint32_t* source, uint8_t* destination, int count)
+{
+    if (count <= 0) {
+        return;
+    }
+    copyBytesBlocked(destination, reinterpret_cast<const uint8_t*>(source),
+                     static_cast<size_t>(count) * 4);
+}
+
+void convertRow32Swapped(const uint32_t* source, uint8_t* destination, int count)
+{
+    convertRowAs(RowFormat::swapped32, source, destination, count);
+}
+
+void convertRow24(const uint32_t* source, uint8_t* destination, int count)
+{
+    convertRowAs(RowFormat::packed24, source, destination, count);
+}
+
+void convertRow24Swapped(const uint32_t* source, uint8_t* destination, int count)
+{
+    convertRowAs(RowFormat::packed24Swapped, source, destination, count);
+}
+
+void convertRow565(const uint32_t* source, uint8_t* destination, int count)
+{
+    convertRowAs(RowFormat::rgb565, source, destination, count);
+}
+
+void convertRow565Swapped(const uint32_t* source, uint8_t* destination, int count)
+{
+    convertRowAs(RowFormat::rgb565Swapped, source, destination, count);
+}
+
+void convertRow555(const uint32_t* source, uint8_t* destination, int count)
+{
+    convertRowAs(RowFormat::rgb555, source, destination, count);
+}
+
+void convertRow555Swapped(const uint32_t* source, uint8_t* destination, int count)
+{
+    convertRowAs(RowFormat::rgb555Swapped, source, destination, count);
+}
+
+void copyBytesBlocked(uint8_t* destination, const uint8_t* source, size_t byteCount)
+{
+    size_t done = simdCopyBlocks(convertIsaActive(), destination, source, byteCount);
+    for (; byteCount - done >= copyBlockBytes; done += copyBlockBytes) {
+        for (size_t move = 0; move < copyBlockBytes; move += copyMoveBytes) {
+            uint64_t word;
+            std::memcpy(&word, source + done + move, copyMoveBytes);
+            std::memcpy(destination + done + move, &word, copyMoveBytes);
+        }
+    }
+    for (; done < byteCount; ++done) {
+        destination[done] = source[done];
+    }
+}
+
+bool convertIsaSupported(ConvertIsa isa)
+{
+    return simdIsaSupported(isa);
+}
+
+ConvertIsa convertIsaActive()
+{
+    if (!convertState.chosen) {
+        convertState.isa = convertIsaStrongest();
+        convertState.chosen = true;
+    }
+    return convertState.isa;
+}
+
+bool convertIsaUse(ConvertIsa isa)
+{
+    if (!simdIsaSupported(isa)) {
+        return false;
+    }
+    convertState.isa = isa;
+    convertState.chosen = true;
+    return true;
+}

@@ -1,0 +1,146 @@
+// AVX-512BW kernels: 16 to 64 pixels per step. Packs and byte shuffles still
+// work per 128-bit quarter, so each group ends with a permute across the whole
+// register; 24-bit output comes from two-register permutes into full stores.
+#include "convert_x86.h"
+
+#include <immintrin.h>
+
+namespace {
+
+constexpr int swapGroup = 16;
+constexpr int packed24Group = 64;
+constexpr int word16Group = 32;
+constexpr size_t blockBytes = 64;
+constexpr char zeroByte = static_cast<char>(0x80);
+// An index of a second-register lane in _mm512_permutex2var_epi32.
+constexpr int other = 16;
+
+__m512i wideLoad(const uint32_t* source)
+{
+    return _mm512_loadu_si512(source);
+}
+
+void wideStore(uint8_t* destination, __m512i value)
+{
+    _mm512_storeu_si512(destination, value);
+}
+
+// The same 16-byte shuffle in all four quarters.
+__m512i quarterOrder(__m128i order)
+{
+    return _mm512_broadcast_i32x4(order);
+}
+
+// A 16-bit pixel in the low half of each 32-bit lane, high half zero.
+template <RowFormat format>
+__m512i word16(__m512i p)
+{
+    if constexpr (format == RowFormat::rgb565 || format == RowFormat::rgb565Swapped) {
+        const bool swapped = format == RowFormat::rgb565Swapped;
+        const __m512i high = swapped ? _mm512_slli_epi32(p, 8) : _mm512_srli_epi32(p, 8);
+        const __m512i low = swapped ? _mm512_srli_epi32(p, 19) : _mm512_srli_epi32(p, 3);
+        const __m512i green = _mm512_and_si512(_mm512_srli_epi32(p, 5), _mm512_set1_epi32(0x07E0));
+        return _mm512_or_si512(
+            _mm512_or_si512(_mm512_and_si512(high, _mm512_set1_epi32(0xF800)), green),
+            _mm512_and_si512(low, _mm512_set1_epi32(0x001F)));
+    } else {
+        // (B, R) word pairs times (8, 0x2000), or (0x2000, 8) when swapped,
+        // put both fields 6 bits above their place, clear of green.
+        const int multipliers = format == RowFormat::rgb555 ? 0x20000008 : 0x00082000;
+        const __m512i redBlue = _mm512_and_si512(p, _mm512_set1_epi32(0x00F800F8));
+        const __m512i placed = _mm512_madd_epi16(redBlue, _mm512_set1_epi32(multipliers));
+        const __m512i green = _mm512_and_si512(p, _mm512_set1_epi32(0xF800));
+        return _mm512_srli_epi32(_mm512_or_si512(placed, green), 6);
+    }
+}
+
+template <RowFormat format>
+int convertWords16(const uint32_t* source, uint8_t* destination, int count)
+{
+    const __m512i quartersInOrder = _mm512_setr_epi64(0, 2, 4, 6, 1, 3, 5, 7);
+    int i = 0;
+    for (; count - i >= word16Group; i += word16Group) {
+        const __m512i packed = _mm512_packus_epi32(word16<format>(wideLoad(source + i)),
+                                                   word16<format>(wideLoad(source + i + 16)));
+        wideStore(destination + 2 * i, _mm512_permutexvar_epi64(quartersInOrder, packed));
+    }
+    return i;
+}
+
+// After the shuffle each quarter holds 12 bytes, so the data lanes of a
+// register are 0-2, 4-6, 8-10 and 12-14; four registers fill three stores.
+template <bool swapped>
+int convertPacked24(const uint32_t* source, uint8_t* destination, int count)
+{
+    const __m512i order = quarterOrder(
+        swapped ? _mm_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, zeroByte, zeroByte,
+                                zeroByte, zeroByte)
+                : _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, zeroByte, zeroByte,
+                                zeroByte, zeroByte));
+    const __m512i first = _mm512_setr_epi32(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, other,
+                                            other + 1, other + 2, other + 4);
+    const __m512i second = _mm512_setr_epi32(5, 6, 8, 9, 10, 12, 13, 14, other, other + 1,
+                                             other + 2, other + 4, other + 5, other + 6,
+                                             other + 8, other + 9);
+    const __m512i third = _mm512_setr_epi32(10, 12, 13, 14, other, other + 1, other + 2,
+                                            other + 4, other + 5, other + 6, other + 8,
+                                            other + 9, other + 10, other + 12, other + 13,
+                                            other + 14);
+    int i = 0;
+    for (; count - i >= packed24Group; i += packed24Group) {
+        const __m512i a = _mm512_shuffle_epi8(wideLoad(source + i), order);
+        const __m512i b = _mm512_shuffle_epi8(wideLoad(source + i + 16), order);
+        const __m512i c = _mm512_shuffle_epi8(wideLoad(source + i + 32), order);
+        const __m512i d = _mm512_shuffle_epi8(wideLoad(source + i + 48), order);
+        uint8_t* out = destination + 3 * i;
+        wideStore(out, _mm512_permutex2var_epi32(a, first, b));
+        wideStore(out + 64, _mm512_permutex2var_epi32(b, second, c));
+        wideStore(out + 128, _mm512_permutex2var_epi32(c, third, d));
+    }
+    return i;
+}
+
+int convertSwapped32(const uint32_t* source, uint8_t* destination, int count)
+{
+    const __m512i order = quarterOrder(_mm_setr_epi8(2, 1, 0, zeroByte, 6, 5, 4, zeroByte, 10,
+                                                     9, 8, zeroByte, 14, 13, 12, zeroByte));
+    int i = 0;
+    for (; count - i >= swapGroup; i += swapGroup) {
+        wideStore(destination + 4 * i, _mm512_shuffle_epi8(wideLoad(source + i), order));
+    }
+    return i;
+}
+
+} // namespace
+
+int avx512ConvertRow(RowFormat format, const uint32_t* source, uint8_t* destination, int count)
+{
+    switch (format) {
+    case RowFormat::copy32:
+        return 0;
+    case RowFormat::swapped32:
+        return convertSwapped32(source, destination, count);
+    case RowFormat::packed24:
+        return convertPacked24<false>(source, destination, count);
+    case RowFormat::packed24Swapped:
+        return convertPacked24<true>(source, destination, count);
+    case RowFormat::rgb565:
+        return convertWords16<RowFormat::rgb565>(source, destination, count);
+    case RowFormat::rgb565Swapped:
+        return convertWords16<RowFormat::rgb565Swapped>(source, destination, count);
+    case RowFormat::rgb555:
+        return convertWords16<RowFormat::rgb555>(source, destination, count);
+    case RowFormat::rgb555Swapped:
+        return convertWords16<RowFormat::rgb555Swapped>(source, destination, count);
+    }
+    return 0;
+}
+
+size_t avx512CopyBlocks(uint8_t* destination, const uint8_t* source, size_t byteCount)
+{
+    size_t done = 0;
+    for (; byteCount - done >= blockBytes; done += blockBytes) {
+        wideStore(destination + done, _mm512_loadu_si512(source + done));
+    }
+    return done;
+}
