@@ -1,0 +1,224 @@
+// Validates a TGA file against its header, then lets stb_image decode it.
+// stb_image silently zero-fills (or leaves unset) pixels of a short stream and
+// misreads a palette that does not start at index 0, so both are settled here.
+#include "tga.h"
+
+#include "stb_tga.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+namespace {
+
+constexpr size_t kHeaderBytes = 18;
+constexpr int kColorMapped = 1;
+constexpr int kTrueColor = 2;
+constexpr int kGrey = 3;
+constexpr int kRunLengthFlag = 8;
+constexpr int kPacketIsRun = 0x80;
+constexpr int kPacketCountMask = 0x7f;
+constexpr long kMaxPaletteEntries = 65535;
+// The largest file a usable image needs: header, id, palette and 4-byte
+// pixels, with one packet byte per pixel as the worst run-length overhead.
+constexpr uint64_t kMaxFileBytes = kHeaderBytes + 255 + kMaxPaletteEntries * 4 +
+                                   uint64_t(kTgaMaxSide) * kTgaMaxSide * 5;
+
+struct TgaHeader {
+    int idLength;
+    int colorMapType;
+    int imageType;       // without the run-length flag
+    bool runLength;
+    long paletteFirst;
+    long paletteLength;
+    int paletteBits;
+    int width;
+    int height;
+    int pixelBits;
+};
+
+int readU16(const uint8_t* p)
+{
+    return p[0] | (p[1] << 8);
+}
+
+TgaHeader tgaReadHeader(const uint8_t* p)
+{
+    TgaHeader h{};
+    h.idLength = p[0];
+    h.colorMapType = p[1];
+    h.imageType = p[2] & ~kRunLengthFlag;
+    h.runLength = (p[2] & kRunLengthFlag) != 0;
+    h.paletteFirst = readU16(p + 3);
+    h.paletteLength = readU16(p + 5);
+    h.paletteBits = p[7];
+    h.width = readU16(p + 12);
+    h.height = readU16(p + 14);
+    h.pixelBits = p[16];
+    return h;
+}
+
+// The components a decoded pixel has, or 0 for a kind the demo does not take.
+int tgaComponents(const TgaHeader& h)
+{
+    if (h.colorMapType == kColorMapped) {
+        const bool indices = h.pixelBits == 8 || h.pixelBits == 16;
+        const bool palette = h.paletteBits == 24 || h.paletteBits == 32;
+        const bool entries = h.paletteLength >= 1 &&
+                             h.paletteFirst + h.paletteLength <= kMaxPaletteEntries;
+        return h.imageType == kColorMapped && indices && palette && entries ? h.paletteBits / 8 : 0;
+    }
+    // Without a colour map its fields must be empty: the decoder would not skip them.
+    if (h.colorMapType != 0 || h.paletteLength != 0) {
+        return 0;
+    }
+    if (h.imageType == kTrueColor && (h.pixelBits == 24 || h.pixelBits == 32)) {
+        return h.pixelBits / 8;
+    }
+    return h.imageType == kGrey && h.pixelBits == 8 ? 1 : 0;
+}
+
+struct PixelStream {
+    const uint8_t* data;
+    size_t size;
+    size_t pos;
+    int pixelBytes;
+    const TgaHeader* header;
+};
+
+// Consumes `count` stored pixels; false when they run past the end of the
+// file or an index falls outside the palette.
+bool streamTakePixels(PixelStream& s, uint64_t count)
+{
+    const uint64_t bytes = count * static_cast<uint64_t>(s.pixelBytes);
+    if (bytes > s.size - s.pos) {
+        return false;
+    }
+    const TgaHeader& h = *s.header;
+    if (h.colorMapType == kColorMapped) {
+        for (uint64_t i = 0; i < count; ++i) {
+            const uint8_t* p = s.data + s.pos + i * s.pixelBytes;
+            const long index = s.pixelBytes == 1 ? p[0] : readU16(p);
+            if (index < h.paletteFirst || index >= h.paletteFirst + h.paletteLength) {
+                return false;
+            }
+        }
+    }
+    s.pos += static_cast<size_t>(bytes);
+    return true;
+}
+
+// Walks the packets until they cover every pixel; each step consumes at least
+// one byte, so the walk ends within the file's size.
+bool streamCheckRunLength(PixelStream& s, uint64_t pixelCount)
+{
+    while (pixelCount > 0) {
+        if (s.pos >= s.size) {
+            return false;
+        }
+        const int packet = s.data[s.pos++];
+        const uint64_t count = (packet & kPacketCountMask) + 1;
+        if (!streamTakePixels(s, (packet & kPacketIsRun) != 0 ? 1 : count)) {
+            return false;
+        }
+        pixelCount -= count < pixelCount ? count : pixelCount;
+    }
+    return true;
+}
+
+bool tgaCheckData(const uint8_t* data, size_t size, const TgaHeader& h)
+{
+    const uint64_t paletteBytes =
+        h.colorMapType == kColorMapped ? uint64_t(h.paletteLength) * (h.paletteBits / 8) : 0;
+    const uint64_t dataStart = kHeaderBytes + h.idLength + paletteBytes;
+    if (dataStart > size) {
+        return false;
+    }
+    PixelStream stream{data, size, static_cast<size_t>(dataStart), h.pixelBits / 8, &h};
+    const uint64_t pixelCount = uint64_t(h.width) * uint64_t(h.height);
+    return h.runLength ? streamCheckRunLength(stream, pixelCount)
+                       : streamTakePixels(stream, pixelCount);
+}
+
+// A copy of the file whose palette starts at index 0: the unused leading
+// entries become black, so stored indices keep their meaning for the decoder.
+std::vector<uint8_t> tgaRebasePalette(const uint8_t* data, size_t size, const TgaHeader& h)
+{
+    const size_t entryBytes = static_cast<size_t>(h.paletteBits / 8);
+    const size_t paletteStart = kHeaderBytes + h.idLength;
+    const size_t padding = static_cast<size_t>(h.paletteFirst) * entryBytes;
+    std::vector<uint8_t> copy(size + padding, 0);
+    std::memcpy(copy.data(), data, paletteStart);
+    std::memcpy(copy.data() + paletteStart + padding, data + paletteStart, size - paletteStart);
+    const long length = h.paletteFirst + h.paletteLength;
+    copy[3] = copy[4] = 0;
+    copy[5] = static_cast<uint8_t>(length & 0xff);
+    copy[6] = static_cast<uint8_t>(length >> 8);
+    return copy;
+}
+
+// Directories, FIFOs and devices are refused before any read, so nothing blocks.
+bool readWholeFile(int fd, std::vector<uint8_t>& bytes)
+{
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
+        static_cast<uint64_t>(info.st_size) > kMaxFileBytes) {
+        return false;
+    }
+    bytes.resize(static_cast<size_t>(info.st_size));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = read(fd, bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return false;  // a file that shrank while being read is unusable
+        }
+        done += static_cast<size_t>(got);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool tgaDecode(const uint8_t* data, size_t size, TexImage& image)
+{
+    image = TexImage{};
+    if (data == nullptr || size < kHeaderBytes || size > INT_MAX) {
+        return false;
+    }
+    const TgaHeader h = tgaReadHeader(data);
+    const int components = tgaComponents(h);
+    if (components == 0 || h.width < 1 || h.height < 1 || h.width > kTgaMaxSide ||
+        h.height > kTgaMaxSide || !tgaCheckData(data, size, h)) {
+        return false;
+    }
+    std::vector<uint8_t> rebased;
+    if (h.colorMapType == kColorMapped && h.paletteFirst != 0) {
+        rebased = tgaRebasePalette(data, size, h);
+        data = rebased.data();
+        size = rebased.size();
+        if (size > INT_MAX) {
+            return false;
+        }
+    }
+    return stbTgaDecode(data, size, h.width, h.height, components, image);
+}
+
+bool tgaLoadFile(const char* path, TexImage& image)
+{
+    image = TexImage{};
+    const int fd = path == nullptr ? -1 : open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    std::vector<uint8_t> bytes;
+    const bool ok = readWholeFile(fd, bytes);
+    close(fd);
+    return ok && tgaDecode(bytes.data(), bytes.size(), image);
+}
