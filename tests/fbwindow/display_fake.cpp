@@ -1,0 +1,183 @@
+// The scriptable display double: implements display.h over the FakeDisplay
+// record, never touching a real display. Locks hand out a buffer sized from the
+// mode, the format's bytes per pixel and the scripted padding.
+#include "display_fake.h"
+
+#include "keyqueue.h"
+
+#include <utility>
+
+namespace {
+
+FakeDisplay fake;
+
+void record(std::string name)
+{
+    fake.calls.push_back({std::move(name), keyHooksCurrent().pollKey != nullptr});
+}
+
+int32_t result(bool ok)
+{
+    return ok ? 1 : 0;
+}
+
+}  // namespace
+
+FakeDisplay& fakeDisplay()
+{
+    return fake;
+}
+
+void fakeDisplayReset()
+{
+    fake = FakeDisplay{};
+}
+
+std::vector<std::string> fakeDisplayCallNames()
+{
+    std::vector<std::string> names;
+    for (const FakeDisplayCall& call : fake.calls) {
+        names.push_back(call.name);
+    }
+    return names;
+}
+
+int32_t displayLoad()
+{
+    record("load");
+    return result(!fake.refuseLoad);
+}
+
+int32_t displayCreate()
+{
+    record("create");
+    return result(!fake.refuseCreate);
+}
+
+void displayCreateWindow(const char* title, int32_t width, int32_t height)
+{
+    record("createWindow " + std::string(title) + " " + std::to_string(width) + "x" +
+           std::to_string(height));
+}
+
+int32_t displaySetExclusive()
+{
+    record("setExclusive");
+    return result(!fake.refuseExclusive);
+}
+
+int32_t displaySetMode(int32_t width, int32_t height, int32_t bitsPerPixel)
+{
+    record("setMode " + std::to_string(bitsPerPixel));
+    if (fake.acceptedModeBits.count(bitsPerPixel) == 0) {
+        return 0;
+    }
+    fake.modeWidth = width;
+    fake.modeHeight = height;
+    return 1;
+}
+
+int32_t displayCreateFlipChain(int32_t backBuffers)
+{
+    record("createFlipChain " + std::to_string(backBuffers));
+    if (fake.acceptedBackBuffers.count(backBuffers) == 0) {
+        return 0;
+    }
+    fake.chainBackBuffers = backBuffers;
+    return 1;
+}
+
+int32_t displayGetBackBuffer()
+{
+    record("getBackBuffer");
+    return result(!fake.refuseBackBuffer && fake.chainBackBuffers > 0);
+}
+
+int32_t displayGetPixelFormat(DisplayPixelFormat& format)
+{
+    record("getPixelFormat");
+    if (fake.refusePixelFormat) {
+        return 0;
+    }
+    format = fake.format;
+    return 1;
+}
+
+void displaySetScreenSaver(bool enabled)
+{
+    record(enabled ? "screenSaver on" : "screenSaver off");
+    fake.screenSaverEnabled = enabled;
+}
+
+void displayReleaseFlipChain()
+{
+    record("releaseFlipChain");
+    fake.chainBackBuffers = -1;
+}
+
+void displayDestroy()
+{
+    record("destroy");
+}
+
+void displayDestroyWindow()
+{
+    record("destroyWindow");
+}
+
+void displayUnload()
+{
+    record("unload");
+}
+
+int32_t displayPeekEvent(DisplayEvent& event)
+{
+    if (fake.events.empty()) {
+        return 0;
+    }
+    event = fake.events.front();
+    fake.events.pop_front();
+    return 1;
+}
+
+void displayHideCursor()
+{
+    record("hideCursor");
+    fake.cursorHidden = true;
+}
+
+void displayRestore()
+{
+    record("restore");
+}
+
+int32_t displayLock(DisplayLockedBuffer& buffer)
+{
+    record("lock");
+    if (fake.refuseLock) {
+        return 0;
+    }
+    const int32_t width = fake.bufferWidth > 0 ? fake.bufferWidth : fake.modeWidth;
+    const int32_t height = fake.bufferHeight > 0 ? fake.bufferHeight : fake.modeHeight;
+    const int32_t bytesPerPixel = static_cast<int32_t>(fake.format.bitCount / 8);
+    fake.pitch = width * bytesPerPixel + fake.pitchPadding;
+    fake.buffer.assign(static_cast<size_t>(fake.pitch) * static_cast<size_t>(height), 0xAB);
+    buffer = DisplayLockedBuffer{fake.buffer.data(), fake.pitch, width, height};
+    return 1;
+}
+
+void displayUnlock(const DisplayLockedBuffer& buffer)
+{
+    record(buffer.pixels == fake.buffer.data() ? "unlock" : "unlock foreign");
+}
+
+void displayFlip()
+{
+    record("flip");
+    ++fake.flips;
+}
+
+void displaySleep(int32_t milliseconds)
+{
+    record("sleep " + std::to_string(milliseconds));
+}
