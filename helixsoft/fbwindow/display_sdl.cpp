@@ -7,9 +7,12 @@
 #include "keyqueue.h"
 
 #include <SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <array>
-#include <cstring>
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -220,13 +223,37 @@ bool translateEvent(const SDL_Event& sdlEvent, DisplayEvent& event)
     }
 }
 
+// The program prints nothing, but the client libraries SDL probes while it
+// looks for a display (Wayland's among them) write to standard error when none
+// is there; their words are dropped for the length of the probe.
+int initVideoQuietly()
+{
+    std::fflush(stderr);
+    const int savedStderr = dup(STDERR_FILENO);
+    const int nullDevice = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    const bool silenced = savedStderr >= 0 && nullDevice >= 0 &&
+                          dup2(nullDevice, STDERR_FILENO) >= 0;
+    const int result = SDL_InitSubSystem(SDL_INIT_VIDEO);
+    std::fflush(stderr);
+    if (silenced) {
+        dup2(savedStderr, STDERR_FILENO);
+    }
+    if (nullDevice >= 0) {
+        close(nullDevice);
+    }
+    if (savedStderr >= 0) {
+        close(savedStderr);
+    }
+    return result;
+}
+
 }  // namespace
 
 int32_t displayLoad()
 {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");  // the screen switches it off itself
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (initVideoQuietly() != 0) {
         return 0;
     }
     if (!driverIsAcceptable()) {
