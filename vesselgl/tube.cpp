@@ -17,8 +17,6 @@ constexpr long double kTimeScroll = 0.3L;          // rings the centre path move
 constexpr long double kPhaseStep = 0.1L;
 constexpr long double kWaveLength = 8.0L;          // half a ripple period, in rings
 constexpr long double kTextureRepeats = 2.0L;
-constexpr long double kTwistAmplitude = 0.29171L;
-constexpr long double kDegreesPerHalfTurn = 180.0L;
 constexpr int kRandomResolution = 32768;           // 15-bit random numbers
 
 struct RingFrame {
@@ -150,10 +148,4 @@ void buildTriangles(TubeMesh& mesh, int rings, int segments)
             next += 2;
         }
     }
-}
-
-float frameTwist(float frameTime)
-{
-    return static_cast<float>(std::sin(kHalfTurn * frameTime / kDegreesPerHalfTurn) *
-                              kTwistAmplitude);
 }

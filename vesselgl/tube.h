@@ -49,8 +49,4 @@ void buildTube(TubeMesh& mesh, float radius, float rings, float segments, float 
 // vertex 0). Invalid counts, as for buildTube, leave the list empty.
 void buildTriangles(TubeMesh& mesh, int rings, int segments);
 
-// The twist between successive rings for a frame, in radians: frameTime acts
-// as an angle in degrees, so it swings through +-0.29171 every 360 frames.
-float frameTwist(float frameTime);
-
 inline constexpr long kTubeMaxVertices = 1L << 22;

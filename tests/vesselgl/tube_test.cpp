@@ -1,3 +1,4 @@
+#include "frame.h"
 #include "tube.h"
 
 #include <gtest/gtest.h>
@@ -151,22 +152,6 @@ TEST(BuildTube, SmallValidCountsFillEveryEntry)
     for (const Vec3& n : mesh.normals) {
         EXPECT_NEAR(length(n), 1.0, 1e-6);
     }
-}
-
-TEST(FrameTwist, FirstFrameAndSwing)
-{
-    EXPECT_EQ(frameTwist(1.0f), 0.0050910423f);
-    EXPECT_EQ(frameTwist(0.0f), 0.0f);
-    EXPECT_NEAR(frameTwist(90.0f), 0.29171f, 1e-6f);
-    EXPECT_NEAR(frameTwist(270.0f), -0.29171f, 1e-6f);
-}
-
-TEST(FrameTwist, FrameTimeComesToRestAfterTwoToTheTwentyFour)
-{
-    float frameTime = 16777216.0f;
-    const float next = frameTime + 1.0f;
-    EXPECT_EQ(next, frameTime);
-    EXPECT_EQ(frameTwist(next), frameTwist(frameTime));
 }
 
 TEST(BuildTriangles, ListShapeForTheDemo)

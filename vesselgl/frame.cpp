@@ -1,0 +1,29 @@
+// Advances the GL demo's animation by one frame. The formula runs in long
+// double with 3.141593 as written, rounded once to float.
+#include "frame.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr long double kHalfTurn = 3.141593L;
+constexpr long double kDegreesPerHalfTurn = 180.0L;
+constexpr long double kTwistAmplitude = 0.29171L;
+constexpr int32_t kDegreesPerTurn = 360;
+
+}  // namespace
+
+float frameTwist(float frameTime)
+{
+    return static_cast<float>(std::sin(kHalfTurn * frameTime / kDegreesPerHalfTurn) *
+                              kTwistAmplitude);
+}
+
+void frameClockAdvance(FrameClock& clock)
+{
+    clock.frameTime = clock.frameTime + 1.0f;
+    clock.twist = frameTwist(clock.frameTime);
+    // A whole turn is the same picture; wrapping keeps the angle exact as a
+    // float and a long run from overflowing the counter.
+    clock.spinAngle = (clock.spinAngle + 1) % kDegreesPerTurn;
+}
