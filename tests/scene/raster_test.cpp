@@ -1,0 +1,263 @@
+// The rasterizer: coverage and colour rules, clipping, the cut span's gradient,
+// agreement of the SIMD kernels with the scalar loop and with a plain reference,
+// and no write outside the buffer however wild the coordinates.
+#include "raster.h"
+
+#include "reference_raster.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <random>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr uint32_t kCanary = 0xDEADBEEFu;
+constexpr size_t kGuardWords = 4096;
+constexpr uint32_t kWhite = 0x00FFFFFFu;
+
+// A frame with canary words on both sides.
+struct GuardedFrame {
+    std::vector<uint32_t> words =
+        std::vector<uint32_t>(kFramePixels + 2 * kGuardWords, kCanary);
+    GuardedFrame() { clearFrame(pixels()); }
+    uint32_t* pixels() { return words.data() + kGuardWords; }
+    uint32_t at(int x, int y) { return pixels()[y * kFrameWidth + x]; }
+    bool guardsIntact() const
+    {
+        return std::all_of(words.begin(), words.begin() + kGuardWords,
+                           [](uint32_t w) { return w == kCanary; }) &&
+               std::all_of(words.end() - kGuardWords, words.end(),
+                           [](uint32_t w) { return w == kCanary; });
+    }
+};
+
+// The columns of row y that are not black, as [first, last]; {-1, -1} if none.
+std::pair<int, int> rowCoverage(GuardedFrame& frame, int y)
+{
+    int first = -1;
+    int last = -1;
+    for (int x = 0; x < kFrameWidth; ++x) {
+        if (frame.at(x, y) != 0) {
+            first = first < 0 ? x : first;
+            last = x;
+        }
+    }
+    return {first, last};
+}
+
+// Restores the best kernel when a test that picked another one ends.
+struct KernelScope {
+    ~KernelScope() { rasterSelectSpanKernel(rasterBestSpanKernel()); }
+};
+
+TEST(Raster, ClearFrameBlanksEveryWordAndNothingElse)
+{
+    GuardedFrame frame;
+    std::fill_n(frame.pixels(), kFramePixels, 0x123456u);
+    clearFrame(frame.pixels());
+    EXPECT_TRUE(std::all_of(frame.pixels(), frame.pixels() + kFramePixels,
+                            [](uint32_t w) { return w == 0; }));
+    EXPECT_TRUE(frame.guardsIntact());
+}
+
+struct SpanCase {
+    int32_t x1, y, x2;
+    int first, last;  // expected columns on row y, -1 for none
+};
+
+const SpanCase kSpanCases[] = {
+    {700, 10, -5, 0, 639}, {3, -1, 9, -1, -1}, {3, 480, 9, -1, -1}, {3, 0, 9, 3, 9},
+    {3, 479, 9, 3, 9},     {640, 5, 700, -1, -1}, {-10, 5, -1, -1, -1}, {-10, 5, 0, 0, 0},
+    {639, 5, 639, 639, 639}, {INT_MIN, 7, INT_MAX, 0, 639}, {INT_MAX, 7, INT_MIN, 0, 639},
+};
+
+TEST(Raster, FlatAndShadedSpansClipTheSameWay)
+{
+    for (const SpanCase& c : kSpanCases) {
+        GuardedFrame flat;
+        fillSpanFlat(flat.pixels(), c.x1, c.y, c.x2, kWhite);
+        GuardedFrame shaded;
+        fillSpanShaded(shaded.pixels(), c.x1, c.y, c.x2, 255 << 16, 255 << 16, 1 << 16, 1 << 16,
+                       9 << 16, 9 << 16);
+        const int row = std::clamp(c.y, 0, kFrameHeight - 1);
+        EXPECT_EQ(rowCoverage(flat, row), std::make_pair(c.first, c.last)) << c.x1 << " " << c.x2;
+        EXPECT_EQ(rowCoverage(shaded, row), std::make_pair(c.first, c.last)) << c.x1 << " " << c.x2;
+        if (c.first >= 0) {
+            EXPECT_EQ(flat.at(c.first, row), kWhite);
+            EXPECT_EQ(shaded.at(c.first, row), 0x00FF0109u);
+        }
+        const auto written = [](GuardedFrame& f) {
+            return std::count_if(f.pixels(), f.pixels() + kFramePixels,
+                                 [](uint32_t w) { return w != 0; });
+        };
+        EXPECT_EQ(written(flat), c.first < 0 ? 0 : c.last - c.first + 1);
+        EXPECT_EQ(written(shaded), written(flat));
+        EXPECT_TRUE(flat.guardsIntact() && shaded.guardsIntact());
+    }
+}
+
+TEST(Raster, ShadedSpanStepsFallShortOfTheEndColour)
+{
+    GuardedFrame frame;
+    fillSpanShaded(frame.pixels(), 0, 0, 1, 0, 255 * 65536, 0, 0, 0, 0);
+    EXPECT_EQ(frame.at(0, 0), 0u);
+    EXPECT_EQ(frame.at(1, 0), 0x007F0000u);
+    // Reversed ends: each colour stays with its column.
+    fillSpanShaded(frame.pixels(), 5, 1, 2, 10 << 16, 200 << 16, 0, 0, 0, 0);
+    EXPECT_EQ(frame.at(2, 1), 200u << 16);
+    EXPECT_EQ(frame.at(1, 1), 0u);
+    EXPECT_EQ(frame.at(6, 1), 0u);
+    // One pixel takes the first-given colour.
+    fillSpanShaded(frame.pixels(), 9, 2, 9, 1 << 16, 2 << 16, 3 << 16, 4 << 16, 5 << 16, 6 << 16);
+    EXPECT_EQ(frame.at(9, 2), 0x00010305u);
+}
+
+TEST(Raster, CutSpanKeepsTheGradientOfTheWholeSpan)
+{
+    GuardedFrame frame;
+    // Columns -10..9, red 0 towards 20: one level per column, so column 0 is
+    // the eleventh pixel and shows red 10, not the squeezed start.
+    fillSpanShaded(frame.pixels(), -10, 0, 9, 0, 20 << 16, 0, 0, 40 << 16, 0);
+    EXPECT_EQ(frame.at(0, 0), (10u << 16) | 20u);
+    EXPECT_EQ(frame.at(9, 0), (19u << 16) | 2u);
+    // Cut on the right: columns 630..649, the visible part unchanged.
+    fillSpanShaded(frame.pixels(), 649, 1, 630, 20 << 16, 0, 0, 0, 0, 0);
+    EXPECT_EQ(frame.at(630, 1), 0u);
+    EXPECT_EQ(frame.at(639, 1), 9u << 16);
+    // An uncut span of the same colours follows the plain rule.
+    fillSpanShaded(frame.pixels(), 0, 2, 19, 0, 20 << 16, 0, 0, 0, 0);
+    EXPECT_EQ(frame.at(10, 2), 10u << 16);
+}
+
+struct TriangleCase {
+    int32_t x1, y1, x2, y2, x3, y3;
+    std::vector<std::pair<int, int>> rows;  // coverage of rows first..first + size - 1
+    int firstRow;
+};
+
+TEST(Raster, TriangleCoverageFollowsTheTruncatedEdges)
+{
+    const TriangleCase cases[] = {
+        {0, 0, 0, 3, 10, 3, {{0, 0}, {0, 3}, {0, 6}, {0, 9}}, 0},
+        {0, 0, 10, 3, 0, 3, {{0, 0}, {0, 3}, {0, 6}, {0, 10}}, 0},
+        {0, 0, 10, 0, 5, 5, {{0, 10}, {1, 9}, {2, 8}, {3, 7}, {4, 6}, {5, 5}}, 0},
+        {0, 5, 10, 5, 20, 5, {{0, 10}}, 5},
+        {0, -20, 10, -20, 5, -1, {}, 0},
+        {0, 480, 10, 500, 5, 490, {}, 0},
+    };
+    for (const TriangleCase& c : cases) {
+        GuardedFrame frame;
+        fillTriangleShaded(frame.pixels(), c.x1, c.y1, c.x2, c.y2, c.x3, c.y3, kWhite, kWhite,
+                           kWhite);
+        for (int y = 0; y < kFrameHeight; ++y) {
+            const int index = y - c.firstRow;
+            const bool inside = index >= 0 && index < static_cast<int>(c.rows.size());
+            const std::pair<int, int> expected = inside ? c.rows[index] : std::make_pair(-1, -1);
+            ASSERT_EQ(rowCoverage(frame, y), expected) << "triangle starting " << c.x1 << ","
+                                                       << c.y1 << " row " << y;
+        }
+    }
+}
+
+TEST(Raster, EqualRowsAreOrderedByTheThreeExchanges)
+{
+    // y values 5, 5, 3: the order becomes third, second, first. Row 5 runs from
+    // side A at the given second vertex (10, 5, red) to side B at the given first
+    // one (0, 5, blue); the span's ends are exchanged, so column 0 shows blue
+    // exactly and column 10 falls one step short of red.
+    GuardedFrame frame;
+    fillTriangleShaded(frame.pixels(), 0, 5, 10, 5, 5, 3, 0x000000FFu, 0x00FF0000u, 0x0000FF00u);
+    EXPECT_EQ(frame.at(0, 5), 0x000000FFu);
+    EXPECT_EQ(frame.at(10, 5), 0x00E70017u);
+    EXPECT_EQ(frame.at(5, 3), 0x0000FF00u);
+    // All on one row: vertex 1 to vertex 2, vertex 3 takes no part.
+    GuardedFrame flat;
+    fillTriangleShaded(flat.pixels(), 4, 7, 8, 7, 100, 7, 0x00010000u, 0x00050000u, kWhite);
+    EXPECT_EQ(rowCoverage(flat, 7), std::make_pair(4, 8));
+    EXPECT_EQ(flat.at(4, 7), 0x00010000u);
+}
+
+void drawRandomSpans(uint32_t* pixels, uint32_t seed, bool reference)
+{
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int32_t> column(-700, 1300);
+    std::uniform_int_distribution<int32_t> row(-5, 484);
+    std::uniform_int_distribution<int32_t> channel(0, 255 * 65536 + 65535);
+    for (int i = 0; i < 4000; ++i) {
+        const int32_t x1 = column(random), y = row(random), x2 = column(random);
+        const int32_t r1 = channel(random), r2 = channel(random), g1 = channel(random),
+                      g2 = channel(random), b1 = channel(random), b2 = channel(random);
+        if (reference) {
+            referenceFillSpanShaded(pixels, x1, y, x2, r1, r2, g1, g2, b1, b2);
+        } else {
+            fillSpanShaded(pixels, x1, y, x2, r1, r2, g1, g2, b1, b2);
+        }
+    }
+}
+
+TEST(Raster, EverySpanKernelMatchesTheReference)
+{
+    KernelScope restore;
+    GuardedFrame expected;
+    drawRandomSpans(expected.pixels(), 5, true);
+    for (const SpanKernel kernel : {SpanKernel::Scalar, SpanKernel::Sse2, SpanKernel::Avx2}) {
+        rasterSelectSpanKernel(kernel);
+        GuardedFrame frame;
+        drawRandomSpans(frame.pixels(), 5, false);
+        EXPECT_TRUE(std::equal(frame.words.begin(), frame.words.end(), expected.words.begin()))
+            << "kernel " << static_cast<int>(kernel);
+    }
+}
+
+TEST(Raster, TrianglesMatchTheReferenceInsideTheSupportedRange)
+{
+    std::mt19937 random(9);
+    std::uniform_int_distribution<int32_t> coordinate(-1500, 2000);
+    std::uniform_int_distribution<uint32_t> colour(0, 0x00FFFFFFu);
+    GuardedFrame frame;
+    GuardedFrame expected;
+    for (int i = 0; i < 3000; ++i) {
+        int32_t v[6];
+        for (int32_t& c : v) {
+            c = coordinate(random) / (i % 3 + 1);
+        }
+        const uint32_t c1 = colour(random), c2 = colour(random), c3 = colour(random);
+        fillTriangleShaded(frame.pixels(), v[0], v[1], v[2], v[3], v[4], v[5], c1, c2, c3);
+        referenceFillTriangleShaded(expected.pixels(), v[0], v[1], v[2], v[3], v[4], v[5], c1,
+                                    c2, c3);
+    }
+    EXPECT_TRUE(std::equal(frame.words.begin(), frame.words.end(), expected.words.begin()));
+}
+
+TEST(Raster, WildTrianglesNeverWriteOutsideTheBuffer)
+{
+    KernelScope restore;
+    std::mt19937 random(21);
+    std::uniform_int_distribution<int32_t> coordinate(-1000000, 1000000);
+    std::uniform_int_distribution<int32_t> anything(INT_MIN, INT_MAX);
+    std::uniform_int_distribution<uint32_t> colour(0, UINT32_MAX);
+    for (const SpanKernel kernel : {SpanKernel::Scalar, SpanKernel::Avx2}) {
+        rasterSelectSpanKernel(kernel);
+        GuardedFrame frame;
+        for (int i = 0; i < 5000; ++i) {
+            int32_t v[6];
+            for (int32_t& c : v) {
+                c = i % 5 == 0 ? anything(random) : coordinate(random);
+            }
+            fillTriangleShaded(frame.pixels(), v[0], v[1], v[2], v[3], v[4], v[5], colour(random),
+                               colour(random), colour(random));
+            fillSpanShaded(frame.pixels(), v[0], v[1] % 500, v[2], anything(random),
+                           anything(random), anything(random), anything(random),
+                           anything(random), anything(random));
+        }
+        fillTriangleShaded(frame.pixels(), INT_MIN, INT_MIN, INT_MAX, 0, INT_MIN, INT_MAX, kWhite,
+                           kWhite, kWhite);
+        EXPECT_TRUE(frame.guardsIntact());
+    }
+}
+
+} // namespace
