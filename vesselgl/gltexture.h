@@ -1,0 +1,16 @@
+// Hands the GL demo's prepared texture to OpenGL. Decoding, orientation,
+// scaling and mip levels are done beforehand without GL (teximage.h).
+#pragma once
+
+#include "teximage.h"
+
+#include <vector>
+
+// Reads the TGA file at path and uploads its whole mipmap chain into the bound
+// GL_TEXTURE_2D; false when the file is unusable or larger than the GL holds.
+bool loadTexture(const char* path);
+
+// Uploads levels (level 0 first) with GL_UNPACK_ALIGNMENT 1, restoring the
+// previous alignment afterwards; 1, 3 or 4 components as GL_LUMINANCE,
+// GL_RGB or GL_RGBA of GL_UNSIGNED_BYTE.
+bool uploadTexture(const std::vector<TexImage>& levels);
