@@ -1,0 +1,212 @@
+// vesselgl as a user runs it: in a private Xvfb, from a working directory that
+// holds (or lacks) artery.tga, ended with Escape or by a close request.
+#include "process.h"
+#include "vesselgl_xwindows.h"
+#include "xdriver.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <set>
+#include <string>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// llvmpipe under the sanitizers starts slowly; these bound a hang, not speed.
+constexpr int kWindowTimeoutMs = 30000;
+constexpr int kExitTimeoutMs = 20000;
+constexpr int kScreenWidth = 640;
+constexpr int kScreenHeight = 480;
+
+std::string makeWorkDir(bool withTexture)
+{
+    char pattern[] = "/tmp/vesselgl_e2e_XXXXXX";
+    const char* made = mkdtemp(pattern);
+    const std::string dir = made == nullptr ? std::string() : std::string(made);
+    if (!dir.empty() && withTexture) {
+        std::ifstream from(VESSELGL_ASSET, std::ios::binary);
+        std::ofstream to(dir + "/artery.tga", std::ios::binary);
+        to << from.rdbuf();
+    }
+    return dir;
+}
+
+void removeWorkDir(const std::string& dir)
+{
+    if (dir.empty()) {
+        return;
+    }
+    unlink((dir + "/artery.tga").c_str());
+    rmdir((dir + "/artery.tga").c_str());
+    rmdir(dir.c_str());
+}
+
+ChildOptions childOptions(const std::string& dir, const std::string& display)
+{
+    ChildOptions options;
+    options.workDir = dir;
+    if (display.empty()) {
+        options.unsetEnv = {"DISPLAY", "WAYLAND_DISPLAY"};
+    } else {
+        options.setEnv = {{"DISPLAY", display}};
+        options.unsetEnv = {"WAYLAND_DISPLAY"};
+    }
+    // Mesa, X11 and GLFW keep allocations until exit by design.
+    options.setEnv.push_back({"LSAN_OPTIONS", "suppressions=" VESSELGL_LSAN_SUPP
+                                              ":print_suppressions=0"});
+    return options;
+}
+
+// One run of the demo in its own X server; everything is torn down on exit.
+struct DemoRun {
+    XServerProcess server;
+    ChildProcess child;
+    std::string dir;
+
+    ~DemoRun()
+    {
+        childKill(child);
+        xvfbStop(server);
+        removeWorkDir(dir);
+    }
+};
+
+bool demoStart(DemoRun& run, bool withTexture)
+{
+    run.dir = makeWorkDir(withTexture);
+    return !run.dir.empty() && xvfbStart(run.server, kScreenWidth, kScreenHeight, 24) &&
+           childStart(run.child, {VESSELGL_PATH}, childOptions(run.dir, run.server.display));
+}
+
+size_t litPixels(const Screenshot& shot)
+{
+    size_t lit = 0;
+    for (uint32_t p : shot.rgb) {
+        lit += (p & 0xffffff) > 0x101010 ? 1 : 0;
+    }
+    return lit;
+}
+
+size_t differingPixels(const Screenshot& a, const Screenshot& b)
+{
+    size_t differ = 0;
+    for (size_t i = 0; i < a.rgb.size() && i < b.rgb.size(); ++i) {
+        differ += a.rgb[i] != b.rgb[i] ? 1 : 0;
+    }
+    return differ;
+}
+
+void expectCleanExit(DemoRun& run)
+{
+    int status = -1;
+    ASSERT_TRUE(childWait(run.child, kExitTimeoutMs, status)) << "the demo did not end";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(run.child.out, "");
+}
+
+}  // namespace
+
+TEST(VesselglEndToEnd, ShowsTheLitTexturedTubeFullScreenAndAnimates)
+{
+    DemoRun run;
+    ASSERT_TRUE(demoStart(run, true));
+    ASSERT_TRUE(xWaitForMappedWindow(run.server.display, kWindowTimeoutMs));
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+
+    const std::vector<WindowInfo> windows = mappedWindows(run.server.display);
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(windows[0].title, "GLFW Window");
+    EXPECT_EQ(windows[0].x, 0);
+    EXPECT_EQ(windows[0].y, 0);
+    EXPECT_EQ(windows[0].width, kScreenWidth);
+    EXPECT_EQ(windows[0].height, kScreenHeight);
+
+    Screenshot first;
+    ASSERT_TRUE(xScreenshot(run.server.display, first));
+    ASSERT_EQ(first.rgb.size(), size_t(kScreenWidth) * kScreenHeight);
+    EXPECT_GT(litPixels(first), first.rgb.size() / 4) << "the tube fills much of the screen";
+    const std::set<uint32_t> colours(first.rgb.begin(), first.rgb.end());
+    EXPECT_GT(colours.size(), 2000u) << "texture and lighting give many colours";
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    Screenshot second;
+    ASSERT_TRUE(xScreenshot(run.server.display, second));
+    EXPECT_GT(differingPixels(first, second), first.rgb.size() / 20) << "the tube moves";
+
+    ASSERT_TRUE(xSendKey(run.server.display, "Escape"));
+    expectCleanExit(run);
+}
+
+TEST(VesselglEndToEnd, EndsOnEscapeOrACloseRequest)
+{
+    for (const bool byEscape : {true, false}) {
+        DemoRun run;
+        ASSERT_TRUE(demoStart(run, true));
+        ASSERT_TRUE(xWaitForMappedWindow(run.server.display, kWindowTimeoutMs));
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        ASSERT_TRUE(byEscape ? xSendKey(run.server.display, "Escape")
+                             : xRequestClose(run.server.display));
+        const Clock::time_point asked = Clock::now();
+        expectCleanExit(run);
+        EXPECT_LT(Clock::now() - asked, std::chrono::seconds(10)) << (byEscape ? "Escape" : "close");
+    }
+}
+
+TEST(VesselglEndToEnd, AnUnusableTextureEndsWithTheLoadMessage)
+{
+    const std::vector<uint8_t> absurd = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                         0xff, 0xff, 0xff, 0xff, 24, 0, 1, 2, 3};
+    enum class Texture { Missing, Truncated, Absurd, Directory };
+    for (const Texture kind :
+         {Texture::Missing, Texture::Truncated, Texture::Absurd, Texture::Directory}) {
+        DemoRun run;
+        run.dir = makeWorkDir(kind == Texture::Truncated);
+        ASSERT_FALSE(run.dir.empty());
+        const std::string file = run.dir + "/artery.tga";
+        if (kind == Texture::Truncated) {
+            ASSERT_EQ(truncate(file.c_str(), 5000), 0);
+        } else if (kind == Texture::Absurd) {
+            std::ofstream(file, std::ios::binary)
+                .write(reinterpret_cast<const char*>(absurd.data()), std::streamsize(absurd.size()));
+        } else if (kind == Texture::Directory) {
+            ASSERT_EQ(mkdir(file.c_str(), 0700), 0);
+        }
+        ASSERT_TRUE(xvfbStart(run.server, kScreenWidth, kScreenHeight, 24));
+        ASSERT_TRUE(childStart(run.child, {VESSELGL_PATH},
+                               childOptions(run.dir, run.server.display)));
+        int status = -1;
+        ASSERT_TRUE(childWait(run.child, kExitTimeoutMs, status)) << int(kind);
+        EXPECT_EQ(status, 0) << int(kind);
+        EXPECT_EQ(run.child.out, "Failed to load image!!!\n") << int(kind);
+    }
+}
+
+TEST(VesselglEndToEnd, WithoutADisplayItReportsAndEndsWithinTwoSeconds)
+{
+    // Standard input at its end (from /dev/null, or a pipe closed at once)
+    // ends the one-second wait for a key early.
+    for (const bool fromNull : {true, false}) {
+        const std::string dir = makeWorkDir(true);
+        ChildOptions options = childOptions(dir, "");
+        options.stdinFromNull = fromNull;
+        ChildProcess child;
+        const Clock::time_point start = Clock::now();
+        ASSERT_TRUE(childStart(child, {VESSELGL_PATH}, options));
+        int status = -1;
+        const bool ended = childWait(child, 2000, status);
+        childKill(child);
+        removeWorkDir(dir);
+        ASSERT_TRUE(ended) << "still running after 2 s";
+        EXPECT_EQ(status, 0);
+        EXPECT_EQ(child.out, "Failed to initialize GLFW!\n");
+        EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
+    }
+}
