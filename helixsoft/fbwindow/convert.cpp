@@ -6,6 +6,7 @@
 
 #include "convert_simd.h"
 
+#include <bit>
 #include <cstring>
 
 struct ConvertState {
@@ -54,67 +55,21 @@ ConvertIsa convertIsaStrongest()
     return ConvertIsa::scalar;
 }
 
-void storeWord16(uint8_t* destination, uint32_t value)
+// A destination pixel in little-endian byte order whatever the host's order;
+// on a little-endian host this is one plain store the compiler can vectorise.
+template <typename Word>
+void storeLittle(uint8_t* destination, Word value)
 {
-    destination[0] = static_cast<uint8_t>(value);
-    destination[1] = static_cast<uint8_t>(value >> 8);
-}
-
-void storeWord32(uint8_t* destination, uint32_t value)
-{
-    storeWord16(destination, value);
-    storeWord16(destination + 2, value >> 16);
-}
-
-uint32_t pixelWord32(RowFormat format, uint32_t p)
-{
-    if (format == RowFormat::copy32) {
-        return p;
-    }
-    return ((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16);
-}
-
-uint32_t pixelWord24(RowFormat format, uint32_t p)
-{
-    if (format == RowFormat::packed24) {
-        return p & 0xFFFFFF;
-    }
-    return ((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16);
-}
-
-uint32_t pixelWord16(RowFormat format, uint32_t p)
-{
-    switch (format) {
-    case RowFormat::rgb565:
-        return ((p >> 8) & 0xF800) | ((p >> 5) & 0x07E0) | ((p >> 3) & 0x001F);
-    case RowFormat::rgb565Swapped:
-        return ((p << 8) & 0xF800) | ((p >> 5) & 0x07E0) | ((p >> 19) & 0x001F);
-    case RowFormat::rgb555:
-        return ((p >> 9) & 0x7C00) | ((p >> 6) & 0x03E0) | ((p >> 3) & 0x001F);
-    default:
-        return ((p << 7) & 0x7C00) | ((p >> 6) & 0x03E0) | ((p >> 19) & 0x001F);
-    }
-}
-
-// The remainder of a row after the kernels, or all of it on the scalar path.
-void convertPixelsScalar(RowFormat format, int bytesPerPixel, const uint32_t* source,
-                         uint8_t* destination, int count)
-{
-    for (int i = 0; i < count; ++i) {
-        uint8_t* const out = destination + bytesPerPixel * i;
-        if (bytesPerPixel == 4) {
-            storeWord32(out, pixelWord32(format, source[i]));
-        } else if (bytesPerPixel == 3) {
-            const uint32_t word = pixelWord24(format, source[i]);
-            storeWord16(out, word);
-            out[2] = static_cast<uint8_t>(word >> 16);
-        } else {
-            storeWord16(out, pixelWord16(format, source[i]));
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(destination, &value, sizeof value);
+    } else {
+        for (size_t k = 0; k < sizeof value; ++k) {
+            destination[k] = static_cast<uint8_t>(value >> (8 * k));
         }
     }
 }
 
-int rowBytesPerPixel(RowFormat format)
+constexpr int rowBytesPerPixel(RowFormat format)
 {
     switch (format) {
     case RowFormat::copy32:
@@ -128,6 +83,69 @@ int rowBytesPerPixel(RowFormat format)
     }
 }
 
+// The destination pixel for source pixel p, in its low bytes.
+template <RowFormat format>
+uint32_t pixelWord(uint32_t p)
+{
+    if constexpr (format == RowFormat::copy32) {
+        return p;
+    } else if constexpr (format == RowFormat::packed24) {
+        return p & 0xFFFFFF;
+    } else if constexpr (format == RowFormat::swapped32 || format == RowFormat::packed24Swapped) {
+        return ((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16);
+    } else if constexpr (format == RowFormat::rgb565) {
+        return ((p >> 8) & 0xF800) | ((p >> 5) & 0x07E0) | ((p >> 3) & 0x001F);
+    } else if constexpr (format == RowFormat::rgb565Swapped) {
+        return ((p << 8) & 0xF800) | ((p >> 5) & 0x07E0) | ((p >> 19) & 0x001F);
+    } else if constexpr (format == RowFormat::rgb555) {
+        return ((p >> 9) & 0x7C00) | ((p >> 6) & 0x03E0) | ((p >> 3) & 0x001F);
+    } else {
+        return ((p << 7) & 0x7C00) | ((p >> 6) & 0x03E0) | ((p >> 19) & 0x001F);
+    }
+}
+
+template <RowFormat format>
+void convertPixelsAs(const uint32_t* source, uint8_t* destination, int count)
+{
+    constexpr int bytesPerPixel = rowBytesPerPixel(format);
+    for (int i = 0; i < count; ++i) {
+        const uint32_t word = pixelWord<format>(source[i]);
+        uint8_t* const out = destination + bytesPerPixel * i;
+        if constexpr (bytesPerPixel == 4) {
+            storeLittle(out, word);
+        } else if constexpr (bytesPerPixel == 2) {
+            storeLittle(out, static_cast<uint16_t>(word));
+        } else {
+            storeLittle(out, static_cast<uint16_t>(word));
+            out[2] = static_cast<uint8_t>(word >> 16);
+        }
+    }
+}
+
+// The remainder of a row after the kernels, or all of it on the scalar path.
+void convertPixelsScalar(RowFormat format, const uint32_t* source, uint8_t* destination,
+                         int count)
+{
+    switch (format) {
+    case RowFormat::copy32:
+        return convertPixelsAs<RowFormat::copy32>(source, destination, count);
+    case RowFormat::swapped32:
+        return convertPixelsAs<RowFormat::swapped32>(source, destination, count);
+    case RowFormat::packed24:
+        return convertPixelsAs<RowFormat::packed24>(source, destination, count);
+    case RowFormat::packed24Swapped:
+        return convertPixelsAs<RowFormat::packed24Swapped>(source, destination, count);
+    case RowFormat::rgb565:
+        return convertPixelsAs<RowFormat::rgb565>(source, destination, count);
+    case RowFormat::rgb565Swapped:
+        return convertPixelsAs<RowFormat::rgb565Swapped>(source, destination, count);
+    case RowFormat::rgb555:
+        return convertPixelsAs<RowFormat::rgb555>(source, destination, count);
+    case RowFormat::rgb555Swapped:
+        return convertPixelsAs<RowFormat::rgb555Swapped>(source, destination, count);
+    }
+}
+
 void convertRowAs(RowFormat format, const uint32_t* source, uint8_t* destination, int count)
 {
     if (count <= 0) {
@@ -135,8 +153,7 @@ void convertRowAs(RowFormat format, const uint32_t* source, uint8_t* destination
     }
     const int bytesPerPixel = rowBytesPerPixel(format);
     const int done = simdConvertRow(convertIsaActive(), format, source, destination, count);
-    convertPixelsScalar(format, bytesPerPixel, source + done, destination + done * bytesPerPixel,
-                        count - done);
+    convertPixelsScalar(format, source + done, destination + done * bytesPerPixel, count - done);
 }
 
 } // namespace

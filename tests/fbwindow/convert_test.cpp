@@ -16,6 +16,14 @@
 #include <string>
 #include <vector>
 
+const char* isaName(ConvertIsa isa);
+
+// Names the instruction set in failure messages instead of its raw bytes.
+void PrintTo(ConvertIsa isa, std::ostream* out)
+{
+    *out << isaName(isa);
+}
+
 namespace {
 
 constexpr uint8_t canaryByte = 0xA5;
@@ -110,6 +118,8 @@ struct GuardedRegion {
     uint8_t* endingAt(size_t bytes) const { return begin() + usableBytes - bytes; }
 };
 
+} // namespace
+
 const char* isaName(ConvertIsa isa)
 {
     switch (isa) {
@@ -126,6 +136,8 @@ const char* isaName(ConvertIsa isa)
     }
     return "unknown";
 }
+
+namespace {
 
 class ConvertOnIsa : public testing::TestWithParam<ConvertIsa> {
 protected:
@@ -283,7 +295,7 @@ TEST_P(ConvertOnIsa, CopyBytesBlockedCopiesExactlyTheCount)
         for (uint8_t* destination : {region.begin(), region.endingAt(n)}) {
             std::memset(region.begin(), canaryByte, region.usableBytes);
             copyBytesBlocked(destination, source.data(), n);
-            ASSERT_EQ(std::memcmp(destination, source.data(), n), 0) << n;
+            ASSERT_EQ(std::vector<uint8_t>(destination, destination + n), source) << n;
             const size_t before = static_cast<size_t>(destination - region.begin());
             const size_t after = region.usableBytes - before - n;
             ASSERT_EQ(std::vector<uint8_t>(region.begin(), destination),
