@@ -115,6 +115,18 @@ void benchMemcpy(benchmark::State& state, const BenchFormat& format)
     }
 }
 
+// The floor under every converter: reading the source frame and nothing else.
+void benchReadSource(benchmark::State& state)
+{
+    for (auto _ : state) {
+        uint64_t sum = 0;
+        for (int i = 0; i < framePixels; ++i) {
+            sum += frames.source[i];
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+}
+
 void benchSdl(benchmark::State& state, const BenchFormat& format)
 {
     const int pitch = frameWidth * format.bytesPerPixel;
@@ -179,6 +191,8 @@ void registerFormat(const BenchFormat& format)
 int main(int argc, char** argv)
 {
     benchFramesCreate();
+    benchmark::RegisterBenchmark("frame/readSource", benchReadSource)
+        ->Unit(benchmark::kMicrosecond);
     for (const BenchFormat& format : benchFormats) {
         registerFormat(format);
     }

@@ -23,27 +23,27 @@ void avxStore(uint8_t* destination, __m256i value)
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(destination), value);
 }
 
-// A 16-bit pixel in the low half of each 32-bit lane, high half zero.
+// A 16-bit pixel in the low half of each 32-bit lane, high half zero. The
+// kept bits of the bytes (B, G, R, top) times (1, 64 or 32, 1, 0), summed in
+// pairs, give the words B | G << 5 and R, both 3 bits up; the word pair times
+// (1, 2048 or 1024) is then the whole pixel 3 bits up. No sum comes near the
+// signed 16-bit limit. The swapped formats exchange R and B first.
 template <RowFormat format>
 __m256i word16(__m256i p)
 {
-    if constexpr (format == RowFormat::rgb565 || format == RowFormat::rgb565Swapped) {
-        const bool swapped = format == RowFormat::rgb565Swapped;
-        const __m256i high = swapped ? _mm256_slli_epi32(p, 8) : _mm256_srli_epi32(p, 8);
-        const __m256i low = swapped ? _mm256_srli_epi32(p, 19) : _mm256_srli_epi32(p, 3);
-        const __m256i green = _mm256_and_si256(_mm256_srli_epi32(p, 5), _mm256_set1_epi32(0x07E0));
-        return _mm256_or_si256(
-            _mm256_or_si256(_mm256_and_si256(high, _mm256_set1_epi32(0xF800)), green),
-            _mm256_and_si256(low, _mm256_set1_epi32(0x001F)));
-    } else {
-        // (B, R) word pairs times (8, 0x2000), or (0x2000, 8) when swapped,
-        // put both fields 6 bits above their place, clear of green.
-        const int multipliers = format == RowFormat::rgb555 ? 0x20000008 : 0x00082000;
-        const __m256i redBlue = _mm256_and_si256(p, _mm256_set1_epi32(0x00F800F8));
-        const __m256i placed = _mm256_madd_epi16(redBlue, _mm256_set1_epi32(multipliers));
-        const __m256i green = _mm256_and_si256(p, _mm256_set1_epi32(0xF800));
-        return _mm256_srli_epi32(_mm256_or_si256(placed, green), 6);
+    constexpr bool sixBitGreen = format == RowFormat::rgb565 || format == RowFormat::rgb565Swapped;
+    constexpr bool swapped = format == RowFormat::rgb565Swapped || format == RowFormat::rgb555Swapped;
+    constexpr int keptBits = sixBitGreen ? 0x00F8FCF8 : 0x00F8F8F8;
+    constexpr int byteScales = sixBitGreen ? 0x00014001 : 0x00012001;
+    constexpr int wordScales = sixBitGreen ? 0x08000001 : 0x04000001;
+    if constexpr (swapped) {
+        p = _mm256_shuffle_epi8(
+            p, _mm256_broadcastsi128_si256(_mm_setr_epi8(2, 1, 0, 3, 6, 5, 4, 7, 10, 9, 8, 11, 14,
+                                                         13, 12, 15)));
     }
+    const __m256i pairs = _mm256_maddubs_epi16(_mm256_and_si256(p, _mm256_set1_epi32(keptBits)),
+                                            _mm256_set1_epi32(byteScales));
+    return _mm256_srli_epi32(_mm256_madd_epi16(pairs, _mm256_set1_epi32(wordScales)), 3);
 }
 
 template <RowFormat format>
