@@ -213,6 +213,9 @@ bool translateEvent(const SDL_Event& sdlEvent, DisplayEvent& event)
     case SDL_QUIT:
         event = DisplayEvent{DisplayEventType::CloseRequest, 0, 0, 0};
         return true;
+    case SDL_MOUSEMOTION:
+        event = DisplayEvent{DisplayEventType::SetCursor, 0, 0, 0};
+        return true;
     case SDL_KEYDOWN:
         return translateKey(sdlEvent.key, event);
     case SDL_TEXTINPUT:

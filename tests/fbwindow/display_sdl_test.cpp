@@ -1,0 +1,189 @@
+// The SDL2 backend without an X server: SDL's dummy video driver, asked for by
+// name, carries the events that the tests push and a window surface of its own,
+// so the event translation and the screen over real SDL surfaces can be checked.
+#include "display.h"
+#include "keyqueue.h"
+#include "screen.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <vector>
+
+namespace {
+
+void useDummyDriver()
+{
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+}
+
+std::optional<DisplayEvent> nextEvent()
+{
+    DisplayEvent event;
+    if (displayPeekEvent(event) == 0) {
+        return std::nullopt;
+    }
+    return event;
+}
+
+class SdlEvents : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        useDummyDriver();
+        ASSERT_EQ(displayLoad(), 1);
+        while (nextEvent()) {
+        }
+    }
+    void TearDown() override { displayUnload(); }
+};
+
+void pushKeyDown(SDL_Keycode sym, uint16_t mod)
+{
+    SDL_Event event{};
+    event.type = SDL_KEYDOWN;
+    event.key.state = SDL_PRESSED;
+    event.key.keysym.sym = sym;
+    event.key.keysym.mod = mod;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+}
+
+void pushText(const char* text)
+{
+    SDL_Event event{};
+    event.type = SDL_TEXTINPUT;
+    SDL_strlcpy(event.text.text, text, sizeof(event.text.text));
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+}
+
+void pushWindowEvent(uint8_t windowEvent)
+{
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.event = windowEvent;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+}
+
+struct KeyCase {
+    SDL_Keycode sym;
+    uint16_t mod;
+    bool delivered;  // false: the key's character comes as a text event instead
+    int32_t virtualKey;
+    int32_t layoutChar;
+};
+
+class SdlKeys : public SdlEvents, public ::testing::WithParamInterface<KeyCase> {};
+
+TEST_P(SdlKeys, KeyDownsCarryTheTableKeyOrTheControlCharacter)
+{
+    const KeyCase c = GetParam();
+    pushKeyDown(c.sym, c.mod);
+    const std::optional<DisplayEvent> event = nextEvent();
+    ASSERT_EQ(event.has_value(), c.delivered);
+    if (c.delivered) {
+        EXPECT_EQ(event->type, DisplayEventType::KeyDown);
+        EXPECT_EQ(event->virtualKey, c.virtualKey);
+        EXPECT_EQ(event->layoutChar, c.layoutChar);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, SdlKeys,
+    ::testing::Values(KeyCase{SDLK_UP, KMOD_NONE, true, kVirtualKeyUp, 0},
+                      KeyCase{SDLK_PAGEDOWN, KMOD_LSHIFT, true, kVirtualKeyPageDown, 0},
+                      KeyCase{SDLK_F1, KMOD_NONE, true, kVirtualKeyF1, 0},
+                      KeyCase{SDLK_F10, KMOD_NONE, true, kVirtualKeyF10, 0},
+                      KeyCase{SDLK_F11, KMOD_NONE, true, kVirtualKeyNone, 0},
+                      KeyCase{SDLK_LSHIFT, KMOD_LSHIFT, true, kVirtualKeyNone, 0},
+                      KeyCase{SDLK_ESCAPE, KMOD_NONE, true, kVirtualKeyNone, 27},
+                      KeyCase{SDLK_RETURN, KMOD_NONE, true, kVirtualKeyNone, 13},
+                      KeyCase{SDLK_KP_ENTER, KMOD_NONE, true, kVirtualKeyNone, 13},
+                      KeyCase{SDLK_BACKSPACE, KMOD_NONE, true, kVirtualKeyNone, 8},
+                      KeyCase{SDLK_TAB, KMOD_NONE, true, kVirtualKeyNone, 9},
+                      KeyCase{SDLK_c, KMOD_LCTRL, true, kVirtualKeyNone, 3},
+                      KeyCase{SDLK_z, KMOD_RCTRL, true, kVirtualKeyNone, 26},
+                      KeyCase{SDLK_a, KMOD_NONE, false, 0, 0},
+                      KeyCase{SDLK_a, KMOD_LSHIFT, false, 0, 0},
+                      KeyCase{SDLK_SPACE, KMOD_NONE, false, 0, 0}));
+
+TEST_F(SdlEvents, TextGivesOneKeyPerCharacterUpTo255)
+{
+    pushText("aB");
+    pushText("\xC3\xA9");          // e acute: 0xE9
+    pushText("x\xE2\x82\xACy");    // the euro sign is beyond one byte and is dropped
+    std::vector<int32_t> chars;
+    for (auto event = nextEvent(); event; event = nextEvent()) {
+        ASSERT_EQ(event->type, DisplayEventType::KeyDown);
+        EXPECT_EQ(event->virtualKey, kVirtualKeyNone);
+        chars.push_back(event->layoutChar);
+    }
+    EXPECT_EQ(chars, (std::vector<int32_t>{'a', 'B', 0xE9, 'x', 'y'}));
+}
+
+TEST_F(SdlEvents, WindowEventsBecomeActivationCursorAndCloseRequests)
+{
+    pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    pushWindowEvent(SDL_WINDOWEVENT_MOVED);  // nothing the screen handles
+    pushWindowEvent(SDL_WINDOWEVENT_ENTER);
+    pushWindowEvent(SDL_WINDOWEVENT_CLOSE);
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+    std::vector<std::pair<DisplayEventType, int32_t>> seen;
+    for (auto event = nextEvent(); event; event = nextEvent()) {
+        seen.emplace_back(event->type, event->active);
+    }
+    using T = DisplayEventType;
+    EXPECT_EQ(seen, (std::vector<std::pair<T, int32_t>>{{T::Activate, 0},
+                                                        {T::Activate, 1},
+                                                        {T::SetCursor, 0},
+                                                        {T::CloseRequest, 0},
+                                                        {T::CloseRequest, 0}}));
+}
+
+class SdlScreen : public ::testing::Test {
+protected:
+    void SetUp() override { useDummyDriver(); }
+    void TearDown() override { screenClose(); }
+};
+
+TEST_F(SdlScreen, ShowsFramesInTheWindowSurfacesOwnFormat)
+{
+    // The dummy driver's one mode decides the size; query it the way SDL sees it.
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0);
+    SDL_DisplayMode mode;
+    ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &mode), 0);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    SDL_Quit();
+
+    ASSERT_EQ(screenOpen("dummy", mode.w, mode.h), 1);
+    std::vector<uint32_t> pixels(static_cast<size_t>(mode.w) * static_cast<size_t>(mode.h));
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        pixels[i] = static_cast<uint32_t>(i * 2654435761u) & 0x00FFFFFF;
+    }
+    ASSERT_EQ(screenUpdate(pixels.data()), 1);
+
+    DisplayLockedBuffer buffer;
+    ASSERT_EQ(displayLock(buffer), 1);
+    ASSERT_GE(buffer.width, mode.w);
+    ASSERT_GE(buffer.height, mode.h);
+    for (int y = 0; y < mode.h; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(buffer.pixels + y * buffer.pitch);
+        for (int x = 0; x < mode.w; ++x) {
+            ASSERT_EQ(row[x] & 0x00FFFFFF, pixels[static_cast<size_t>(y) * mode.w + x])
+                << x << "," << y;
+        }
+    }
+    displayUnlock(buffer);
+}
+
+TEST_F(SdlScreen, ASizeWithoutADisplayModeFails)
+{
+    EXPECT_EQ(screenOpen("dummy", 123, 45), 0);
+    EXPECT_EQ(keyHooksCurrent().pollKey, nullptr);
+}
+
+}  // namespace
