@@ -108,7 +108,7 @@ template <RowFormat format>
 void convertPixelsAs(const uint32_t* source, uint8_t* destination, int count)
 {
     constexpr int bytesPerPixel = rowBytesPerPixel(format);
-    for (int i = 0; i < count; ++i) {
+    for (ptrdiff_t i = 0; i < count; ++i) { // wide: 4 * i may pass INT_MAX
         const uint32_t word = pixelWord<format>(source[i]);
         uint8_t* const out = destination + bytesPerPixel * i;
         if constexpr (bytesPerPixel == 4) {
@@ -153,7 +153,8 @@ void convertRowAs(RowFormat format, const uint32_t* source, uint8_t* destination
     }
     const int bytesPerPixel = rowBytesPerPixel(format);
     const int done = simdConvertRow(convertIsaActive(), format, source, destination, count);
-    convertPixelsScalar(format, source + done, destination + done * bytesPerPixel, count - done);
+    convertPixelsScalar(format, source + done,
+                        destination + static_cast<ptrdiff_t>(done) * bytesPerPixel, count - done);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // AVX2 kernels. Packs and byte shuffles work inside each 128-bit half, so
 // every group ends with a cross-half permute that puts the pixels back in
-// row order; 24-bit output is assembled as whole 32-byte stores.
+// row order; 24-bit output is assembled as whole 32-byte stores. The compiler
+// ends each kernel with vzeroupper, so SSE code after it pays no transition.
 #include "convert_x86.h"
 
 #include <immintrin.h>
@@ -32,7 +33,8 @@ template <RowFormat format>
 __m256i word16(__m256i p)
 {
     constexpr bool sixBitGreen = format == RowFormat::rgb565 || format == RowFormat::rgb565Swapped;
-    constexpr bool swapped = format == RowFormat::rgb565Swapped || format == RowFormat::rgb555Swapped;
+    constexpr bool swapped =
+        format == RowFormat::rgb565Swapped || format == RowFormat::rgb555Swapped;
     constexpr int keptBits = sixBitGreen ? 0x00F8FCF8 : 0x00F8F8F8;
     constexpr int byteScales = sixBitGreen ? 0x00014001 : 0x00012001;
     constexpr int wordScales = sixBitGreen ? 0x08000001 : 0x04000001;
@@ -50,13 +52,13 @@ template <RowFormat format>
 int convertWords16(const uint32_t* source, uint8_t* destination, int count)
 {
     constexpr int halvesInOrder = 0xD8; // 64-bit lanes 0, 2, 1, 3
-    int i = 0;
+    ptrdiff_t i = 0;
     for (; count - i >= word16Group; i += word16Group) {
         const __m256i packed = _mm256_packus_epi32(word16<format>(avxLoad(source + i)),
                                                    word16<format>(avxLoad(source + i + 8)));
         avxStore(destination + 2 * i, _mm256_permute4x64_epi64(packed, halvesInOrder));
     }
-    return i;
+    return static_cast<int>(i);
 }
 
 // After the shuffle each half holds 12 bytes, the 32-bit lanes x0..x2 and
@@ -76,7 +78,7 @@ int convertPacked24(const uint32_t* source, uint8_t* destination, int count)
     const __m256i placeSecond = _mm256_setr_epi32(2, 4, 5, 6, 0, 0, 0, 1);
     const __m256i placeThird = _mm256_setr_epi32(5, 6, 0, 0, 0, 1, 2, 4);
     const __m256i placeFourth = _mm256_setr_epi32(0, 0, 0, 1, 2, 4, 5, 6);
-    int i = 0;
+    ptrdiff_t i = 0;
     for (; count - i >= packed24Group; i += packed24Group) {
         const __m256i a = _mm256_permutevar8x32_epi32(
             _mm256_shuffle_epi8(avxLoad(source + i), order), placeFirst);
@@ -91,7 +93,7 @@ int convertPacked24(const uint32_t* source, uint8_t* destination, int count)
         avxStore(out + 32, _mm256_blend_epi32(b, c, 0xF0));
         avxStore(out + 64, _mm256_blend_epi32(c, d, 0xFC));
     }
-    return i;
+    return static_cast<int>(i);
 }
 
 int convertSwapped32(const uint32_t* source, uint8_t* destination, int count)
@@ -99,11 +101,11 @@ int convertSwapped32(const uint32_t* source, uint8_t* destination, int count)
     const __m256i order = _mm256_setr_epi8(
         2, 1, 0, zeroByte, 6, 5, 4, zeroByte, 10, 9, 8, zeroByte, 14, 13, 12, zeroByte, 2, 1, 0,
         zeroByte, 6, 5, 4, zeroByte, 10, 9, 8, zeroByte, 14, 13, 12, zeroByte);
-    int i = 0;
+    ptrdiff_t i = 0;
     for (; count - i >= swapGroup; i += swapGroup) {
         avxStore(destination + 4 * i, _mm256_shuffle_epi8(avxLoad(source + i), order));
     }
-    return i;
+    return static_cast<int>(i);
 }
 
 } // namespace

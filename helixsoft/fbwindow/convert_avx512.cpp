@@ -40,7 +40,8 @@ template <RowFormat format>
 __m512i word16(__m512i p)
 {
     constexpr bool sixBitGreen = format == RowFormat::rgb565 || format == RowFormat::rgb565Swapped;
-    constexpr bool swapped = format == RowFormat::rgb565Swapped || format == RowFormat::rgb555Swapped;
+    constexpr bool swapped =
+        format == RowFormat::rgb565Swapped || format == RowFormat::rgb555Swapped;
     constexpr int keptBits = sixBitGreen ? 0x00F8FCF8 : 0x00F8F8F8;
     constexpr int byteScales = sixBitGreen ? 0x00014001 : 0x00012001;
     constexpr int wordScales = sixBitGreen ? 0x08000001 : 0x04000001;
@@ -57,13 +58,13 @@ template <RowFormat format>
 int convertWords16(const uint32_t* source, uint8_t* destination, int count)
 {
     const __m512i quartersInOrder = _mm512_setr_epi64(0, 2, 4, 6, 1, 3, 5, 7);
-    int i = 0;
+    ptrdiff_t i = 0;
     for (; count - i >= word16Group; i += word16Group) {
         const __m512i packed = _mm512_packus_epi32(word16<format>(wideLoad(source + i)),
                                                    word16<format>(wideLoad(source + i + 16)));
         wideStore(destination + 2 * i, _mm512_permutexvar_epi64(quartersInOrder, packed));
     }
-    return i;
+    return static_cast<int>(i);
 }
 
 // After the shuffle each quarter holds 12 bytes, so the data lanes of a
@@ -85,7 +86,7 @@ int convertPacked24(const uint32_t* source, uint8_t* destination, int count)
                                             other + 4, other + 5, other + 6, other + 8,
                                             other + 9, other + 10, other + 12, other + 13,
                                             other + 14);
-    int i = 0;
+    ptrdiff_t i = 0;
     for (; count - i >= packed24Group; i += packed24Group) {
         const __m512i a = _mm512_shuffle_epi8(wideLoad(source + i), order);
         const __m512i b = _mm512_shuffle_epi8(wideLoad(source + i + 16), order);
@@ -96,18 +97,18 @@ int convertPacked24(const uint32_t* source, uint8_t* destination, int count)
         wideStore(out + 64, _mm512_permutex2var_epi32(b, second, c));
         wideStore(out + 128, _mm512_permutex2var_epi32(c, third, d));
     }
-    return i;
+    return static_cast<int>(i);
 }
 
 int convertSwapped32(const uint32_t* source, uint8_t* destination, int count)
 {
     const __m512i order = quarterOrder(_mm_setr_epi8(2, 1, 0, zeroByte, 6, 5, 4, zeroByte, 10,
                                                      9, 8, zeroByte, 14, 13, 12, zeroByte));
-    int i = 0;
+    ptrdiff_t i = 0;
     for (; count - i >= swapGroup; i += swapGroup) {
         wideStore(destination + 4 * i, _mm512_shuffle_epi8(wideLoad(source + i), order));
     }
-    return i;
+    return static_cast<int>(i);
 }
 
 } // namespace

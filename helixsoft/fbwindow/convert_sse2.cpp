@@ -65,19 +65,19 @@ __m128i word16(__m128i p)
 template <RowFormat format>
 int convertWords16(const uint32_t* source, uint8_t* destination, int count)
 {
-    int i = 0;
+    ptrdiff_t i = 0;
     for (; count - i >= word16Group; i += word16Group) {
         const __m128i first = word16<format>(sseLoad(source + i));
         const __m128i second = word16<format>(sseLoad(source + i + 4));
         sseStore(destination + 2 * i, _mm_packs_epi32(first, second));
     }
-    return i;
+    return static_cast<int>(i);
 }
 
 template <bool swapped>
 int convertPacked24(const uint32_t* source, uint8_t* destination, int count)
 {
-    int i = 0;
+    ptrdiff_t i = 0;
     for (; count - i >= packed24Group; i += packed24Group) {
         __m128i pixels[4];
         for (int k = 0; k < 4; ++k) {
@@ -86,16 +86,16 @@ int convertPacked24(const uint32_t* source, uint8_t* destination, int count)
         }
         sseStorePacked24(destination + 3 * i, pixels[0], pixels[1], pixels[2], pixels[3]);
     }
-    return i;
+    return static_cast<int>(i);
 }
 
 int convertSwapped32(const uint32_t* source, uint8_t* destination, int count)
 {
-    int i = 0;
+    ptrdiff_t i = 0;
     for (; count - i >= swapGroup; i += swapGroup) {
         sseStore(destination + 4 * i, swapRedBlue(sseLoad(source + i)));
     }
-    return i;
+    return static_cast<int>(i);
 }
 
 } // namespace

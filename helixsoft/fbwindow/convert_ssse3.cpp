@@ -17,11 +17,11 @@ int convertSwapped32(const uint32_t* source, uint8_t* destination, int count)
 {
     const __m128i order = _mm_setr_epi8(2, 1, 0, zeroByte, 6, 5, 4, zeroByte, 10, 9, 8, zeroByte,
                                         14, 13, 12, zeroByte);
-    int i = 0;
+    ptrdiff_t i = 0;
     for (; count - i >= swapGroup; i += swapGroup) {
         sseStore(destination + 4 * i, _mm_shuffle_epi8(sseLoad(source + i), order));
     }
-    return i;
+    return static_cast<int>(i);
 }
 
 template <bool swapped>
@@ -32,14 +32,14 @@ int convertPacked24(const uint32_t* source, uint8_t* destination, int count)
                                 zeroByte, zeroByte)
                 : _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, zeroByte, zeroByte,
                                 zeroByte, zeroByte);
-    int i = 0;
+    ptrdiff_t i = 0;
     for (; count - i >= packed24Group; i += packed24Group) {
         sseStorePacked24(destination + 3 * i, _mm_shuffle_epi8(sseLoad(source + i), order),
                          _mm_shuffle_epi8(sseLoad(source + i + 4), order),
                          _mm_shuffle_epi8(sseLoad(source + i + 8), order),
                          _mm_shuffle_epi8(sseLoad(source + i + 12), order));
     }
-    return i;
+    return static_cast<int>(i);
 }
 
 } // namespace

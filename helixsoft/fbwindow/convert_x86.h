@@ -1,7 +1,8 @@
 // The x86-64 kernels, one file per instruction set, each compiled with that
 // set enabled and called only after the processor has been found to have it.
 // Each converts whole groups from a row's start and returns the pixels (or
-// bytes) it covered; a set without its own kernel for a format returns 0.
+// bytes) it covered, 0 where it has no kernel; offsets are ptrdiff_t, since
+// 3 or 4 times a row's length may pass INT_MAX.
 #pragma once
 
 #include "convert_simd.h"
