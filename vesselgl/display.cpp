@@ -67,6 +67,9 @@ GLFWwindow* openDisplay()
     }
     glfwMakeContextCurrent(window);
     glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
+    // A tap of Escape that is pressed and released between two polls must
+    // still end the loop: sticky keys report it as pressed at the next poll.
+    glfwSetInputMode(window, GLFW_STICKY_KEYS, GLFW_TRUE);
     glfwSwapInterval(1);
     return window;
 }
