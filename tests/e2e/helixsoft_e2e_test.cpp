@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <thread>
 
@@ -76,6 +77,11 @@ struct DepthCase {
     uint32_t blueMask;
     const char* key;  // the key that ends the run
 };
+
+void PrintTo(const DepthCase& c, std::ostream* os)
+{
+    *os << "depth " << c.depth << ", key " << c.key;
+}
 
 void expectTubeInFormat(const Screenshot& shot, const DepthCase& c)
 {

@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <optional>
+#include <ostream>
 #include <vector>
 
 namespace {
@@ -73,6 +74,11 @@ struct KeyCase {
     int32_t virtualKey;
     int32_t layoutChar;
 };
+
+void PrintTo(const KeyCase& c, std::ostream* os)
+{
+    *os << "keycode " << c.sym << ", mod " << c.mod;
+}
 
 class SdlKeys : public SdlEvents, public ::testing::WithParamInterface<KeyCase> {};
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace {
@@ -33,6 +34,11 @@ struct SpecialKeyCase {
     const char* pollString;
 };
 
+void PrintTo(const SpecialKeyCase& c, std::ostream* os)
+{
+    *os << "virtual key " << c.virtualKey << " -> code " << c.code;
+}
+
 class SpecialKeys : public KeyQueueTest, public ::testing::WithParamInterface<SpecialKeyCase> {};
 
 TEST_P(SpecialKeys, TranslateByTableIgnoringTheLayoutAndPollAsTwoBytes)
@@ -62,6 +68,11 @@ struct LayoutCase {
     int32_t layoutChar;
     int32_t code;
 };
+
+void PrintTo(const LayoutCase& c, std::ostream* os)
+{
+    *os << "virtual key " << c.virtualKey << ", layout " << c.layoutChar << " -> " << c.code;
+}
 
 class LayoutKeys : public KeyQueueTest, public ::testing::WithParamInterface<LayoutCase> {};
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,11 @@ struct FallbackCase {
     Calls attempts;  // the calls from the first mode attempt on
 };
 
+void PrintTo(const FallbackCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class ScreenFallback : public ScreenTest, public ::testing::WithParamInterface<FallbackCase> {};
 
 TEST_P(ScreenFallback, TriesModesAndChainsInOrder)
@@ -120,6 +126,11 @@ struct EarlyFailureCase {
     Calls calls;
 };
 
+void PrintTo(const EarlyFailureCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class ScreenEarlyFailure : public ScreenTest,
                            public ::testing::WithParamInterface<EarlyFailureCase> {};
 
@@ -147,6 +158,12 @@ struct FormatCase {
     DisplayPixelFormat format;
     int32_t result;
 };
+
+void PrintTo(const FormatCase& c, std::ostream* os)
+{
+    *os << std::hex << c.format.bitCount << " bits " << c.format.redMask << "/"
+        << c.format.greenMask << "/" << c.format.blueMask << (c.format.isRgb ? " rgb" : " other");
+}
 
 class ScreenFormats : public ScreenTest, public ::testing::WithParamInterface<FormatCase> {};
 
@@ -234,6 +251,11 @@ struct ShrunkCase {
     int32_t width;
     int32_t height;
 };
+
+void PrintTo(const ShrunkCase& c, std::ostream* os)
+{
+    *os << c.width << "x" << c.height;
+}
 
 class ScreenShrunkBuffer : public ScreenTest, public ::testing::WithParamInterface<ShrunkCase> {};
 
@@ -341,6 +363,11 @@ struct PartialCloseCase {
     std::function<void(FakeDisplay&)> script;
     Calls closeCalls;
 };
+
+void PrintTo(const PartialCloseCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class ScreenPartialClose : public ScreenTest,
                            public ::testing::WithParamInterface<PartialCloseCase> {};
