@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -269,4 +270,49 @@ TEST(TexPrepareFile, GivesTheWholeChainOrNothing)
     EXPECT_FALSE(texPrepareFile(path.c_str(), levels));
     EXPECT_TRUE(levels.empty());
     rmdir(dir.c_str());
+}
+
+namespace {
+
+// Mean absolute difference between two columns (or rows) of an RGB image.
+double lineDifference(const TexImage& image, bool columns, int a, int b)
+{
+    const int n = columns ? image.height : image.width;
+    double sum = 0.0;
+    for (int i = 0; i < n; ++i) {
+        const size_t pa = columns ? size_t(i) * image.width + a : size_t(a) * image.width + i;
+        const size_t pb = columns ? size_t(i) * image.width + b : size_t(b) * image.width + i;
+        for (int c = 0; c < 3; ++c) {
+            sum += std::abs(int(image.pixels[pa * 3 + c]) - int(image.pixels[pb * 3 + c]));
+        }
+    }
+    return sum / (n * 3);
+}
+
+}  // namespace
+
+TEST(TheDemosAsset, IsAWarmRedTextureThatTilesWithoutASeam)
+{
+    TexImage image;
+    ASSERT_TRUE(tgaLoadFile(VESSELGL_ASSET, image));
+    ASSERT_EQ(image.width, 256);
+    ASSERT_EQ(image.height, 256);
+    ASSERT_EQ(image.components, 3);
+    double red = 0.0, green = 0.0, blue = 0.0;
+    for (size_t i = 0; i < image.pixels.size(); i += 3) {
+        red += image.pixels[i];
+        green += image.pixels[i + 1];
+        blue += image.pixels[i + 2];
+    }
+    EXPECT_GT(red, 2.0 * green);
+    EXPECT_GT(red, 2.0 * blue);
+    // Across the wrap the picture changes no more than between neighbours inside.
+    for (const bool columns : {true, false}) {
+        double inside = 0.0;
+        for (int k = 1; k < 255; ++k) {
+            inside += lineDifference(image, columns, k - 1, k) / 254.0;
+        }
+        EXPECT_LT(lineDifference(image, columns, 255, 0), 1.5 * inside)
+            << (columns ? "left and right edges" : "top and bottom edges");
+    }
 }
