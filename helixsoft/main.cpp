@@ -22,6 +22,9 @@ int main()
 {
     static SceneState scene;  // static: the arrays outlive every frame and stay off the stack
     if (screenOpen(kWindowTitle, kScreenWidth, kScreenHeight) == 0) {
+        // A failed open may already have changed the display mode, and X keeps
+        // a mode change after the process ends: hand back whatever was taken.
+        screenClose();
         return kOpenFailedStatus;
     }
     // Seconds, truncated toward zero; the first value of a fresh seed is discarded.
