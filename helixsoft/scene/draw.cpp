@@ -17,14 +17,31 @@ struct ScreenCorner {
     int32_t x, y;
 };
 
-ScreenCorner screenCorner(const Vertex& v)
-{
-    return ScreenCorner{roundToInt32(v.screenX), roundToInt32(v.screenY)};
-}
+// What a vertex contributes to every face it belongs to: its rounded screen
+// position and its lit colour. Both depend on the vertex alone, so they are
+// computed once per vertex rather than once per corner.
+struct CornerCache {
+    std::vector<ScreenCorner> positions;
+    std::vector<uint32_t> colours;
+};
 
-uint32_t cornerColour(const Vertex& v, float lightX, float lightY, float lightZ)
+// Grows to the largest vertex array once and is then reused: drawing a frame
+// allocates nothing.
+CornerCache cornerCache;
+
+void fillCornerCache(const std::vector<Vertex>& vertices, float lightX, float lightY,
+                     float lightZ)
 {
-    return shadeColour(v.red, v.green, v.blue, cornerIntensity(lightX, lightY, lightZ, v.normal));
+    if (cornerCache.positions.size() < vertices.size()) {
+        cornerCache.positions.resize(vertices.size());
+        cornerCache.colours.resize(vertices.size());
+    }
+    for (size_t i = 0; i < vertices.size(); ++i) {
+        const Vertex& v = vertices[i];
+        cornerCache.positions[i] = ScreenCorner{roundToInt32(v.screenX), roundToInt32(v.screenY)};
+        cornerCache.colours[i] =
+            shadeColour(v.red, v.green, v.blue, cornerIntensity(lightX, lightY, lightZ, v.normal));
+    }
 }
 
 } // namespace
@@ -69,21 +86,22 @@ uint32_t shadeColour(float red, float green, float blue, float intensity)
 void drawMesh(uint32_t* pixels, const std::vector<Vertex>& vertices,
               const std::vector<Face>& faces, float lightX, float lightY, float lightZ)
 {
+    fillCornerCache(vertices, lightX, lightY, lightZ);
+    const ScreenCorner* positions = cornerCache.positions.data();
+    const uint32_t* colours = cornerCache.colours.data();
     for (const Face& slot : faces) {
         assert(slot.drawOrder >= 0 && static_cast<size_t>(slot.drawOrder) < faces.size());
         const Face& face = faces[slot.drawOrder];
-        const Vertex& v0 = vertices[face.i0];
-        const Vertex& v1 = vertices[face.i1];
-        const Vertex& v2 = vertices[face.i2];
-        const ScreenCorner c0 = screenCorner(v0);
-        const ScreenCorner c1 = screenCorner(v1);
-        const ScreenCorner c2 = screenCorner(v2);
+        assert(static_cast<size_t>(face.i0) < vertices.size() &&
+               static_cast<size_t>(face.i1) < vertices.size() &&
+               static_cast<size_t>(face.i2) < vertices.size());
+        const ScreenCorner c0 = positions[face.i0];
+        const ScreenCorner c1 = positions[face.i1];
+        const ScreenCorner c2 = positions[face.i2];
         if (cullValue(c0.x, c0.y, c1.x, c1.y, c2.x, c2.y) <= 0) {
             continue;  // turned away, edge-on or degenerate
         }
-        fillTriangleShaded(pixels, c0.x, c0.y, c1.x, c1.y, c2.x, c2.y,
-                           cornerColour(v0, lightX, lightY, lightZ),
-                           cornerColour(v1, lightX, lightY, lightZ),
-                           cornerColour(v2, lightX, lightY, lightZ));
+        fillTriangleShaded(pixels, c0.x, c0.y, c1.x, c1.y, c2.x, c2.y, colours[face.i0],
+                           colours[face.i1], colours[face.i2]);
     }
 }

@@ -6,6 +6,7 @@
 #include "rounding.h"
 
 #include <cassert>
+#include <utility>
 
 namespace {
 
@@ -20,36 +21,72 @@ struct IndexRange {
     int32_t high;
 };
 
-void exchangeKeys(Face& a, Face& b)
-{
-    const int32_t key = a.depthKey;
-    const int32_t order = a.drawOrder;
-    a.depthKey = b.depthKey;
-    a.drawOrder = b.drawOrder;
-    b.depthKey = key;
-    b.drawOrder = order;
-}
+// The two values the sort moves, packed so that the scans stay in cache.
+struct KeyOrder {
+    int32_t depthKey;
+    int32_t drawOrder;
+};
+
+// Working copy of the keys; grows to the largest face array once and is then
+// reused, so a frame's sort allocates nothing.
+struct SortScratch {
+    std::vector<KeyOrder> items;
+};
+
+SortScratch sortScratch;
 
 // One partition of low..high around the middle key; i and j end where the
-// scans crossed.
-void partitionFaces(Face* faces, int32_t low, int32_t high, int32_t& i, int32_t& j)
+// scans crossed. The pivot value is read once and stays fixed.
+void partitionKeys(KeyOrder* items, int32_t low, int32_t high, int32_t& i, int32_t& j)
 {
     i = low;
     j = high;
-    const int32_t pivot = faces[(low + high) / 2].depthKey;
+    const int32_t pivot = items[(low + high) / 2].depthKey;
     do {
-        while (faces[i].depthKey < pivot) {
+        while (items[i].depthKey < pivot) {
             ++i;
         }
-        while (faces[j].depthKey > pivot) {
+        while (items[j].depthKey > pivot) {
             --j;
         }
         if (i <= j) {
-            exchangeKeys(faces[i], faces[j]);
+            std::swap(items[i], items[j]);  // also at i = j, where it changes nothing
             ++i;
             --j;
         }
     } while (i <= j);
+}
+
+void quickSortKeys(KeyOrder* items, int32_t low, int32_t high)
+{
+    // Entry 0 is unused: sp names the next free entry and the stack is empty at 1.
+    IndexRange rangeStack[kRangeStackSize + 1];
+    int sp = 1;
+    rangeStack[sp++] = IndexRange{low, high};
+    while (sp != 1) {
+        --sp;
+        int32_t left = rangeStack[sp].low;
+        int32_t right = rangeStack[sp].high;
+        do {
+            int32_t i = 0;
+            int32_t j = 0;
+            partitionKeys(items, left, right, i, j);
+            // The smaller part goes on at once and the larger waits on the
+            // stack, which bounds the stack by log2 of the face count.
+            if (j - left < right - i) {
+                if (i < right) {
+                    rangeStack[sp++] = IndexRange{i, right};
+                }
+                right = j;
+            } else {
+                if (left < j) {
+                    rangeStack[sp++] = IndexRange{left, j};
+                }
+                left = i;
+            }
+            assert(sp <= kRangeStackSize);
+        } while (left < right);
+    }
 }
 
 } // namespace
@@ -95,32 +132,16 @@ void sortFaces(const std::vector<Vertex>& vertices, std::vector<Face>& faces)
 void quickSortFaces(std::vector<Face>& faces, int32_t low, int32_t high)
 {
     assert(low >= 0 && low <= high && static_cast<size_t>(high) < faces.size());
-    // Entry 0 is unused: sp names the next free entry and the stack is empty at 1.
-    IndexRange rangeStack[kRangeStackSize + 1];
-    int sp = 1;
-    rangeStack[sp++] = IndexRange{low, high};
-    Face* data = faces.data();
-    while (sp != 1) {
-        --sp;
-        int32_t left = rangeStack[sp].low;
-        int32_t right = rangeStack[sp].high;
-        do {
-            int32_t i = 0;
-            int32_t j = 0;
-            partitionFaces(data, left, right, i, j);
-            // The smaller part goes on at once and the larger waits on the
-            // stack, which bounds the stack by log2 of the face count.
-            if (j - left < right - i) {
-                if (i < right) {
-                    rangeStack[sp++] = IndexRange{i, right};
-                }
-                right = j;
-            } else {
-                if (left < j) {
-                    rangeStack[sp++] = IndexRange{left, j};
-                }
-                left = i;
-            }
-        } while (left < right);
+    std::vector<KeyOrder>& items = sortScratch.items;
+    if (items.size() < faces.size()) {
+        items.resize(faces.size());
+    }
+    for (int32_t i = low; i <= high; ++i) {
+        items[i] = KeyOrder{faces[i].depthKey, faces[i].drawOrder};
+    }
+    quickSortKeys(items.data(), low, high);
+    for (int32_t i = low; i <= high; ++i) {
+        faces[i].depthKey = items[i].depthKey;
+        faces[i].drawOrder = items[i].drawOrder;
     }
 }

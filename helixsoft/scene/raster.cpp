@@ -5,6 +5,8 @@
 // wrapped sum start + i * step is the exact one.
 #include "raster.h"
 
+#include "divide.h"
+
 #include <immintrin.h>
 
 #include <algorithm>
@@ -30,6 +32,12 @@ struct SpanRun {
     uint32_t redStep, greenStep, blueStep;
 };
 
+// A shaded span as its caller gives it: columns and 16.16 channels per end.
+struct SpanEnds {
+    int32_t x1, x2;
+    int32_t red1, red2, green1, green2, blue1, blue2;
+};
+
 struct RasterState {
     SpanKernel kernel;
 };
@@ -37,7 +45,7 @@ struct RasterState {
 RasterState raster = {rasterBestSpanKernel()};
 
 // Red and green are not masked: with channels in 0..255 they never overlap.
-inline uint32_t packSpanPixel(uint32_t red, uint32_t green, uint32_t blue)
+[[gnu::always_inline]] inline uint32_t packSpanPixel(uint32_t red, uint32_t green, uint32_t blue)
 {
     const uint32_t r = static_cast<uint32_t>(static_cast<int32_t>(red) >> kFixedShift) << 16;
     const uint32_t g = static_cast<uint32_t>(static_cast<int32_t>(green) >> kFixedShift) << 8;
@@ -45,7 +53,7 @@ inline uint32_t packSpanPixel(uint32_t red, uint32_t green, uint32_t blue)
     return r | g | (b & kChannelMask);
 }
 
-void runSpanScalar(SpanRun run)
+[[gnu::always_inline]] inline void runSpanScalar(SpanRun run)
 {
     for (int32_t i = 0; i < run.count; ++i) {
         run.out[i] = packSpanPixel(run.red, run.green, run.blue);
@@ -56,7 +64,7 @@ void runSpanScalar(SpanRun run)
 }
 
 // (v >> 16) << 16 | (v >> 16) << 8 | (v >> 16) & 0xFF for four lanes at once.
-inline __m128i packSpanPixels4(__m128i red, __m128i green, __m128i blue)
+[[gnu::always_inline]] inline __m128i packSpanPixels4(__m128i red, __m128i green, __m128i blue)
 {
     const __m128i r = _mm_and_si128(red, _mm_set1_epi32(static_cast<int32_t>(kRedMask)));
     const __m128i g = _mm_and_si128(_mm_srai_epi32(green, 8),
@@ -66,14 +74,14 @@ inline __m128i packSpanPixels4(__m128i red, __m128i green, __m128i blue)
     return _mm_or_si128(_mm_or_si128(r, g), b);
 }
 
-inline __m128i spanLanes4(uint32_t value, uint32_t step)
+[[gnu::always_inline]] inline __m128i spanLanes4(uint32_t value, uint32_t step)
 {
     return _mm_setr_epi32(static_cast<int32_t>(value), static_cast<int32_t>(value + step),
                           static_cast<int32_t>(value + 2 * step),
                           static_cast<int32_t>(value + 3 * step));
 }
 
-void runSpanSse2(SpanRun run)
+[[gnu::always_inline]] inline void runSpanSse2(SpanRun run)
 {
     constexpr int32_t kLanes = 4;
     __m128i red = spanLanes4(run.red, run.redStep);
@@ -96,8 +104,8 @@ void runSpanSse2(SpanRun run)
                           run.redStep, run.greenStep, run.blueStep});
 }
 
-__attribute__((target("avx2"))) inline __m256i packSpanPixels8(__m256i red, __m256i green,
-                                                               __m256i blue)
+__attribute__((target("avx2"))) [[gnu::always_inline]] inline __m256i packSpanPixels8(
+    __m256i red, __m256i green, __m256i blue)
 {
     const __m256i r = _mm256_and_si256(red, _mm256_set1_epi32(static_cast<int32_t>(kRedMask)));
     const __m256i g = _mm256_and_si256(_mm256_srai_epi32(green, 8),
@@ -107,14 +115,16 @@ __attribute__((target("avx2"))) inline __m256i packSpanPixels8(__m256i red, __m2
     return _mm256_or_si256(_mm256_or_si256(r, g), b);
 }
 
-__attribute__((target("avx2"))) inline __m256i spanLanes8(uint32_t value, uint32_t step)
+__attribute__((target("avx2"))) [[gnu::always_inline]] inline __m256i spanLanes8(uint32_t value,
+                                                                                uint32_t step)
 {
     const __m256i index = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    return _mm256_add_epi32(_mm256_set1_epi32(static_cast<int32_t>(value)),
-                            _mm256_mullo_epi32(index, _mm256_set1_epi32(static_cast<int32_t>(step))));
+    return _mm256_add_epi32(
+        _mm256_set1_epi32(static_cast<int32_t>(value)),
+        _mm256_mullo_epi32(index, _mm256_set1_epi32(static_cast<int32_t>(step))));
 }
 
-__attribute__((target("avx2"))) void runSpanAvx2(SpanRun run)
+__attribute__((target("avx2"))) inline void runSpanAvx2(SpanRun run)
 {
     constexpr int32_t kLanes = 8;
     __m256i red = spanLanes8(run.red, run.redStep);
@@ -131,36 +141,67 @@ __attribute__((target("avx2"))) void runSpanAvx2(SpanRun run)
         green = _mm256_add_epi32(green, greenStep);
         blue = _mm256_add_epi32(blue, blueStep);
     }
-    const auto done = static_cast<uint32_t>(i);
-    runSpanSse2(SpanRun{run.out + i, run.count - i, run.red + done * run.redStep,
-                        run.green + done * run.greenStep, run.blue + done * run.blueStep,
-                        run.redStep, run.greenStep, run.blueStep});
-}
-
-void runSpan(const SpanRun& run)
-{
-    switch (raster.kernel) {
-    case SpanKernel::Avx2:
-        runSpanAvx2(run);
-        return;
-    case SpanKernel::Sse2:
-        runSpanSse2(run);
-        return;
-    case SpanKernel::Scalar:
-        runSpanScalar(run);
-        return;
+    const int32_t rest = run.count - i;
+    if (rest > 0) {
+        // Lanes at or past `rest` are masked off and write nothing.
+        const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+        const __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(rest), lane);
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(run.out + i), mask,
+                               packSpanPixels8(red, green, blue));
     }
 }
 
 // The per-pixel step over the span's full length, truncating toward zero, and
 // the running value after the columns cut off on the left. Both stay between
 // the two end values, so they fit the 32-bit running word.
-void spanChannel(int32_t start, int32_t end, int64_t fullLength, int64_t cutLeft,
-                 uint32_t& value, uint32_t& step)
+[[gnu::always_inline]] inline void spanChannel(int32_t start, int32_t end, int64_t fullLength,
+                                               int64_t cutLeft, uint32_t& value, uint32_t& step)
 {
-    const int64_t perPixel = (static_cast<int64_t>(end) - start) / fullLength;
+    const int64_t perPixel = divideTruncating(static_cast<int64_t>(end) - start, fullLength);
     value = static_cast<uint32_t>(start + cutLeft * perPixel);
     step = static_cast<uint32_t>(perPixel);
+}
+
+// Exchange, rejection and cut of a shaded span on one row; false when no column
+// of it is on the screen. An uncut span has fullLength = n and cutLeft = 0: the
+// plain gradient.
+[[gnu::always_inline]] inline bool prepareSpan(uint32_t* row, SpanEnds e, SpanRun& run)
+{
+    if (e.x1 > e.x2) {
+        std::swap(e.x1, e.x2);
+        std::swap(e.red1, e.red2);
+        std::swap(e.green1, e.green2);
+        std::swap(e.blue1, e.blue2);
+    }
+    if (e.x1 > kLastColumn || e.x2 < 0) {
+        return false;
+    }
+    const int64_t fullLength = static_cast<int64_t>(e.x2) - e.x1 + 1;
+    const int64_t cutLeft = e.x1 < 0 ? -static_cast<int64_t>(e.x1) : 0;
+    const int32_t left = std::max(e.x1, 0);
+    const int32_t right = std::min(e.x2, kLastColumn);
+    run.out = row + left;
+    run.count = right - left + 1;
+    spanChannel(e.red1, e.red2, fullLength, cutLeft, run.red, run.redStep);
+    spanChannel(e.green1, e.green2, fullLength, cutLeft, run.green, run.greenStep);
+    spanChannel(e.blue1, e.blue2, fullLength, cutLeft, run.blue, run.blueStep);
+    return true;
+}
+
+template <SpanKernel kKernel>
+[[gnu::always_inline]] inline void fillSpanRow(uint32_t* row, const SpanEnds& ends)
+{
+    SpanRun run;
+    if (!prepareSpan(row, ends, run)) {
+        return;
+    }
+    if constexpr (kKernel == SpanKernel::Avx2) {
+        runSpanAvx2(run);
+    } else if constexpr (kKernel == SpanKernel::Sse2) {
+        runSpanSse2(run);
+    } else {
+        runSpanScalar(run);
+    }
 }
 
 // A triangle corner with its colour split into integer channels.
@@ -182,6 +223,12 @@ struct SideValues {
     int64_t red, green, blue;
 };
 
+// The triangle after its corners are ordered by row, with its three edges.
+struct TriangleSetup {
+    Corner top, middle, bottom;
+    EdgeSlopes upper, lower, longEdge;
+};
+
 // The top byte is ignored: callers pass 0x00RRGGBB.
 Corner makeCorner(int32_t x, int32_t y, uint32_t colour)
 {
@@ -197,15 +244,16 @@ EdgeSlopes edgeSlopes(const Corner& from, const Corner& to)
     if (height == 0) {
         return EdgeSlopes{0, 0, 0, 0};
     }
-    return EdgeSlopes{(static_cast<int64_t>(to.x) - from.x) * kFixedOne / height,
-                      (static_cast<int64_t>(to.red) - from.red) * kFixedOne / height,
-                      (static_cast<int64_t>(to.green) - from.green) * kFixedOne / height,
-                      (static_cast<int64_t>(to.blue) - from.blue) * kFixedOne / height};
+    return EdgeSlopes{divideTruncating((static_cast<int64_t>(to.x) - from.x) * kFixedOne, height),
+                      divideTruncating((static_cast<int64_t>(to.red) - from.red) * kFixedOne, height),
+                      divideTruncating((static_cast<int64_t>(to.green) - from.green) * kFixedOne, height),
+                      divideTruncating((static_cast<int64_t>(to.blue) - from.blue) * kFixedOne, height)};
 }
 
 // The side's values `rows` rows below the corner it starts at: exactly what
 // adding the slopes row by row reaches, and never beyond the edge's far end.
-SideValues sideAt(const Corner& start, const EdgeSlopes& slopes, int64_t rows)
+[[gnu::always_inline]] inline SideValues sideAt(const Corner& start, const EdgeSlopes& slopes,
+                                                int64_t rows)
 {
     return SideValues{start.x * kFixedOne + slopes.x * rows,
                       start.red * kFixedOne + slopes.red * rows,
@@ -213,7 +261,7 @@ SideValues sideAt(const Corner& start, const EdgeSlopes& slopes, int64_t rows)
                       start.blue * kFixedOne + slopes.blue * rows};
 }
 
-void advanceSide(SideValues& side, const EdgeSlopes& slopes)
+[[gnu::always_inline]] inline void advanceSide(SideValues& side, const EdgeSlopes& slopes)
 {
     side.x += slopes.x;
     side.red += slopes.red;
@@ -223,9 +271,12 @@ void advanceSide(SideValues& side, const EdgeSlopes& slopes)
 
 // Draws rows first..last of one half. Side A starts at cornerA and side B at
 // cornerB (the top corner); rows off the screen are skipped without a visit,
-// which reaches the same values as visiting them.
-void fillHalf(uint32_t* pixels, int64_t first, int64_t last, const Corner& cornerA,
-              const EdgeSlopes& slopesA, const Corner& cornerB, const EdgeSlopes& slopesB)
+// which reaches the same values as visiting them. Columns are the integer parts
+// of the sides, between the edges' end columns, so they fit 32 bits.
+template <SpanKernel kKernel>
+[[gnu::always_inline]] inline void fillHalf(uint32_t* pixels, int64_t first, int64_t last,
+                                            const Corner& cornerA, const EdgeSlopes& slopesA,
+                                            const Corner& cornerB, const EdgeSlopes& slopesB)
 {
     const int64_t top = std::max<int64_t>(first, 0);
     const int64_t bottom = std::min<int64_t>(last, kLastRow);
@@ -234,15 +285,63 @@ void fillHalf(uint32_t* pixels, int64_t first, int64_t last, const Corner& corne
     }
     SideValues a = sideAt(cornerA, slopesA, top - cornerA.y);
     SideValues b = sideAt(cornerB, slopesB, top - cornerB.y);
-    for (int64_t y = top; y <= bottom; ++y) {
-        fillSpanShaded(pixels, static_cast<int32_t>(a.x >> kFixedShift), static_cast<int32_t>(y),
-                       static_cast<int32_t>(b.x >> kFixedShift), static_cast<int32_t>(a.red),
-                       static_cast<int32_t>(b.red), static_cast<int32_t>(a.green),
-                       static_cast<int32_t>(b.green), static_cast<int32_t>(a.blue),
-                       static_cast<int32_t>(b.blue));
+    uint32_t* row = pixels + top * kFrameWidth;
+    for (int64_t y = top; y <= bottom; ++y, row += kFrameWidth) {
+        const SpanEnds ends{static_cast<int32_t>(a.x >> kFixedShift),
+                            static_cast<int32_t>(b.x >> kFixedShift),
+                            static_cast<int32_t>(a.red),
+                            static_cast<int32_t>(b.red),
+                            static_cast<int32_t>(a.green),
+                            static_cast<int32_t>(b.green),
+                            static_cast<int32_t>(a.blue),
+                            static_cast<int32_t>(b.blue)};
+        fillSpanRow<kKernel>(row, ends);
         advanceSide(a, slopesA);
         advanceSide(b, slopesB);
     }
+}
+
+// The middle row belongs to the lower half, where side A restarts exactly at
+// the middle corner and side B goes on along the long edge.
+template <SpanKernel kKernel>
+[[gnu::always_inline]] inline void fillTriangleRows(uint32_t* pixels, const TriangleSetup& t)
+{
+    fillHalf<kKernel>(pixels, t.top.y, static_cast<int64_t>(t.middle.y) - 1, t.top, t.upper,
+                      t.top, t.longEdge);
+    fillHalf<kKernel>(pixels, t.middle.y, t.bottom.y, t.middle, t.lower, t.top, t.longEdge);
+}
+
+// One compiled copy of the span and triangle loops per kernel; `flatten`
+// inlines the whole loop into the AVX2 copy, where AVX2 instructions are allowed.
+void fillSpanRowScalar(uint32_t* row, const SpanEnds& ends)
+{
+    fillSpanRow<SpanKernel::Scalar>(row, ends);
+}
+
+void fillSpanRowSse2(uint32_t* row, const SpanEnds& ends)
+{
+    fillSpanRow<SpanKernel::Sse2>(row, ends);
+}
+
+__attribute__((target("avx2"), flatten)) void fillSpanRowAvx2(uint32_t* row, const SpanEnds& ends)
+{
+    fillSpanRow<SpanKernel::Avx2>(row, ends);
+}
+
+void fillTriangleScalar(uint32_t* pixels, const TriangleSetup& t)
+{
+    fillTriangleRows<SpanKernel::Scalar>(pixels, t);
+}
+
+void fillTriangleSse2(uint32_t* pixels, const TriangleSetup& t)
+{
+    fillTriangleRows<SpanKernel::Sse2>(pixels, t);
+}
+
+__attribute__((target("avx2"), flatten)) void fillTriangleAvx2(uint32_t* pixels,
+                                                                const TriangleSetup& t)
+{
+    fillTriangleRows<SpanKernel::Avx2>(pixels, t);
 }
 
 } // namespace
@@ -293,51 +392,49 @@ void fillSpanShaded(uint32_t* pixels, int32_t x1, int32_t y, int32_t x2, int32_t
     if (y < 0 || y > kLastRow) {
         return;
     }
-    if (x1 > x2) {
-        std::swap(x1, x2);
-        std::swap(red1, red2);
-        std::swap(green1, green2);
-        std::swap(blue1, blue2);
-    }
-    if (x1 > kLastColumn || x2 < 0) {
+    uint32_t* row = pixels + static_cast<ptrdiff_t>(y) * kFrameWidth;
+    const SpanEnds ends{x1, x2, red1, red2, green1, green2, blue1, blue2};
+    switch (raster.kernel) {
+    case SpanKernel::Avx2:
+        fillSpanRowAvx2(row, ends);
+        return;
+    case SpanKernel::Sse2:
+        fillSpanRowSse2(row, ends);
+        return;
+    case SpanKernel::Scalar:
+        fillSpanRowScalar(row, ends);
         return;
     }
-    // An uncut span has fullLength = n and cutLeft = 0: the plain gradient.
-    const int64_t fullLength = static_cast<int64_t>(x2) - x1 + 1;
-    const int64_t cutLeft = x1 < 0 ? -static_cast<int64_t>(x1) : 0;
-    const int32_t left = std::max(x1, 0);
-    const int32_t right = std::min(x2, kLastColumn);
-    SpanRun run{};
-    run.out = pixels + static_cast<ptrdiff_t>(y) * kFrameWidth + left;
-    run.count = right - left + 1;
-    spanChannel(red1, red2, fullLength, cutLeft, run.red, run.redStep);
-    spanChannel(green1, green2, fullLength, cutLeft, run.green, run.greenStep);
-    spanChannel(blue1, blue2, fullLength, cutLeft, run.blue, run.blueStep);
-    runSpan(run);
 }
 
 void fillTriangleShaded(uint32_t* pixels, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                         int32_t x3, int32_t y3, uint32_t colour1, uint32_t colour2,
                         uint32_t colour3)
 {
-    Corner top = makeCorner(x1, y1, colour1);
-    Corner middle = makeCorner(x2, y2, colour2);
-    Corner bottom = makeCorner(x3, y3, colour3);
+    TriangleSetup t{makeCorner(x1, y1, colour1), makeCorner(x2, y2, colour2),
+                    makeCorner(x3, y3, colour3), {}, {}, {}};
     // Strict comparisons in this order decide where equal rows end up.
-    if (middle.y < top.y) {
-        std::swap(top, middle);
+    if (t.middle.y < t.top.y) {
+        std::swap(t.top, t.middle);
     }
-    if (bottom.y < top.y) {
-        std::swap(top, bottom);
+    if (t.bottom.y < t.top.y) {
+        std::swap(t.top, t.bottom);
     }
-    if (bottom.y < middle.y) {
-        std::swap(middle, bottom);
+    if (t.bottom.y < t.middle.y) {
+        std::swap(t.middle, t.bottom);
     }
-    const EdgeSlopes upper = edgeSlopes(top, middle);
-    const EdgeSlopes lower = edgeSlopes(middle, bottom);
-    const EdgeSlopes longEdge = edgeSlopes(top, bottom);
-    // The middle row belongs to the lower half, where side A restarts exactly
-    // at the middle corner and side B goes on along the long edge.
-    fillHalf(pixels, top.y, static_cast<int64_t>(middle.y) - 1, top, upper, top, longEdge);
-    fillHalf(pixels, middle.y, bottom.y, middle, lower, top, longEdge);
+    t.upper = edgeSlopes(t.top, t.middle);
+    t.lower = edgeSlopes(t.middle, t.bottom);
+    t.longEdge = edgeSlopes(t.top, t.bottom);
+    switch (raster.kernel) {
+    case SpanKernel::Avx2:
+        fillTriangleAvx2(pixels, t);
+        return;
+    case SpanKernel::Sse2:
+        fillTriangleSse2(pixels, t);
+        return;
+    case SpanKernel::Scalar:
+        fillTriangleScalar(pixels, t);
+        return;
+    }
 }
