@@ -84,6 +84,11 @@ RasterState raster = {rasterBestSpanKernel()};
 [[gnu::always_inline]] inline void runSpanSse2(SpanRun run)
 {
     constexpr int32_t kLanes = 4;
+    constexpr int32_t kShortSpan = 8;  // below this, building the lanes costs more than it saves
+    if (run.count < kShortSpan) {
+        runSpanScalar(run);
+        return;
+    }
     __m128i red = spanLanes4(run.red, run.redStep);
     __m128i green = spanLanes4(run.green, run.greenStep);
     __m128i blue = spanLanes4(run.blue, run.blueStep);
