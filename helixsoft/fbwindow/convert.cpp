@@ -104,11 +104,33 @@ uint32_t pixelWord(uint32_t p)
     }
 }
 
+// Four 24-bit pixels fill three whole 32-bit words, so the portable path
+// writes words rather than single bytes. Returns the pixels it covered.
+template <RowFormat format>
+ptrdiff_t convertPacked24Groups(const uint32_t* source, uint8_t* destination, int count)
+{
+    ptrdiff_t i = 0;
+    for (; count - i >= 4; i += 4) {
+        const uint32_t a = pixelWord<format>(source[i]);
+        const uint32_t b = pixelWord<format>(source[i + 1]);
+        const uint32_t c = pixelWord<format>(source[i + 2]);
+        const uint32_t d = pixelWord<format>(source[i + 3]);
+        storeLittle(destination + 3 * i, a | b << 24);
+        storeLittle(destination + 3 * i + 4, b >> 8 | c << 16);
+        storeLittle(destination + 3 * i + 8, c >> 16 | d << 8);
+    }
+    return i;
+}
+
 template <RowFormat format>
 void convertPixelsAs(const uint32_t* source, uint8_t* destination, int count)
 {
     constexpr int bytesPerPixel = rowBytesPerPixel(format);
-    for (ptrdiff_t i = 0; i < count; ++i) { // wide: 4 * i may pass INT_MAX
+    ptrdiff_t i = 0; // wide: 4 * i may pass INT_MAX
+    if constexpr (bytesPerPixel == 3) {
+        i = convertPacked24Groups<format>(source, destination, count);
+    }
+    for (; i < count; ++i) {
         const uint32_t word = pixelWord<format>(source[i]);
         uint8_t* const out = destination + bytesPerPixel * i;
         if constexpr (bytesPerPixel == 4) {
