@@ -91,23 +91,6 @@ TEST(Mesh, ColoursGoToTheRunningCounterWithMaskedLevels)
     }
 }
 
-TEST(Mesh, RandomBitsComeFromTheCLibraryOnlyWhenAsked)
-{
-    Tube tube = buildTube();
-    for (const Face& f : tube.faces) {
-        EXPECT_EQ(f.randomBit, 0);
-    }
-    std::srand(11);
-    buildFaces(tube.vertices, tube.faces, kTubeRings, kTubePointsPerRing, true);
-    int ones = 0;
-    for (const Face& f : tube.faces) {
-        ASSERT_TRUE(f.randomBit == 0 || f.randomBit == 1);
-        ones += f.randomBit;
-    }
-    EXPECT_GT(ones, 800);
-    EXPECT_LT(ones, 1180);
-}
-
 TEST(Mesh, FirstFrameGeometryMatchesTheHelixAndRipple)
 {
     Tube tube = buildTube();
@@ -131,34 +114,6 @@ TEST(Mesh, FirstFrameGeometryMatchesTheHelixAndRipple)
     }
     const Vertex before = tube.vertices[1024];
     EXPECT_TRUE(allZero(&before, sizeof(Vertex)));
-}
-
-TEST(Mesh, WithoutTwistEveryRingStartsAtAngleZero)
-{
-    Tube tube = buildTube();
-    float wavePhase = 0.0f;
-    twistTube(tube.vertices, kTubeRadius, kTubeRings, kTubePointsPerRing, 0.0f, 0, wavePhase);
-    for (int j = 0; j < 32; ++j) {
-        const Vertex& v = tube.vertices[j * 32 + 8];  // a = 6.283186 / 32 * 8, about 90 degrees
-        const Vertex& u = tube.vertices[j * 32 + 24];
-        EXPECT_NEAR(v.normal.x, 0.0f, 1e-5f) << j;
-        EXPECT_GT(v.normal.y, 0.0f);
-        EXPECT_LT(u.normal.y, 0.0f);
-    }
-}
-
-TEST(Mesh, WavePhaseAccumulatesInFloat)
-{
-    Tube tube = buildTube();
-    float wavePhase = 0.0f;
-    float expected = 0.0f;
-    for (int frame = 1; frame <= 50; ++frame) {
-        twistTube(tube.vertices, kTubeRadius, kTubeRings, kTubePointsPerRing, 0.0f, frame,
-                  wavePhase);
-        expected = static_cast<float>(expected + 0.1);
-    }
-    EXPECT_EQ(wavePhase, expected);
-    EXPECT_NE(wavePhase, 5.0f);  // a float accumulation drifts
 }
 
 } // namespace
