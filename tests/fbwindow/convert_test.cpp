@@ -16,7 +16,22 @@
 #include <string>
 #include <vector>
 
-const char* isaName(ConvertIsa isa);
+static const char* isaName(ConvertIsa isa)
+{
+    switch (isa) {
+    case ConvertIsa::scalar:
+        return "scalar";
+    case ConvertIsa::sse2:
+        return "sse2";
+    case ConvertIsa::ssse3:
+        return "ssse3";
+    case ConvertIsa::avx2:
+        return "avx2";
+    case ConvertIsa::avx512bw:
+        return "avx512bw";
+    }
+    return "unknown";
+}
 
 // Names the instruction set in failure messages instead of its raw bytes.
 void PrintTo(ConvertIsa isa, std::ostream* out)
@@ -118,26 +133,6 @@ struct GuardedRegion {
     uint8_t* endingAt(size_t bytes) const { return begin() + usableBytes - bytes; }
 };
 
-} // namespace
-
-const char* isaName(ConvertIsa isa)
-{
-    switch (isa) {
-    case ConvertIsa::scalar:
-        return "scalar";
-    case ConvertIsa::sse2:
-        return "sse2";
-    case ConvertIsa::ssse3:
-        return "ssse3";
-    case ConvertIsa::avx2:
-        return "avx2";
-    case ConvertIsa::avx512bw:
-        return "avx512bw";
-    }
-    return "unknown";
-}
-
-namespace {
 
 class ConvertOnIsa : public testing::TestWithParam<ConvertIsa> {
 protected:
