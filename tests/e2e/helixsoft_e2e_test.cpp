@@ -26,9 +26,11 @@ constexpr int kWindowTimeoutMs = 15000;
 constexpr int kPictureTimeoutMs = 15000;
 constexpr int kExitTimeoutMs = 15000;
 constexpr int kOpenFailedStatus = 255;  // -1 as the shell sees it
-constexpr double kMinLitShare = 0.05;
-constexpr double kMaxLitShare = 0.95;
-constexpr uint32_t kNearFullChannel = 0xF0;
+// Every frame of the tube lights 45-79 % of the screen (the renderer's frames
+// 1-4000 at eight start spins); the margins leave room for dark shades that a
+// 5-bit channel drops to black.
+constexpr double kMinLitShare = 0.30;
+constexpr double kMaxLitShare = 0.90;
 
 bool xvfbInstalled()
 {
@@ -95,21 +97,23 @@ void expectTubeInFormat(const Screenshot& shot, const DepthCase& c)
     EXPECT_LE(share, kMaxLitShare);  // the tube lies on a black ground
     const uint32_t channels = c.redMask | c.greenMask | c.blueMask;
     const bool packed16 = c.depth != 24;
-    uint32_t maxRed = 0;
-    uint32_t maxBlue = 0;
+    uint32_t redBitsSeen = 0;
+    uint32_t blueBitsSeen = 0;
     for (size_t i = 0; i < shot.raw.size(); ++i) {
         const uint32_t raw = shot.raw[i];
-        // No vertex of the tube has green: a converter that misplaces a field shows here.
+        // No vertex of the tube has green: a field written one bit off shows here.
         ASSERT_EQ(raw & c.greenMask, 0u) << "pixel " << i << " raw " << std::hex << raw;
         if (packed16) {
             ASSERT_EQ(raw & ~channels, 0u) << "pixel " << i << " raw " << std::hex << raw;
         }
-        maxRed = std::max(maxRed, (shot.rgb[i] >> 16) & 0xFF);
-        maxBlue = std::max(maxBlue, shot.rgb[i] & 0xFF);
+        redBitsSeen |= raw & c.redMask;
+        blueBitsSeen |= raw & c.blueMask;
     }
-    // Fully lit red and blue corners reach the top bits of both fields.
-    EXPECT_GE(maxRed, kNearFullChannel);
-    EXPECT_GE(maxBlue, kNearFullChannel);
+    // Gouraud shading sweeps red and blue through every level, so each bit of
+    // both fields is set somewhere; a converter for another layout leaves some
+    // of them always clear.
+    EXPECT_EQ(redBitsSeen, c.redMask);
+    EXPECT_EQ(blueBitsSeen, c.blueMask);
 }
 
 class HelixsoftOnDepth : public ::testing::TestWithParam<DepthCase> {
