@@ -150,6 +150,24 @@ TEST_F(SdlEvents, WindowEventsBecomeActivationCursorAndCloseRequests)
                                                         {T::CloseRequest, 0}}));
 }
 
+// With nothing to show on, SDL settles on its "offscreen" driver by itself;
+// that counts only when asked for by name.
+TEST(SdlDrivers, HeadlessDriversOnlyWhenNamed)
+{
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    unsetenv("SDL_VIDEODRIVER");
+    if (displayLoad() == 1) {
+        displayUnload();
+        GTEST_SKIP() << "this machine has a display device (KMS) after all";
+    }
+    for (const char* driver : {"offscreen", "dummy"}) {
+        setenv("SDL_VIDEODRIVER", driver, 1);
+        EXPECT_EQ(displayLoad(), 1) << driver;
+        displayUnload();
+    }
+}
+
 class SdlScreen : public ::testing::Test {
 protected:
     void SetUp() override { useDummyDriver(); }
