@@ -10,10 +10,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
 #include <cstdio>
-#include <string>
 
 namespace {
 
@@ -41,19 +39,7 @@ SdlDisplay sdl;
 bool driverExplicitlyRequested(const char* driver)
 {
     const char* requested = SDL_getenv("SDL_VIDEODRIVER");
-    if (requested == nullptr) {
-        return false;
-    }
-    const std::string list = requested;
-    size_t start = 0;
-    while (start <= list.size()) {
-        const size_t comma = std::min(list.find(',', start), list.size());
-        if (SDL_strcasecmp(list.substr(start, comma - start).c_str(), driver) == 0) {
-            return true;
-        }
-        start = comma + 1;
-    }
-    return false;
+    return requested != nullptr && SDL_strcasecmp(requested, driver) == 0;
 }
 
 bool driverIsAcceptable()
