@@ -1,32 +1,46 @@
 // Stage-by-stage and whole-frame timings of the software renderer on the demo's
-// own tube, taken at frame 90 (largest twist, tube across most of the screen).
-// Run with --benchmark_repetitions=N to get medians.
+// own tube. Each stage cycles through sixteen consecutive frames (from frame 90,
+// the largest twist, with the tube across most of the screen) so that branch
+// predictors cannot learn one frame by heart. Use --benchmark_repetitions=N to
+// get medians.
 #include "draw.h"
 #include "frame.h"
 #include "project.h"
 
 #include <benchmark/benchmark.h>
 
+#include <vector>
+
 namespace {
 
 constexpr int32_t kBenchStartSpin = 0;
-constexpr int32_t kBenchFrame = 90;
+constexpr int32_t kBenchFirstFrame = 90;
+constexpr size_t kBenchFrames = 16;
 
-SceneState sceneAtBenchFrame()
+// The scene as it stands after each of the benchmark's frames.
+const std::vector<SceneState>& benchFrames()
 {
-    SceneState scene{};
-    sceneStartup(scene, SceneStart{false, kBenchStartSpin});
-    for (int32_t frame = 1; frame <= kBenchFrame; ++frame) {
-        sceneRenderFrame(scene);
-    }
-    return scene;
+    static const std::vector<SceneState> frames = [] {
+        std::vector<SceneState> states;
+        SceneState scene{};
+        sceneStartup(scene, SceneStart{false, kBenchStartSpin});
+        for (int32_t frame = 1; frame < kBenchFirstFrame + static_cast<int32_t>(kBenchFrames);
+             ++frame) {
+            sceneRenderFrame(scene);
+            if (frame >= kBenchFirstFrame) {
+                states.push_back(scene);
+            }
+        }
+        return states;
+    }();
+    return frames;
 }
 
 void BM_clearFrame(benchmark::State& state)
 {
-    SceneState scene = sceneAtBenchFrame();
+    std::vector<uint32_t> pixels(kFramePixels, 1u);
     for (auto _ : state) {
-        clearFrame(scene.pixels.data());
+        clearFrame(pixels.data());
         benchmark::ClobberMemory();
     }
 }
@@ -34,8 +48,10 @@ BENCHMARK(BM_clearFrame);
 
 void BM_twistTube(benchmark::State& state)
 {
-    SceneState scene = sceneAtBenchFrame();
+    std::vector<SceneState> frames = benchFrames();
+    size_t i = 0;
     for (auto _ : state) {
+        SceneState& scene = frames[i++ % kBenchFrames];
         float wavePhase = scene.wavePhase;
         twistTube(scene.vertices, kTubeRadius, kTubeRings, kTubePointsPerRing, scene.twist,
                   scene.frameCounter, wavePhase);
@@ -46,8 +62,10 @@ BENCHMARK(BM_twistTube);
 
 void BM_projectVertices(benchmark::State& state)
 {
-    SceneState scene = sceneAtBenchFrame();
+    std::vector<SceneState> frames = benchFrames();
+    size_t i = 0;
     for (auto _ : state) {
+        SceneState& scene = frames[i++ % kBenchFrames];
         projectVertices(scene.vertices, scene.frameMatrix);
         benchmark::ClobberMemory();
     }
@@ -56,8 +74,10 @@ BENCHMARK(BM_projectVertices);
 
 void BM_sortFaces(benchmark::State& state)
 {
-    SceneState scene = sceneAtBenchFrame();
+    std::vector<SceneState> frames = benchFrames();
+    size_t i = 0;
     for (auto _ : state) {
+        SceneState& scene = frames[i++ % kBenchFrames];
         sortFaces(scene.vertices, scene.faces);
         benchmark::ClobberMemory();
     }
@@ -67,10 +87,13 @@ BENCHMARK(BM_sortFaces);
 // Argument: the span kernel (0 scalar, 1 SSE2, 2 AVX2 where the processor has it).
 void BM_drawMesh(benchmark::State& state)
 {
-    SceneState scene = sceneAtBenchFrame();
+    const std::vector<SceneState>& frames = benchFrames();
+    std::vector<uint32_t> pixels(kFramePixels, 0u);
     rasterSelectSpanKernel(static_cast<SpanKernel>(state.range(0)));
+    size_t i = 0;
     for (auto _ : state) {
-        drawMesh(scene.pixels.data(), scene.vertices, scene.faces, scene.light.x, scene.light.y,
+        const SceneState& scene = frames[i++ % kBenchFrames];
+        drawMesh(pixels.data(), scene.vertices, scene.faces, scene.light.x, scene.light.y,
                  scene.light.z);
         benchmark::ClobberMemory();
     }
@@ -82,7 +105,7 @@ BENCHMARK(BM_drawMesh)->Arg(0)->Arg(1)->Arg(2);
 // after frame.
 void BM_framePipeline(benchmark::State& state)
 {
-    SceneState scene = sceneAtBenchFrame();
+    SceneState scene = benchFrames().front();
     for (auto _ : state) {
         sceneRenderFrame(scene);
         benchmark::ClobberMemory();
