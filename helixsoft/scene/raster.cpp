@@ -356,15 +356,38 @@ __attribute__((target("avx2"), flatten)) void fillTriangleAvx2(uint32_t* pixels,
 // The span steps come from a division in double: with channel differences
 // below 2^24 and lengths below 2^21 the rounded quotient never crosses an
 // integer, so truncating it gives exactly the integer quotient.
+// The edges' slopes come from the same kind of division: their differences
+// stay below 2^31 and their heights below 2^21.
 constexpr int32_t kBatchColumnLimit = 16383;
+constexpr int64_t kBatchHeightLimit = int64_t{1} << 21;
 constexpr int32_t kBatchRows = 8;
 
+// Corners already ordered by row.
 bool fitsBatchedPath(const TriangleSetup& t)
 {
     const auto inRange = [](int32_t x) {
         return x >= -kBatchColumnLimit && x <= kBatchColumnLimit;
     };
-    return inRange(t.top.x) && inRange(t.middle.x) && inRange(t.bottom.x);
+    return inRange(t.top.x) && inRange(t.middle.x) && inRange(t.bottom.x) &&
+           static_cast<int64_t>(t.bottom.y) - t.top.y < kBatchHeightLimit;
+}
+
+// The four slopes of one edge in one division; an edge of zero height keeps
+// zero slopes, as edgeSlopes gives.
+__attribute__((target("avx2"))) [[gnu::always_inline]] inline EdgeSlopes batchedEdgeSlopes(
+    const Corner& from, const Corner& to)
+{
+    const int32_t height = to.y - from.y;
+    if (height == 0) {
+        return EdgeSlopes{0, 0, 0, 0};
+    }
+    const __m128i difference = _mm_setr_epi32(to.x - from.x, to.red - from.red,
+                                              to.green - from.green, to.blue - from.blue);
+    const __m128i scaled = _mm_slli_epi32(difference, kFixedShift);
+    const __m128i slopes = _mm256_cvttpd_epi32(
+        _mm256_div_pd(_mm256_cvtepi32_pd(scaled), _mm256_set1_pd(static_cast<double>(height))));
+    return EdgeSlopes{_mm_cvtsi128_si32(slopes), _mm_extract_epi32(slopes, 1),
+                      _mm_extract_epi32(slopes, 2), _mm_extract_epi32(slopes, 3)};
 }
 
 // Eight rows of spans, ready for the pixel kernel; a count below 1 draws nothing.
@@ -494,8 +517,11 @@ __attribute__((target("avx2"))) [[gnu::always_inline]] inline void fillBatchedHa
 }
 
 __attribute__((target("avx2"), flatten)) void fillTriangleBatchedAvx2(uint32_t* pixels,
-                                                                       const TriangleSetup& t)
+                                                                       TriangleSetup t)
 {
+    t.upper = batchedEdgeSlopes(t.top, t.middle);
+    t.lower = batchedEdgeSlopes(t.middle, t.bottom);
+    t.longEdge = batchedEdgeSlopes(t.top, t.bottom);
     fillBatchedHalf(pixels, t.top.y, static_cast<int64_t>(t.middle.y) - 1, t.top, t.upper, t.top,
                     t.longEdge);
     fillBatchedHalf(pixels, t.middle.y, t.bottom.y, t.middle, t.lower, t.top, t.longEdge);
@@ -580,16 +606,16 @@ void fillTriangleShaded(uint32_t* pixels, int32_t x1, int32_t y1, int32_t x2, in
     if (t.bottom.y < t.middle.y) {
         std::swap(t.middle, t.bottom);
     }
+    if (raster.kernel == SpanKernel::Avx2 && fitsBatchedPath(t)) {
+        fillTriangleBatchedAvx2(pixels, t);
+        return;
+    }
     t.upper = edgeSlopes(t.top, t.middle);
     t.lower = edgeSlopes(t.middle, t.bottom);
     t.longEdge = edgeSlopes(t.top, t.bottom);
     switch (raster.kernel) {
     case SpanKernel::Avx2:
-        if (fitsBatchedPath(t)) {
-            fillTriangleBatchedAvx2(pixels, t);
-        } else {
-            fillTriangleAvx2(pixels, t);
-        }
+        fillTriangleAvx2(pixels, t);
         return;
     case SpanKernel::Sse2:
         fillTriangleSse2(pixels, t);
