@@ -81,16 +81,26 @@ void referenceFillTriangleShaded(uint32_t* pixels, int32_t x1, int32_t y1, int32
     const RefSlopes upper = refSlopes(v1, v2);
     const RefSlopes lower = refSlopes(v2, v3);
     const RefSlopes longEdge = refSlopes(v1, v3);
-    int32_t ax = v1.x * 65536, ar = v1.r * 65536, ag = v1.g * 65536, ab = v1.b * 65536;
-    int32_t bx = ax, br = ar, bg = ag, bb = ab;
+    // 64-bit running values only so that the step taken after the last row
+    // cannot overflow; every value used for a row is the 32-bit one.
+    int64_t ax = v1.x * 65536, ar = v1.r * 65536, ag = v1.g * 65536, ab = v1.b * 65536;
+    int64_t bx = ax, br = ar, bg = ag, bb = ab;
     for (int32_t y = v1.y; y < v2.y; ++y) {
-        referenceFillSpanShaded(pixels, ax >> 16, y, bx >> 16, ar, br, ag, bg, ab, bb);
+        referenceFillSpanShaded(pixels, static_cast<int32_t>(ax >> 16), y,
+                                static_cast<int32_t>(bx >> 16), static_cast<int32_t>(ar),
+                                static_cast<int32_t>(br), static_cast<int32_t>(ag),
+                                static_cast<int32_t>(bg), static_cast<int32_t>(ab),
+                                static_cast<int32_t>(bb));
         ax += upper.x, ar += upper.r, ag += upper.g, ab += upper.b;
         bx += longEdge.x, br += longEdge.r, bg += longEdge.g, bb += longEdge.b;
     }
     ax = v2.x * 65536, ar = v2.r * 65536, ag = v2.g * 65536, ab = v2.b * 65536;
     for (int32_t y = v2.y; y <= v3.y; ++y) {
-        referenceFillSpanShaded(pixels, ax >> 16, y, bx >> 16, ar, br, ag, bg, ab, bb);
+        referenceFillSpanShaded(pixels, static_cast<int32_t>(ax >> 16), y,
+                                static_cast<int32_t>(bx >> 16), static_cast<int32_t>(ar),
+                                static_cast<int32_t>(br), static_cast<int32_t>(ag),
+                                static_cast<int32_t>(bg), static_cast<int32_t>(ab),
+                                static_cast<int32_t>(bb));
         ax += lower.x, ar += lower.r, ag += lower.g, ab += lower.b;
         bx += longEdge.x, br += longEdge.r, bg += longEdge.g, bb += longEdge.b;
     }
