@@ -1,8 +1,8 @@
-// The integer rasterizer. 16.16 values are formed in 64 bits so that far-off
-// coordinates cannot overflow; inside the supported range (x within +-32767)
-// this gives exactly the 32-bit results. Span values run in wrapping 32-bit
-// lanes: every value a span reaches lies between its two end values, so the
-// wrapped sum start + i * step is the exact one.
+// The integer rasterizer: one row loop compiled per span kernel, plus an AVX2
+// loop that sets up eight rows at once for triangles near the screen; all give
+// the same pixels. 16.16 values are formed in 64 bits where far-off coordinates
+// could overflow 32. Span values run in wrapping 32-bit lanes: every value a
+// span reaches lies between its end values, so start + i * step is exact.
 #include "raster.h"
 
 #include "divide.h"
