@@ -4,9 +4,9 @@
 #include "project.h"
 
 #include "rounding.h"
+#include "sort.h"
 
 #include <cassert>
-#include <utility>
 
 namespace {
 
@@ -14,80 +14,10 @@ constexpr double kEyeZ = 256.0;
 constexpr double kFocalLength = 256.0;
 constexpr double kScreenCentreX = 320.0;
 constexpr double kScreenCentreY = 240.0;
-constexpr int kRangeStackSize = 256;
 
-struct IndexRange {
-    int32_t low;
-    int32_t high;
-};
-
-// The two values the sort moves, packed so that the scans stay in cache.
-struct KeyOrder {
-    int32_t depthKey;
-    int32_t drawOrder;
-};
-
-// Working copy of the keys; grows to the largest face array once and is then
-// reused, so a frame's sort allocates nothing.
-struct SortScratch {
-    std::vector<KeyOrder> items;
-};
-
-SortScratch sortScratch;
-
-// One partition of low..high around the middle key; i and j end where the
-// scans crossed. The pivot value is read once and stays fixed.
-void partitionKeys(KeyOrder* items, int32_t low, int32_t high, int32_t& i, int32_t& j)
-{
-    i = low;
-    j = high;
-    const int32_t pivot = items[(low + high) / 2].depthKey;
-    do {
-        while (items[i].depthKey < pivot) {
-            ++i;
-        }
-        while (items[j].depthKey > pivot) {
-            --j;
-        }
-        if (i <= j) {
-            std::swap(items[i], items[j]);  // also at i = j, where it changes nothing
-            ++i;
-            --j;
-        }
-    } while (i <= j);
-}
-
-void quickSortKeys(KeyOrder* items, int32_t low, int32_t high)
-{
-    // Entry 0 is unused: sp names the next free entry and the stack is empty at 1.
-    IndexRange rangeStack[kRangeStackSize + 1];
-    int sp = 1;
-    rangeStack[sp++] = IndexRange{low, high};
-    while (sp != 1) {
-        --sp;
-        int32_t left = rangeStack[sp].low;
-        int32_t right = rangeStack[sp].high;
-        do {
-            int32_t i = 0;
-            int32_t j = 0;
-            partitionKeys(items, left, right, i, j);
-            // The smaller part goes on at once and the larger waits on the
-            // stack, which bounds the stack by log2 of the face count.
-            if (j - left < right - i) {
-                if (i < right) {
-                    rangeStack[sp++] = IndexRange{i, right};
-                }
-                right = j;
-            } else {
-                if (left < j) {
-                    rangeStack[sp++] = IndexRange{left, j};
-                }
-                left = i;
-            }
-            assert(sp <= kRangeStackSize);
-        } while (left < right);
-    }
-}
+// Working copy of the keys and face indices; grows to the largest face array
+// once and is then reused, so a frame's sort allocates nothing.
+DepthSortBuffer sortBuffer;
 
 } // namespace
 
@@ -115,33 +45,42 @@ void sortFaces(const std::vector<Vertex>& vertices, std::vector<Face>& faces)
         return;
     }
     const int32_t last = static_cast<int32_t>(faces.size()) - 1;
+    depthSortReserve(sortBuffer, faces.size());
+    int32_t* keys = sortBuffer.keys.data() + kDepthSortSlack;
+    int32_t* orders = sortBuffer.orders.data() + kDepthSortSlack;
     for (int32_t i = 0; i <= last; ++i) {
-        Face& f = faces[i];
+        const Face& f = faces[i];
         assert(f.i0 >= 0 && f.i1 >= 0 && f.i2 >= 0);
         assert(static_cast<size_t>(f.i0) < vertices.size() &&
                static_cast<size_t>(f.i1) < vertices.size() &&
                static_cast<size_t>(f.i2) < vertices.size());
         const double sum = static_cast<double>(vertices[f.i1].view.z) + vertices[f.i0].view.z +
                            vertices[f.i2].view.z;
-        f.depthKey = roundToInt32(sum);
-        f.drawOrder = i;
+        keys[i] = roundToInt32(sum);
+        orders[i] = i;
     }
-    quickSortFaces(faces, 0, last);
+    depthSortRange(sortBuffer, 0, last);
+    for (int32_t i = 0; i <= last; ++i) {
+        faces[i].depthKey = keys[i];
+        faces[i].drawOrder = orders[i];
+    }
 }
 
 void quickSortFaces(std::vector<Face>& faces, int32_t low, int32_t high)
 {
-    assert(low >= 0 && low <= high && static_cast<size_t>(high) < faces.size());
-    std::vector<KeyOrder>& items = sortScratch.items;
-    if (items.size() < faces.size()) {
-        items.resize(faces.size());
+    if (low < 0 || low > high || static_cast<size_t>(high) >= faces.size()) {
+        return;  // no such range: nothing to order
     }
+    depthSortReserve(sortBuffer, faces.size());
+    int32_t* keys = sortBuffer.keys.data() + kDepthSortSlack;
+    int32_t* orders = sortBuffer.orders.data() + kDepthSortSlack;
     for (int32_t i = low; i <= high; ++i) {
-        items[i] = KeyOrder{faces[i].depthKey, faces[i].drawOrder};
+        keys[i] = faces[i].depthKey;
+        orders[i] = faces[i].drawOrder;
     }
-    quickSortKeys(items.data(), low, high);
+    depthSortRange(sortBuffer, low, high);
     for (int32_t i = low; i <= high; ++i) {
-        faces[i].depthKey = items[i].depthKey;
-        faces[i].drawOrder = items[i].drawOrder;
+        faces[i].depthKey = keys[i];
+        faces[i].drawOrder = orders[i];
     }
 }

@@ -1,0 +1,197 @@
+// Depth sort kernel. Each partition makes the same exchanges as the plain
+// Hoare scans, but finds the scans' stops in bit masks over windows of keys, so
+// the only branches left are per exchange and per window, not per key.
+#include "sort.h"
+
+#include <bit>
+#include <cassert>
+#include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+constexpr int32_t kWindow = 32;
+constexpr int kRangeStackSize = 256;
+// Up to this many records a partition runs the plain scans: two windows of
+// masks cost more than the few mispredicted steps of a short scan.
+constexpr int32_t kPlainScanRecords = 6;
+static_assert(kWindow <= static_cast<int32_t>(kDepthSortSlack), "windows must stay in the slack");
+
+struct IndexRange {
+    int32_t low;
+    int32_t high;
+};
+
+#if defined(__SSE2__)
+// Bit t set where keys[t] < pivot (lessThan) or keys[t] > pivot, for t = 0..15.
+template <bool lessThan>
+uint32_t compareSixteen(const int32_t* keys, __m128i pivot)
+{
+    __m128i c[4];
+    for (int v = 0; v < 4; ++v) {
+        const __m128i k = _mm_loadu_si128(reinterpret_cast<const __m128i*>(keys + 4 * v));
+        c[v] = lessThan ? _mm_cmplt_epi32(k, pivot) : _mm_cmpgt_epi32(k, pivot);
+    }
+    const __m128i bytes = _mm_packs_epi16(_mm_packs_epi32(c[0], c[1]), _mm_packs_epi32(c[2], c[3]));
+    return static_cast<uint32_t>(_mm_movemask_epi8(bytes));
+}
+
+// The i-scan's stops in a window: bit t set where keys[t] >= pivot.
+uint32_t windowAtLeast(const int32_t* keys, int32_t pivot)
+{
+    const __m128i p = _mm_set1_epi32(pivot);
+    return ~(compareSixteen<true>(keys, p) | compareSixteen<true>(keys + 16, p) << 16);
+}
+
+// The j-scan's stops in a window: bit t set where keys[t] <= pivot.
+uint32_t windowAtMost(const int32_t* keys, int32_t pivot)
+{
+    const __m128i p = _mm_set1_epi32(pivot);
+    return ~(compareSixteen<false>(keys, p) | compareSixteen<false>(keys + 16, p) << 16);
+}
+#else
+uint32_t windowAtLeast(const int32_t* keys, int32_t pivot)
+{
+    uint32_t mask = 0;
+    for (int32_t t = 0; t < kWindow; ++t) {
+        mask |= static_cast<uint32_t>(keys[t] >= pivot) << t;
+    }
+    return mask;
+}
+
+uint32_t windowAtMost(const int32_t* keys, int32_t pivot)
+{
+    uint32_t mask = 0;
+    for (int32_t t = 0; t < kWindow; ++t) {
+        mask |= static_cast<uint32_t>(keys[t] <= pivot) << t;
+    }
+    return mask;
+}
+#endif
+
+// One partition of low..high around the middle key, word for word: i and j end
+// where the scans crossed.
+void partitionPlain(int32_t* keys, int32_t* orders, int32_t low, int32_t high, int32_t& i,
+                    int32_t& j)
+{
+    const int32_t pivot = keys[low + (high - low) / 2];
+    i = low;
+    j = high;
+    do {
+        while (keys[i] < pivot) {
+            ++i;
+        }
+        while (keys[j] > pivot) {
+            --j;
+        }
+        if (i <= j) {
+            std::swap(keys[i], keys[j]);  // also at i = j, where it changes nothing
+            std::swap(orders[i], orders[j]);
+            ++i;
+            --j;
+        }
+    } while (i <= j);
+}
+
+// The same partition with the scans' stops taken from masks. Every record from i to j still holds its key from before the
+// partition (exchanges only touch records left of i or right of j), so stops
+// are read from masks taken over the original keys. A mask bit outside i..j may
+// be stale or lie outside the range; such a stop is cut back to where the plain
+// scan halts: the i-scan at j + 1 (which holds a key >= pivot once anything has
+// been exchanged), the j-scan at p - 1 (every key from i to p - 1 is < pivot).
+void partitionMasked(int32_t* keys, int32_t* orders, int32_t low, int32_t high, int32_t& i,
+                     int32_t& j)
+{
+    const int32_t pivot = keys[low + (high - low) / 2];  // (low + high) / 2 without overflow
+    i = low;
+    j = high;
+    int32_t leftBase = low;
+    int32_t rightBase = high - (kWindow - 1);
+    uint32_t leftMask = windowAtLeast(keys + leftBase, pivot);
+    uint32_t rightMask = windowAtMost(keys + rightBase, pivot);
+    for (;;) {
+        while (leftMask == 0 && leftBase + kWindow <= j) {
+            leftBase += kWindow;
+            leftMask = windowAtLeast(keys + leftBase, pivot);
+        }
+        const int32_t p = leftBase + std::countr_zero(leftMask);  // 32 past the window when empty
+        if (leftMask == 0 || p > j) {
+            i = j + 1;
+            return;
+        }
+        while (rightMask == 0 && rightBase > p) {
+            rightBase -= kWindow;
+            rightMask = windowAtMost(keys + rightBase, pivot);
+        }
+        const int32_t q = rightBase + (kWindow - 1) - std::countl_zero(rightMask);
+        if (rightMask == 0 || q < p) {
+            i = p;
+            j = p - 1;
+            return;
+        }
+        std::swap(keys[p], keys[q]);  // also at p = q, where it changes nothing
+        std::swap(orders[p], orders[q]);
+        leftMask &= leftMask - 1;
+        rightMask &= ~(1u << (q - rightBase));
+        i = p + 1;
+        j = q - 1;
+        if (i > j) {
+            return;
+        }
+    }
+}
+
+} // namespace
+
+void depthSortReserve(DepthSortBuffer& buffer, size_t count)
+{
+    const size_t size = count + 2 * kDepthSortSlack;
+    if (buffer.keys.size() < size) {
+        buffer.keys.resize(size);
+        buffer.orders.resize(size);
+    }
+}
+
+void depthSortRange(DepthSortBuffer& buffer, int32_t low, int32_t high)
+{
+    assert(low >= 0 && low <= high &&
+           static_cast<size_t>(high) + 2 * kDepthSortSlack < buffer.keys.size() &&
+           buffer.orders.size() == buffer.keys.size());
+    int32_t* keys = buffer.keys.data() + kDepthSortSlack;
+    int32_t* orders = buffer.orders.data() + kDepthSortSlack;
+    // Entry 0 is unused: sp names the next free entry and the stack is empty at 1.
+    IndexRange rangeStack[kRangeStackSize + 1];
+    int sp = 1;
+    rangeStack[sp++] = IndexRange{low, high};
+    while (sp != 1) {
+        --sp;
+        int32_t left = rangeStack[sp].low;
+        int32_t right = rangeStack[sp].high;
+        do {
+            int32_t i = 0;
+            int32_t j = 0;
+            if (right - left < kPlainScanRecords) {
+                partitionPlain(keys, orders, left, right, i, j);
+            } else {
+                partitionMasked(keys, orders, left, right, i, j);
+            }
+            // The smaller part goes on at once and the larger waits on the
+            // stack, which bounds the stack by log2 of the record count.
+            if (j - left < right - i) {
+                if (i < right) {
+                    rangeStack[sp++] = IndexRange{i, right};
+                }
+                right = j;
+            } else {
+                if (left < j) {
+                    rangeStack[sp++] = IndexRange{left, j};
+                }
+                left = i;
+            }
+            assert(sp <= kRangeStackSize);
+        } while (left < right);
+    }
+}
