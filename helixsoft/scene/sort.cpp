@@ -1,8 +1,10 @@
 // Depth sort kernel. Each partition makes the same exchanges as the plain
 // Hoare scans, but finds the scans' stops in bit masks over windows of keys, so
-// the only branches left are per exchange and per window, not per key.
+// the only branches left are per exchange and per window, not per key; the
+// smallest ranges are finished in one step from a table of their final orders.
 #include "sort.h"
 
+#include <array>
 #include <bit>
 #include <cassert>
 #include <utility>
@@ -17,7 +19,9 @@ constexpr int32_t kWindow = 32;
 constexpr int kRangeStackSize = 256;
 // Up to this many records a partition runs the plain scans: two windows of
 // masks cost more than the few mispredicted steps of a short scan.
-constexpr int32_t kPlainScanRecords = 6;
+constexpr int32_t kPlainScanRecords = 8;
+// Ranges of up to this many records are finished from the leaf table.
+constexpr int32_t kLeafRecords = 5;
 static_assert(kWindow <= static_cast<int32_t>(kDepthSortSlack), "windows must stay in the slack");
 
 struct IndexRange {
@@ -74,8 +78,9 @@ uint32_t windowAtMost(const int32_t* keys, int32_t pivot)
 
 // One partition of low..high around the middle key, word for word: i and j end
 // where the scans crossed.
-void partitionPlain(int32_t* keys, int32_t* orders, int32_t low, int32_t high, int32_t& i,
-                    int32_t& j)
+template <typename Order>
+constexpr void partitionPlain(int32_t* keys, Order* orders, int32_t low, int32_t high, int32_t& i,
+                              int32_t& j)
 {
     const int32_t pivot = keys[low + (high - low) / 2];
     i = low;
@@ -144,24 +149,30 @@ void partitionMasked(int32_t* keys, int32_t* orders, int32_t low, int32_t high, 
     }
 }
 
-} // namespace
+// Sorts records 0 to count - 1 of a range of at most kLeafRecords.
+void finishLeaf(int32_t* keys, int32_t* orders, int32_t count);
 
-void depthSortReserve(DepthSortBuffer& buffer, size_t count)
+// One partition: the masked scans where they pay, the plain ones elsewhere and
+// always without shortcuts.
+template <bool shortcuts, typename Order>
+constexpr void partitionRange(int32_t* keys, Order* orders, int32_t low, int32_t high, int32_t& i,
+                              int32_t& j)
 {
-    const size_t size = count + 2 * kDepthSortSlack;
-    if (buffer.keys.size() < size) {
-        buffer.keys.resize(size);
-        buffer.orders.resize(size);
+    if constexpr (shortcuts) {
+        if (high - low >= kPlainScanRecords) {
+            partitionMasked(keys, orders, low, high, i, j);
+            return;
+        }
     }
+    partitionPlain(keys, orders, low, high, i, j);
 }
 
-void depthSortRange(DepthSortBuffer& buffer, int32_t low, int32_t high)
+// The quicksort's driver. With shortcuts, small ranges are finished from the
+// leaf table and longer ones partitioned by masks; without, it is the plain
+// algorithm word for word, which is what fills the leaf table.
+template <bool shortcuts, typename Order>
+constexpr void quickSortRange(int32_t* keys, Order* orders, int32_t low, int32_t high)
 {
-    assert(low >= 0 && low <= high &&
-           static_cast<size_t>(high) + 2 * kDepthSortSlack < buffer.keys.size() &&
-           buffer.orders.size() == buffer.keys.size());
-    int32_t* keys = buffer.keys.data() + kDepthSortSlack;
-    int32_t* orders = buffer.orders.data() + kDepthSortSlack;
     // Entry 0 is unused: sp names the next free entry and the stack is empty at 1.
     IndexRange rangeStack[kRangeStackSize + 1];
     int sp = 1;
@@ -171,13 +182,15 @@ void depthSortRange(DepthSortBuffer& buffer, int32_t low, int32_t high)
         int32_t left = rangeStack[sp].low;
         int32_t right = rangeStack[sp].high;
         do {
+            if constexpr (shortcuts) {
+                if (right - left < kLeafRecords) {
+                    finishLeaf(keys + left, orders + left, right - left + 1);
+                    break;
+                }
+            }
             int32_t i = 0;
             int32_t j = 0;
-            if (right - left < kPlainScanRecords) {
-                partitionPlain(keys, orders, left, right, i, j);
-            } else {
-                partitionMasked(keys, orders, left, right, i, j);
-            }
+            partitionRange<shortcuts>(keys, orders, left, right, i, j);
             // The smaller part goes on at once and the larger waits on the
             // stack, which bounds the stack by log2 of the record count.
             if (j - left < right - i) {
@@ -194,4 +207,103 @@ void depthSortRange(DepthSortBuffer& buffer, int32_t low, int32_t high)
             assert(sp <= kRangeStackSize);
         } while (left < right);
     }
+}
+
+// The quicksort only ever compares keys of one range with each other, so the
+// order it leaves n keys in depends on nothing but their ranks (each key's
+// count of smaller keys). Entry code * n + p names the record that ends at
+// position p, where code packs the ranks as base-n digits, record 0 lowest.
+template <int32_t n>
+struct LeafTable {
+    static constexpr int32_t kCodes = [] {
+        int32_t codes = 1;
+        for (int32_t t = 0; t < n; ++t) {
+            codes *= n;
+        }
+        return codes;
+    }();
+    std::array<uint8_t, kCodes * n> order{};
+};
+
+template <int32_t n>
+constexpr LeafTable<n> buildLeafTable()
+{
+    LeafTable<n> table;
+    for (int32_t code = 0; code < LeafTable<n>::kCodes; ++code) {
+        int32_t ranks[n] = {};
+        uint8_t records[n] = {};
+        for (int32_t r = 0, digits = code; r < n; ++r, digits /= n) {
+            ranks[r] = digits % n;
+            records[r] = static_cast<uint8_t>(r);
+        }
+        quickSortRange<false>(ranks, records, 0, n - 1);
+        for (int32_t p = 0; p < n; ++p) {
+            table.order[code * n + p] = records[p];
+        }
+    }
+    return table;
+}
+
+template <int32_t n>
+void finishLeafOf(int32_t* keys, int32_t* orders)
+{
+    static constexpr LeafTable<n> kTable = buildLeafTable<n>();
+    int32_t keyCopy[n];
+    int32_t orderCopy[n];
+    int32_t code = 0;
+    for (int32_t r = 0, scale = 1; r < n; ++r, scale *= n) {
+        int32_t rank = 0;
+        for (int32_t other = 0; other < n; ++other) {
+            rank += keys[other] < keys[r] ? 1 : 0;
+        }
+        code += rank * scale;
+        keyCopy[r] = keys[r];
+        orderCopy[r] = orders[r];
+    }
+    const uint8_t* order = &kTable.order[code * n];
+    for (int32_t p = 0; p < n; ++p) {
+        keys[p] = keyCopy[order[p]];
+        orders[p] = orderCopy[order[p]];
+    }
+}
+
+void finishLeaf(int32_t* keys, int32_t* orders, int32_t count)
+{
+    static_assert(kLeafRecords == 5, "one case per leaf size");
+    switch (count) {
+    case 2:
+        finishLeafOf<2>(keys, orders);
+        break;
+    case 3:
+        finishLeafOf<3>(keys, orders);
+        break;
+    case 4:
+        finishLeafOf<4>(keys, orders);
+        break;
+    case 5:
+        finishLeafOf<5>(keys, orders);
+        break;
+    default:
+        break;  // a single record is in place
+    }
+}
+
+} // namespace
+
+void depthSortReserve(DepthSortBuffer& buffer, size_t count)
+{
+    const size_t size = count + 2 * kDepthSortSlack;
+    if (buffer.keys.size() < size) {
+        buffer.keys.resize(size);
+        buffer.orders.resize(size);
+    }
+}
+
+void depthSortRange(DepthSortBuffer& buffer, int32_t low, int32_t high)
+{
+    assert(low >= 0 && low <= high &&
+           static_cast<size_t>(high) + 2 * kDepthSortSlack < buffer.keys.size() &&
+           buffer.orders.size() == buffer.keys.size());
+    quickSortRange<true>(buffer.keys.data() + kDepthSortSlack,
+                         buffer.orders.data() + kDepthSortSlack, low, high);
 }

@@ -149,6 +149,26 @@ TEST(DepthSort, MatchesTheLiteralSortOnEverySizeAndShape)
     }
 }
 
+// Every way up to six keys can compare (each key one of n values, all n^n
+// arrays): the short ranges where the sort takes its shortcuts.
+TEST(DepthSort, MatchesTheLiteralSortOnEveryOrderingOfFewKeys)
+{
+    for (int32_t n = 1; n <= 6; ++n) {
+        int32_t arrays = 1;
+        for (int32_t t = 0; t < n; ++t) {
+            arrays *= n;
+        }
+        for (int32_t code = 0; code < arrays; ++code) {
+            std::vector<int32_t> keys(n);
+            for (int32_t r = 0, digits = code; r < n; ++r, digits /= n) {
+                keys[r] = 1000 * (digits % n) - 7;
+            }
+            expectSameAsLiteral(keys, 0, n - 1, std::to_string(n) + " keys, code " +
+                                                    std::to_string(code));
+        }
+    }
+}
+
 TEST(DepthSort, MatchesTheLiteralSortAtTheKeyExtremes)
 {
     std::mt19937 random(7);
