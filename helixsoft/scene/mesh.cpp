@@ -72,7 +72,11 @@ void twistRing(Vertex* ring, double radius, int32_t pointsPerRing, float ringAng
         v.normal.x = static_cast<float>(static_cast<double>(v.pos.x) - centreX);
         v.normal.y = static_cast<float>(static_cast<double>(v.pos.y) - centreY);
         v.normal.z = v.pos.z;
-        normalizeVec3(v.normal);
+    }
+    // Normalised in a pass of their own: with no sin and cos calls in between,
+    // the square roots and divisions of neighbouring points overlap.
+    for (int32_t k = 0; k < pointsPerRing; ++k) {
+        normalizeVec3(ring[k].normal);
     }
 }
 
