@@ -22,5 +22,6 @@ void sortFaces(const std::vector<Vertex>& vertices, std::vector<Face>& faces);
 // Ascending by depthKey over faces low to high (inclusive, low <= high), with an
 // explicit stack of 256 ranges. Ties end in the order this particular quicksort
 // leaves them (middle pivot, strict scans, exchange even at i = j), which decides
-// which of two equal-key faces is painted last.
+// which of two equal-key faces is painted last. A range that is not inside the
+// array (low > high, low < 0 or high past the end) leaves every face untouched.
 void quickSortFaces(std::vector<Face>& faces, int32_t low, int32_t high);

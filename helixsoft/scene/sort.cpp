@@ -7,6 +7,7 @@
 #include <array>
 #include <bit>
 #include <cassert>
+#include <cstdint>
 #include <utility>
 
 #if defined(__SSE2__)
@@ -30,6 +31,8 @@ struct IndexRange {
 };
 
 #if defined(__SSE2__)
+static_assert(kWindow == 32, "a window is two sets of sixteen keys");
+
 // Bit t set where keys[t] < pivot (lessThan) or keys[t] > pivot, for t = 0..15.
 template <bool lessThan>
 uint32_t compareSixteen(const int32_t* keys, __m128i pivot)
@@ -101,12 +104,14 @@ constexpr void partitionPlain(int32_t* keys, Order* orders, int32_t low, int32_t
     } while (i <= j);
 }
 
-// The same partition with the scans' stops taken from masks. Every record from i to j still holds its key from before the
-// partition (exchanges only touch records left of i or right of j), so stops
-// are read from masks taken over the original keys. A mask bit outside i..j may
-// be stale or lie outside the range; such a stop is cut back to where the plain
-// scan halts: the i-scan at j + 1 (which holds a key >= pivot once anything has
-// been exchanged), the j-scan at p - 1 (every key from i to p - 1 is < pivot).
+// The same partition with the scans' stops taken from masks. Exchanges only
+// touch records left of i or right of j, so every record from i to j still
+// holds its key from before the partition, and mask bits there are exact. A
+// bit outside i..j may be stale or lie outside the range; such a stop is cut
+// back to where the plain scan halts: the i-scan at j + 1 (after an exchange it
+// holds a key >= pivot), the j-scan at p - 1 (keys from i to p - 1 are below
+// the pivot, and i - 1 holds a key <= pivot after an exchange). Before the
+// first exchange both scans stop at the pivot's own record at the latest.
 void partitionMasked(int32_t* keys, int32_t* orders, int32_t low, int32_t high, int32_t& i,
                      int32_t& j)
 {

@@ -50,62 +50,6 @@ TEST(QuickSortFaces, LeavesTiesInItsOwnOrder)
     }
 }
 
-// The sort exactly as the frame loop's rules describe it, one record at a time.
-std::vector<int32_t> referenceSortOrder(std::vector<int32_t> keys)
-{
-    std::vector<int32_t> order(keys.size());
-    for (size_t i = 0; i < order.size(); ++i) {
-        order[i] = static_cast<int32_t>(i);
-    }
-    std::vector<std::pair<int32_t, int32_t>> stack = {{0, static_cast<int32_t>(keys.size()) - 1}};
-    while (!stack.empty()) {
-        auto [left, right] = stack.back();
-        stack.pop_back();
-        do {
-            int32_t i = left, j = right;
-            const int32_t pivot = keys[(left + right) / 2];
-            do {
-                while (keys[i] < pivot) ++i;
-                while (keys[j] > pivot) --j;
-                if (i <= j) {
-                    std::swap(keys[i], keys[j]);
-                    std::swap(order[i], order[j]);
-                    ++i, --j;
-                }
-            } while (i <= j);
-            if (j - left < right - i) {
-                if (i < right) stack.push_back({i, right});
-                right = j;
-            } else {
-                if (left < j) stack.push_back({left, j});
-                left = i;
-            }
-        } while (left < right);
-    }
-    return order;
-}
-
-TEST(QuickSortFaces, TieOrderMatchesTheOneRecordAtATimeSort)
-{
-    std::mt19937 random(17);
-    for (const int32_t spread : {0, 2, 40, 100000}) {
-        for (const int32_t count : {1, 2, 3, 5, 9, 64, 2113}) {
-            std::uniform_int_distribution<int32_t> key(-spread, spread);
-            std::vector<int32_t> keys(count);
-            for (int32_t& k : keys) {
-                k = key(random);
-            }
-            std::vector<Face> faces = facesWithKeys(keys);
-            quickSortFaces(faces, 0, count - 1);
-            ASSERT_EQ(drawOrders(faces), referenceSortOrder(keys)) << spread << " " << count;
-        }
-    }
-    // A sub-range is sorted alone; the records around it stay where they are.
-    std::vector<Face> faces = facesWithKeys({9, 3, 3, 1, 3, 0});
-    quickSortFaces(faces, 1, 4);
-    EXPECT_EQ(drawOrders(faces), (std::vector<int32_t>{0, 3, 4, 1, 2, 5}));
-}
-
 TEST(QuickSortFaces, SortsManyKeysAndMovesOnlyKeyAndOrder)
 {
     std::mt19937 random(3);

@@ -184,22 +184,25 @@ TEST(DepthSort, MatchesTheLiteralSortAtTheKeyExtremes)
 }
 
 // The kernel reads whole windows of keys around a range; the records beyond it,
-// here keys that would stop either scan at once, must neither steer the result
-// nor be moved.
+// here keys that would stop one scan or the other at once, must neither steer
+// the result nor be moved.
 TEST(DepthSort, SubRangesIgnoreTheirNeighbours)
 {
     std::mt19937 random(90);
     std::uniform_int_distribution<int32_t> wild(-5, 5);
-    for (const int32_t count : {1, 2, 5, 31, 32, 33, 100, 257}) {
-        for (const int32_t margin : {0, 1, 7, 40}) {
-            std::vector<int32_t> keys(count + 2 * margin);
-            for (int32_t i = 0; i < static_cast<int32_t>(keys.size()); ++i) {
-                const bool inside = i >= margin && i < margin + count;
-                keys[i] = inside ? wild(random) : (i < margin ? INT32_MAX : INT32_MIN);
+    const std::pair<int32_t, int32_t> neighbours[] = {{INT32_MIN, INT32_MAX}, {INT32_MAX, INT32_MIN}};
+    for (const auto& [before, after] : neighbours) {
+        for (const int32_t count : {1, 2, 5, 6, 9, 31, 32, 33, 100, 257}) {
+            for (const int32_t margin : {0, 1, 7, 40}) {
+                std::vector<int32_t> keys(count + 2 * margin, after);
+                std::fill(keys.begin(), keys.begin() + margin, before);
+                for (int32_t i = margin; i < margin + count; ++i) {
+                    keys[i] = wild(random);
+                }
+                expectSameAsLiteral(keys, margin, margin + count - 1,
+                                    "range of " + std::to_string(count) + " after " +
+                                        std::to_string(margin));
             }
-            expectSameAsLiteral(keys, margin, margin + count - 1,
-                                "range of " + std::to_string(count) + " after " +
-                                    std::to_string(margin));
         }
     }
 }
