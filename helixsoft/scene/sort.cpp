@@ -33,14 +33,25 @@ struct IndexRange {
 #if defined(__SSE2__)
 static_assert(kWindow == 32, "a window is two sets of sixteen keys");
 
-// Bit t set where keys[t] < pivot (lessThan) or keys[t] > pivot, for t = 0..15.
-template <bool lessThan>
-uint32_t compareSixteen(const int32_t* keys, __m128i pivot)
+// Bit t set where keys[t] < pivot, for t = 0..15.
+uint32_t compareSixteenUp(const int32_t* keys, __m128i pivot)
 {
     __m128i c[4];
     for (int v = 0; v < 4; ++v) {
         const __m128i k = _mm_loadu_si128(reinterpret_cast<const __m128i*>(keys + 4 * v));
-        c[v] = lessThan ? _mm_cmplt_epi32(k, pivot) : _mm_cmpgt_epi32(k, pivot);
+        c[v] = _mm_cmplt_epi32(k, pivot);
+    }
+    const __m128i bytes = _mm_packs_epi16(_mm_packs_epi32(c[0], c[1]), _mm_packs_epi32(c[2], c[3]));
+    return static_cast<uint32_t>(_mm_movemask_epi8(bytes));
+}
+
+// Bit t set where top[-t] > pivot, for t = 0..15: each vector's lanes reversed.
+uint32_t compareSixteenDown(const int32_t* top, __m128i pivot)
+{
+    __m128i c[4];
+    for (int v = 0; v < 4; ++v) {
+        const __m128i k = _mm_loadu_si128(reinterpret_cast<const __m128i*>(top - 3 - 4 * v));
+        c[v] = _mm_shuffle_epi32(_mm_cmpgt_epi32(k, pivot), 0x1B);
     }
     const __m128i bytes = _mm_packs_epi16(_mm_packs_epi32(c[0], c[1]), _mm_packs_epi32(c[2], c[3]));
     return static_cast<uint32_t>(_mm_movemask_epi8(bytes));
@@ -50,14 +61,15 @@ uint32_t compareSixteen(const int32_t* keys, __m128i pivot)
 uint32_t windowAtLeast(const int32_t* keys, int32_t pivot)
 {
     const __m128i p = _mm_set1_epi32(pivot);
-    return ~(compareSixteen<true>(keys, p) | compareSixteen<true>(keys + 16, p) << 16);
+    return ~(compareSixteenUp(keys, p) | compareSixteenUp(keys + 16, p) << 16);
 }
 
-// The j-scan's stops in a window: bit t set where keys[t] <= pivot.
-uint32_t windowAtMost(const int32_t* keys, int32_t pivot)
+// The j-scan's stops in a window read downwards: bit t set where
+// keys[-t] <= pivot.
+uint32_t windowAtMostDown(const int32_t* top, int32_t pivot)
 {
     const __m128i p = _mm_set1_epi32(pivot);
-    return ~(compareSixteen<false>(keys, p) | compareSixteen<false>(keys + 16, p) << 16);
+    return ~(compareSixteenDown(top, p) | compareSixteenDown(top - 16, p) << 16);
 }
 #else
 uint32_t windowAtLeast(const int32_t* keys, int32_t pivot)
@@ -69,11 +81,11 @@ uint32_t windowAtLeast(const int32_t* keys, int32_t pivot)
     return mask;
 }
 
-uint32_t windowAtMost(const int32_t* keys, int32_t pivot)
+uint32_t windowAtMostDown(const int32_t* top, int32_t pivot)
 {
     uint32_t mask = 0;
     for (int32_t t = 0; t < kWindow; ++t) {
-        mask |= static_cast<uint32_t>(keys[t] <= pivot) << t;
+        mask |= static_cast<uint32_t>(top[-t] <= pivot) << t;
     }
     return mask;
 }
@@ -111,7 +123,9 @@ constexpr void partitionPlain(int32_t* keys, Order* orders, int32_t low, int32_t
 // back to where the plain scan halts: the i-scan at j + 1 (after an exchange it
 // holds a key >= pivot), the j-scan at p - 1 (keys from i to p - 1 are below
 // the pivot, and i - 1 holds a key <= pivot after an exchange). Before the
-// first exchange both scans stop at the pivot's own record at the latest.
+// first exchange both scans stop at the pivot's own record at the latest. The
+// j-scan's windows run downwards, so both scans take their next stop from the
+// lowest set bit.
 void partitionMasked(int32_t* keys, int32_t* orders, int32_t low, int32_t high, int32_t& i,
                      int32_t& j)
 {
@@ -119,25 +133,34 @@ void partitionMasked(int32_t* keys, int32_t* orders, int32_t low, int32_t high, 
     i = low;
     j = high;
     int32_t leftBase = low;
-    int32_t rightBase = high - (kWindow - 1);
+    int32_t rightTop = high;
     uint32_t leftMask = windowAtLeast(keys + leftBase, pivot);
-    uint32_t rightMask = windowAtMost(keys + rightBase, pivot);
+    uint32_t rightMask = windowAtMostDown(keys + rightTop, pivot);
     for (;;) {
-        while (leftMask == 0 && leftBase + kWindow <= j) {
+        while (leftMask == 0) {
             leftBase += kWindow;
+            if (leftBase > j) {
+                i = j + 1;
+                return;
+            }
             leftMask = windowAtLeast(keys + leftBase, pivot);
         }
-        const int32_t p = leftBase + std::countr_zero(leftMask);  // 32 past the window when empty
-        if (leftMask == 0 || p > j) {
+        const int32_t p = leftBase + std::countr_zero(leftMask);
+        if (p > j) {
             i = j + 1;
             return;
         }
-        while (rightMask == 0 && rightBase > p) {
-            rightBase -= kWindow;
-            rightMask = windowAtMost(keys + rightBase, pivot);
+        while (rightMask == 0) {
+            rightTop -= kWindow;
+            if (rightTop < p) {
+                i = p;
+                j = p - 1;
+                return;
+            }
+            rightMask = windowAtMostDown(keys + rightTop, pivot);
         }
-        const int32_t q = rightBase + (kWindow - 1) - std::countl_zero(rightMask);
-        if (rightMask == 0 || q < p) {
+        const int32_t q = rightTop - std::countr_zero(rightMask);
+        if (q < p) {
             i = p;
             j = p - 1;
             return;
@@ -145,7 +168,7 @@ void partitionMasked(int32_t* keys, int32_t* orders, int32_t low, int32_t high, 
         std::swap(keys[p], keys[q]);  // also at p = q, where it changes nothing
         std::swap(orders[p], orders[q]);
         leftMask &= leftMask - 1;
-        rightMask &= ~(1u << (q - rightBase));
+        rightMask &= rightMask - 1;
         i = p + 1;
         j = q - 1;
         if (i > j) {
