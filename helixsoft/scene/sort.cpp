@@ -4,19 +4,17 @@
 // smallest ranges are finished in one step from a table of their final orders.
 #include "sort.h"
 
+#include "sort_window.h"
+
 #include <array>
 #include <bit>
 #include <cassert>
 #include <cstdint>
 #include <utility>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace {
 
-constexpr int32_t kWindow = 32;
+constexpr int32_t kWindow = kSortWindow;
 constexpr int kRangeStackSize = 256;
 // Up to this many records a partition runs the plain scans: two windows of
 // masks cost more than the few mispredicted steps of a short scan.
@@ -29,67 +27,6 @@ struct IndexRange {
     int32_t low;
     int32_t high;
 };
-
-#if defined(__SSE2__)
-static_assert(kWindow == 32, "a window is two sets of sixteen keys");
-
-// Bit t set where keys[t] < pivot, for t = 0..15.
-uint32_t compareSixteenUp(const int32_t* keys, __m128i pivot)
-{
-    __m128i c[4];
-    for (int v = 0; v < 4; ++v) {
-        const __m128i k = _mm_loadu_si128(reinterpret_cast<const __m128i*>(keys + 4 * v));
-        c[v] = _mm_cmplt_epi32(k, pivot);
-    }
-    const __m128i bytes = _mm_packs_epi16(_mm_packs_epi32(c[0], c[1]), _mm_packs_epi32(c[2], c[3]));
-    return static_cast<uint32_t>(_mm_movemask_epi8(bytes));
-}
-
-// Bit t set where top[-t] > pivot, for t = 0..15: each vector's lanes reversed.
-uint32_t compareSixteenDown(const int32_t* top, __m128i pivot)
-{
-    __m128i c[4];
-    for (int v = 0; v < 4; ++v) {
-        const __m128i k = _mm_loadu_si128(reinterpret_cast<const __m128i*>(top - 3 - 4 * v));
-        c[v] = _mm_shuffle_epi32(_mm_cmpgt_epi32(k, pivot), 0x1B);
-    }
-    const __m128i bytes = _mm_packs_epi16(_mm_packs_epi32(c[0], c[1]), _mm_packs_epi32(c[2], c[3]));
-    return static_cast<uint32_t>(_mm_movemask_epi8(bytes));
-}
-
-// The i-scan's stops in a window: bit t set where keys[t] >= pivot.
-uint32_t windowAtLeast(const int32_t* keys, int32_t pivot)
-{
-    const __m128i p = _mm_set1_epi32(pivot);
-    return ~(compareSixteenUp(keys, p) | compareSixteenUp(keys + 16, p) << 16);
-}
-
-// The j-scan's stops in a window read downwards: bit t set where
-// keys[-t] <= pivot.
-uint32_t windowAtMostDown(const int32_t* top, int32_t pivot)
-{
-    const __m128i p = _mm_set1_epi32(pivot);
-    return ~(compareSixteenDown(top, p) | compareSixteenDown(top - 16, p) << 16);
-}
-#else
-uint32_t windowAtLeast(const int32_t* keys, int32_t pivot)
-{
-    uint32_t mask = 0;
-    for (int32_t t = 0; t < kWindow; ++t) {
-        mask |= static_cast<uint32_t>(keys[t] >= pivot) << t;
-    }
-    return mask;
-}
-
-uint32_t windowAtMostDown(const int32_t* top, int32_t pivot)
-{
-    uint32_t mask = 0;
-    for (int32_t t = 0; t < kWindow; ++t) {
-        mask |= static_cast<uint32_t>(top[-t] <= pivot) << t;
-    }
-    return mask;
-}
-#endif
 
 // One partition of low..high around the middle key, word for word: i and j end
 // where the scans crossed.
@@ -134,8 +71,8 @@ void partitionMasked(int32_t* keys, int32_t* orders, int32_t low, int32_t high, 
     j = high;
     int32_t leftBase = low;
     int32_t rightTop = high;
-    uint32_t leftMask = windowAtLeast(keys + leftBase, pivot);
-    uint32_t rightMask = windowAtMostDown(keys + rightTop, pivot);
+    uint32_t leftMask = sortWindowAtLeast(keys + leftBase, pivot);
+    uint32_t rightMask = sortWindowAtMostDown(keys + rightTop, pivot);
     for (;;) {
         while (leftMask == 0) {
             leftBase += kWindow;
@@ -143,7 +80,7 @@ void partitionMasked(int32_t* keys, int32_t* orders, int32_t low, int32_t high, 
                 i = j + 1;
                 return;
             }
-            leftMask = windowAtLeast(keys + leftBase, pivot);
+            leftMask = sortWindowAtLeast(keys + leftBase, pivot);
         }
         const int32_t p = leftBase + std::countr_zero(leftMask);
         if (p > j) {
@@ -157,7 +94,7 @@ void partitionMasked(int32_t* keys, int32_t* orders, int32_t low, int32_t high, 
                 j = p - 1;
                 return;
             }
-            rightMask = windowAtMostDown(keys + rightTop, pivot);
+            rightMask = sortWindowAtMostDown(keys + rightTop, pivot);
         }
         const int32_t q = rightTop - std::countr_zero(rightMask);
         if (q < p) {
