@@ -282,4 +282,23 @@ TEST(Raster, WildTrianglesNeverWriteOutsideTheBuffer)
     }
 }
 
+// A kernel the build or processor lacks, or a value outside the enumeration,
+// settles on one that exists and still draws the reference's pixels.
+TEST(Raster, KernelChoiceFallsBackToOneThatExists)
+{
+    KernelScope restore;
+    GuardedFrame expected;
+    drawRandomSpans(expected.pixels(), 5, true);
+    for (const int wanted : {-1, 0, 1, 2, 3, 100}) {
+        rasterSelectSpanKernel(static_cast<SpanKernel>(wanted));
+        const SpanKernel chosen = rasterSelectedSpanKernel();
+        EXPECT_GE(chosen, SpanKernel::Scalar) << "wanted " << wanted;
+        EXPECT_LE(chosen, rasterBestSpanKernel()) << "wanted " << wanted;
+        GuardedFrame frame;
+        drawRandomSpans(frame.pixels(), 5, false);
+        EXPECT_TRUE(std::equal(frame.words.begin(), frame.words.end(), expected.words.begin()))
+            << "wanted " << wanted;
+    }
+}
+
 } // namespace

@@ -4,6 +4,7 @@
 // reversed runs, sub-ranges amid hostile neighbours and the demo's own frames.
 #include "frame.h"
 #include "project.h"
+#include "sort_window.h"
 
 #include <gtest/gtest.h>
 
@@ -260,6 +261,33 @@ TEST(DepthSort, RangesThatDoNotExistChangeNothing)
             EXPECT_EQ(faces[p].depthKey, keys[p]) << low << ".." << high;
             EXPECT_EQ(faces[p].drawOrder, static_cast<int32_t>(p)) << low << ".." << high;
         }
+    }
+}
+
+// The window masks, whichever file the build linked, bit for bit against the
+// scan stops they stand for: ties with the pivot, the key extremes, and keys
+// that differ only in the sign bit or the low byte.
+TEST(DepthSortWindow, MasksMarkExactlyTheScansStops)
+{
+    std::mt19937 random(44);
+    const int32_t pool[] = {INT_MIN, INT_MIN + 1, -256, -1, 0, 1, 255, 256, INT_MAX - 1, INT_MAX};
+    std::uniform_int_distribution<size_t> pick(0, std::size(pool) - 1);
+    std::uniform_int_distribution<int32_t> anything(INT_MIN, INT_MAX);
+    std::vector<int32_t> keys(kSortWindow);
+    for (int round = 0; round < 2000; ++round) {
+        for (int32_t& k : keys) {
+            k = round % 2 == 0 ? pool[pick(random)] : anything(random);
+        }
+        const int32_t pivot = round % 3 == 0 ? anything(random) : keys[pick(random) % keys.size()];
+        uint32_t atLeast = 0;
+        uint32_t atMostDown = 0;
+        for (int32_t t = 0; t < kSortWindow; ++t) {
+            atLeast |= static_cast<uint32_t>(keys[t] >= pivot) << t;
+            atMostDown |= static_cast<uint32_t>(keys[kSortWindow - 1 - t] <= pivot) << t;
+        }
+        ASSERT_EQ(sortWindowAtLeast(keys.data(), pivot), atLeast) << "round " << round;
+        ASSERT_EQ(sortWindowAtMostDown(keys.data() + kSortWindow - 1, pivot), atMostDown)
+            << "round " << round;
     }
 }
 
