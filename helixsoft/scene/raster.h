@@ -29,6 +29,7 @@ void fillTriangleShaded(uint32_t* pixels, int32_t x1, int32_t y1, int32_t x2, in
 // the processor supports is used unless a test or benchmark picks one; a kernel
 // the processor (or the build) lacks falls back to the next one below it, down
 // to Scalar, which every build has.
+// Ordered weakest to strongest; the fallback relies on that order.
 enum class SpanKernel { Scalar, Sse2, Avx2 };
 SpanKernel rasterBestSpanKernel();
 void rasterSelectSpanKernel(SpanKernel kernel);

@@ -336,7 +336,8 @@ SpanKernel rasterBestSpanKernel()
     return SpanKernel::Sse2;
 }
 
-// Scalar rows are the portable file's, but a caller may still name it here.
+// raster.cpp draws scalar spans itself; Scalar is handled here too so
+// that every kernel the seam accepts draws something.
 void rasterSimdSpanRow(SpanKernel kernel, uint32_t* row, const SpanEnds& ends)
 {
     switch (kernel) {
