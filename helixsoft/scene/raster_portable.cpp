@@ -13,8 +13,9 @@ void rasterSimdSpanRow(SpanKernel, uint32_t* row, const SpanEnds& ends)
     fillSpanRow<ScalarSpanKernel>(row, ends);
 }
 
-void rasterSimdTriangle(SpanKernel, uint32_t* pixels, TriangleSetup t)
+void rasterSimdTriangle(SpanKernel, uint32_t* pixels, const TriangleSetup& corners)
 {
+    TriangleSetup t = corners;
     setTriangleEdges(t);
     fillTriangleRows<ScalarSpanKernel>(pixels, t);
 }

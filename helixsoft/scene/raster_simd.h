@@ -15,4 +15,4 @@
 void rasterSimdSpanRow(SpanKernel kernel, uint32_t* row, const SpanEnds& ends);
 // A whole triangle whose corners are ordered by row; its edges are not yet
 // set, since a kernel may compute them its own way.
-void rasterSimdTriangle(SpanKernel kernel, uint32_t* pixels, TriangleSetup t);
+void rasterSimdTriangle(SpanKernel kernel, uint32_t* pixels, const TriangleSetup& corners);

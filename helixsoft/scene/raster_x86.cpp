@@ -315,14 +315,14 @@ __attribute__((target("avx2"))) [[gnu::always_inline]] inline void fillBatchedHa
 }
 
 __attribute__((target("avx2"), flatten)) void fillTriangleBatchedAvx2(uint32_t* pixels,
-                                                                       TriangleSetup t)
+                                                                       const TriangleSetup& t)
 {
-    t.upper = batchedEdgeSlopes(t.top, t.middle);
-    t.lower = batchedEdgeSlopes(t.middle, t.bottom);
-    t.longEdge = batchedEdgeSlopes(t.top, t.bottom);
-    fillBatchedHalf(pixels, t.top.y, static_cast<int64_t>(t.middle.y) - 1, t.top, t.upper, t.top,
-                    t.longEdge);
-    fillBatchedHalf(pixels, t.middle.y, t.bottom.y, t.middle, t.lower, t.top, t.longEdge);
+    const EdgeSlopes upper = batchedEdgeSlopes(t.top, t.middle);
+    const EdgeSlopes lower = batchedEdgeSlopes(t.middle, t.bottom);
+    const EdgeSlopes longEdge = batchedEdgeSlopes(t.top, t.bottom);
+    fillBatchedHalf(pixels, t.top.y, static_cast<int64_t>(t.middle.y) - 1, t.top, upper, t.top,
+                    longEdge);
+    fillBatchedHalf(pixels, t.middle.y, t.bottom.y, t.middle, lower, t.top, longEdge);
 }
 
 } // namespace
@@ -353,12 +353,13 @@ void rasterSimdSpanRow(SpanKernel kernel, uint32_t* row, const SpanEnds& ends)
     }
 }
 
-void rasterSimdTriangle(SpanKernel kernel, uint32_t* pixels, TriangleSetup t)
+void rasterSimdTriangle(SpanKernel kernel, uint32_t* pixels, const TriangleSetup& corners)
 {
-    if (kernel == SpanKernel::Avx2 && fitsBatchedPath(t)) {
-        fillTriangleBatchedAvx2(pixels, t);
+    if (kernel == SpanKernel::Avx2 && fitsBatchedPath(corners)) {
+        fillTriangleBatchedAvx2(pixels, corners);
         return;
     }
+    TriangleSetup t = corners;
     setTriangleEdges(t);
     switch (kernel) {
     case SpanKernel::Avx2:
