@@ -48,89 +48,74 @@ __m256i word16(__m256i p)
     return _mm256_srli_epi32(_mm256_madd_epi16(pairs, _mm256_set1_epi32(wordScales)), 3);
 }
 
-template <RowFormat format>
-int convertWords16(const uint32_t* source, uint8_t* destination, int count)
-{
-    constexpr int halvesInOrder = 0xD8; // 64-bit lanes 0, 2, 1, 3
-    ptrdiff_t i = 0;
-    for (; count - i >= word16Group; i += word16Group) {
-        const __m256i packed = _mm256_packus_epi32(word16<format>(avxLoad(source + i)),
-                                                   word16<format>(avxLoad(source + i + 8)));
-        avxStore(destination + 2 * i, _mm256_permute4x64_epi64(packed, halvesInOrder));
+// The group kernels of this instruction set, as convertRowWith expects them.
+struct Avx2Kernels {
+    template <RowFormat format>
+    static int convertWords16(const uint32_t* source, uint8_t* destination, int count)
+    {
+        constexpr int halvesInOrder = 0xD8; // 64-bit lanes 0, 2, 1, 3
+        ptrdiff_t i = 0;
+        for (; count - i >= word16Group; i += word16Group) {
+            const __m256i packed = _mm256_packus_epi32(word16<format>(avxLoad(source + i)),
+                                                       word16<format>(avxLoad(source + i + 8)));
+            avxStore(destination + 2 * i, _mm256_permute4x64_epi64(packed, halvesInOrder));
+        }
+        return static_cast<int>(i);
     }
-    return static_cast<int>(i);
-}
 
-// After the shuffle each half holds 12 bytes, the 32-bit lanes x0..x2 and
-// x4..x6; four such registers fill three stores. Each permute puts one
-// register's six lanes where its bytes land, the blends take them from there.
-template <bool swapped>
-int convertPacked24(const uint32_t* source, uint8_t* destination, int count)
-{
-    const __m256i order =
-        swapped ? _mm256_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, zeroByte, zeroByte,
-                                   zeroByte, zeroByte, 2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12,
-                                   zeroByte, zeroByte, zeroByte, zeroByte)
-                : _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, zeroByte, zeroByte,
-                                   zeroByte, zeroByte, 0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14,
-                                   zeroByte, zeroByte, zeroByte, zeroByte);
-    const __m256i placeFirst = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 0, 0);
-    const __m256i placeSecond = _mm256_setr_epi32(2, 4, 5, 6, 0, 0, 0, 1);
-    const __m256i placeThird = _mm256_setr_epi32(5, 6, 0, 0, 0, 1, 2, 4);
-    const __m256i placeFourth = _mm256_setr_epi32(0, 0, 0, 1, 2, 4, 5, 6);
-    ptrdiff_t i = 0;
-    for (; count - i >= packed24Group; i += packed24Group) {
-        const __m256i a = _mm256_permutevar8x32_epi32(
-            _mm256_shuffle_epi8(avxLoad(source + i), order), placeFirst);
-        const __m256i b = _mm256_permutevar8x32_epi32(
-            _mm256_shuffle_epi8(avxLoad(source + i + 8), order), placeSecond);
-        const __m256i c = _mm256_permutevar8x32_epi32(
-            _mm256_shuffle_epi8(avxLoad(source + i + 16), order), placeThird);
-        const __m256i d = _mm256_permutevar8x32_epi32(
-            _mm256_shuffle_epi8(avxLoad(source + i + 24), order), placeFourth);
-        uint8_t* out = destination + 3 * i;
-        avxStore(out, _mm256_blend_epi32(a, b, 0xC0));
-        avxStore(out + 32, _mm256_blend_epi32(b, c, 0xF0));
-        avxStore(out + 64, _mm256_blend_epi32(c, d, 0xFC));
+    // After the shuffle each half holds 12 bytes, the 32-bit lanes x0..x2 and
+    // x4..x6; four such registers fill three stores. Each permute puts one
+    // register's six lanes where its bytes land, the blends take them from there.
+    template <bool swapped>
+    static int convertPacked24(const uint32_t* source, uint8_t* destination, int count)
+    {
+        const __m256i order =
+            swapped ? _mm256_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, zeroByte, zeroByte,
+                                       zeroByte, zeroByte, 2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12,
+                                       zeroByte, zeroByte, zeroByte, zeroByte)
+                    : _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, zeroByte, zeroByte,
+                                       zeroByte, zeroByte, 0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14,
+                                       zeroByte, zeroByte, zeroByte, zeroByte);
+        const __m256i placeFirst = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 0, 0);
+        const __m256i placeSecond = _mm256_setr_epi32(2, 4, 5, 6, 0, 0, 0, 1);
+        const __m256i placeThird = _mm256_setr_epi32(5, 6, 0, 0, 0, 1, 2, 4);
+        const __m256i placeFourth = _mm256_setr_epi32(0, 0, 0, 1, 2, 4, 5, 6);
+        ptrdiff_t i = 0;
+        for (; count - i >= packed24Group; i += packed24Group) {
+            const __m256i a = _mm256_permutevar8x32_epi32(
+                _mm256_shuffle_epi8(avxLoad(source + i), order), placeFirst);
+            const __m256i b = _mm256_permutevar8x32_epi32(
+                _mm256_shuffle_epi8(avxLoad(source + i + 8), order), placeSecond);
+            const __m256i c = _mm256_permutevar8x32_epi32(
+                _mm256_shuffle_epi8(avxLoad(source + i + 16), order), placeThird);
+            const __m256i d = _mm256_permutevar8x32_epi32(
+                _mm256_shuffle_epi8(avxLoad(source + i + 24), order), placeFourth);
+            uint8_t* out = destination + 3 * i;
+            avxStore(out, _mm256_blend_epi32(a, b, 0xC0));
+            avxStore(out + 32, _mm256_blend_epi32(b, c, 0xF0));
+            avxStore(out + 64, _mm256_blend_epi32(c, d, 0xFC));
+        }
+        return static_cast<int>(i);
     }
-    return static_cast<int>(i);
-}
 
-int convertSwapped32(const uint32_t* source, uint8_t* destination, int count)
-{
-    const __m256i order = _mm256_setr_epi8(
-        2, 1, 0, zeroByte, 6, 5, 4, zeroByte, 10, 9, 8, zeroByte, 14, 13, 12, zeroByte, 2, 1, 0,
-        zeroByte, 6, 5, 4, zeroByte, 10, 9, 8, zeroByte, 14, 13, 12, zeroByte);
-    ptrdiff_t i = 0;
-    for (; count - i >= swapGroup; i += swapGroup) {
-        avxStore(destination + 4 * i, _mm256_shuffle_epi8(avxLoad(source + i), order));
+    static int convertSwapped32(const uint32_t* source, uint8_t* destination, int count)
+    {
+        const __m256i order = _mm256_setr_epi8(
+            2, 1, 0, zeroByte, 6, 5, 4, zeroByte, 10, 9, 8, zeroByte, 14, 13, 12, zeroByte, 2, 1, 0,
+            zeroByte, 6, 5, 4, zeroByte, 10, 9, 8, zeroByte, 14, 13, 12, zeroByte);
+        ptrdiff_t i = 0;
+        for (; count - i >= swapGroup; i += swapGroup) {
+            avxStore(destination + 4 * i, _mm256_shuffle_epi8(avxLoad(source + i), order));
+        }
+        return static_cast<int>(i);
     }
-    return static_cast<int>(i);
-}
+};
 
 } // namespace
 
 int avx2ConvertRow(RowFormat format, const uint32_t* source, uint8_t* destination, int count)
 {
-    switch (format) {
-    case RowFormat::copy32:
-        return 0;
-    case RowFormat::swapped32:
-        return convertSwapped32(source, destination, count);
-    case RowFormat::packed24:
-        return convertPacked24<false>(source, destination, count);
-    case RowFormat::packed24Swapped:
-        return convertPacked24<true>(source, destination, count);
-    case RowFormat::rgb565:
-        return convertWords16<RowFormat::rgb565>(source, destination, count);
-    case RowFormat::rgb565Swapped:
-        return convertWords16<RowFormat::rgb565Swapped>(source, destination, count);
-    case RowFormat::rgb555:
-        return convertWords16<RowFormat::rgb555>(source, destination, count);
-    case RowFormat::rgb555Swapped:
-        return convertWords16<RowFormat::rgb555Swapped>(source, destination, count);
-    }
-    return 0;
+    return convertRowWith<Avx2Kernels>(format, source, destination, count);
 }
 
 size_t avx2CopyBlocks(uint8_t* destination, const uint8_t* source, size_t byteCount)

@@ -54,86 +54,71 @@ __m512i word16(__m512i p)
     return _mm512_srli_epi32(_mm512_madd_epi16(pairs, _mm512_set1_epi32(wordScales)), 3);
 }
 
-template <RowFormat format>
-int convertWords16(const uint32_t* source, uint8_t* destination, int count)
-{
-    const __m512i quartersInOrder = _mm512_setr_epi64(0, 2, 4, 6, 1, 3, 5, 7);
-    ptrdiff_t i = 0;
-    for (; count - i >= word16Group; i += word16Group) {
-        const __m512i packed = _mm512_packus_epi32(word16<format>(wideLoad(source + i)),
-                                                   word16<format>(wideLoad(source + i + 16)));
-        wideStore(destination + 2 * i, _mm512_permutexvar_epi64(quartersInOrder, packed));
+// The group kernels of this instruction set, as convertRowWith expects them.
+struct Avx512Kernels {
+    template <RowFormat format>
+    static int convertWords16(const uint32_t* source, uint8_t* destination, int count)
+    {
+        const __m512i quartersInOrder = _mm512_setr_epi64(0, 2, 4, 6, 1, 3, 5, 7);
+        ptrdiff_t i = 0;
+        for (; count - i >= word16Group; i += word16Group) {
+            const __m512i packed = _mm512_packus_epi32(word16<format>(wideLoad(source + i)),
+                                                       word16<format>(wideLoad(source + i + 16)));
+            wideStore(destination + 2 * i, _mm512_permutexvar_epi64(quartersInOrder, packed));
+        }
+        return static_cast<int>(i);
     }
-    return static_cast<int>(i);
-}
 
-// After the shuffle each quarter holds 12 bytes, so the data lanes of a
-// register are 0-2, 4-6, 8-10 and 12-14; four registers fill three stores.
-template <bool swapped>
-int convertPacked24(const uint32_t* source, uint8_t* destination, int count)
-{
-    const __m512i order = quarterOrder(
-        swapped ? _mm_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, zeroByte, zeroByte,
-                                zeroByte, zeroByte)
-                : _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, zeroByte, zeroByte,
-                                zeroByte, zeroByte));
-    const __m512i first = _mm512_setr_epi32(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, other,
-                                            other + 1, other + 2, other + 4);
-    const __m512i second = _mm512_setr_epi32(5, 6, 8, 9, 10, 12, 13, 14, other, other + 1,
-                                             other + 2, other + 4, other + 5, other + 6,
-                                             other + 8, other + 9);
-    const __m512i third = _mm512_setr_epi32(10, 12, 13, 14, other, other + 1, other + 2,
-                                            other + 4, other + 5, other + 6, other + 8,
-                                            other + 9, other + 10, other + 12, other + 13,
-                                            other + 14);
-    ptrdiff_t i = 0;
-    for (; count - i >= packed24Group; i += packed24Group) {
-        const __m512i a = _mm512_shuffle_epi8(wideLoad(source + i), order);
-        const __m512i b = _mm512_shuffle_epi8(wideLoad(source + i + 16), order);
-        const __m512i c = _mm512_shuffle_epi8(wideLoad(source + i + 32), order);
-        const __m512i d = _mm512_shuffle_epi8(wideLoad(source + i + 48), order);
-        uint8_t* out = destination + 3 * i;
-        wideStore(out, _mm512_permutex2var_epi32(a, first, b));
-        wideStore(out + 64, _mm512_permutex2var_epi32(b, second, c));
-        wideStore(out + 128, _mm512_permutex2var_epi32(c, third, d));
+    // After the shuffle each quarter holds 12 bytes, so the data lanes of a
+    // register are 0-2, 4-6, 8-10 and 12-14; four registers fill three stores.
+    template <bool swapped>
+    static int convertPacked24(const uint32_t* source, uint8_t* destination, int count)
+    {
+        const __m512i order = quarterOrder(
+            swapped ? _mm_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, zeroByte, zeroByte,
+                                    zeroByte, zeroByte)
+                    : _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, zeroByte, zeroByte,
+                                    zeroByte, zeroByte));
+        const __m512i first = _mm512_setr_epi32(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, other,
+                                                other + 1, other + 2, other + 4);
+        const __m512i second = _mm512_setr_epi32(5, 6, 8, 9, 10, 12, 13, 14, other, other + 1,
+                                                 other + 2, other + 4, other + 5, other + 6,
+                                                 other + 8, other + 9);
+        const __m512i third = _mm512_setr_epi32(10, 12, 13, 14, other, other + 1, other + 2,
+                                                other + 4, other + 5, other + 6, other + 8,
+                                                other + 9, other + 10, other + 12, other + 13,
+                                                other + 14);
+        ptrdiff_t i = 0;
+        for (; count - i >= packed24Group; i += packed24Group) {
+            const __m512i a = _mm512_shuffle_epi8(wideLoad(source + i), order);
+            const __m512i b = _mm512_shuffle_epi8(wideLoad(source + i + 16), order);
+            const __m512i c = _mm512_shuffle_epi8(wideLoad(source + i + 32), order);
+            const __m512i d = _mm512_shuffle_epi8(wideLoad(source + i + 48), order);
+            uint8_t* out = destination + 3 * i;
+            wideStore(out, _mm512_permutex2var_epi32(a, first, b));
+            wideStore(out + 64, _mm512_permutex2var_epi32(b, second, c));
+            wideStore(out + 128, _mm512_permutex2var_epi32(c, third, d));
+        }
+        return static_cast<int>(i);
     }
-    return static_cast<int>(i);
-}
 
-int convertSwapped32(const uint32_t* source, uint8_t* destination, int count)
-{
-    const __m512i order = quarterOrder(_mm_setr_epi8(2, 1, 0, zeroByte, 6, 5, 4, zeroByte, 10,
-                                                     9, 8, zeroByte, 14, 13, 12, zeroByte));
-    ptrdiff_t i = 0;
-    for (; count - i >= swapGroup; i += swapGroup) {
-        wideStore(destination + 4 * i, _mm512_shuffle_epi8(wideLoad(source + i), order));
+    static int convertSwapped32(const uint32_t* source, uint8_t* destination, int count)
+    {
+        const __m512i order = quarterOrder(_mm_setr_epi8(2, 1, 0, zeroByte, 6, 5, 4, zeroByte, 10,
+                                                         9, 8, zeroByte, 14, 13, 12, zeroByte));
+        ptrdiff_t i = 0;
+        for (; count - i >= swapGroup; i += swapGroup) {
+            wideStore(destination + 4 * i, _mm512_shuffle_epi8(wideLoad(source + i), order));
+        }
+        return static_cast<int>(i);
     }
-    return static_cast<int>(i);
-}
+};
 
 } // namespace
 
 int avx512ConvertRow(RowFormat format, const uint32_t* source, uint8_t* destination, int count)
 {
-    switch (format) {
-    case RowFormat::copy32:
-        return 0;
-    case RowFormat::swapped32:
-        return convertSwapped32(source, destination, count);
-    case RowFormat::packed24:
-        return convertPacked24<false>(source, destination, count);
-    case RowFormat::packed24Swapped:
-        return convertPacked24<true>(source, destination, count);
-    case RowFormat::rgb565:
-        return convertWords16<RowFormat::rgb565>(source, destination, count);
-    case RowFormat::rgb565Swapped:
-        return convertWords16<RowFormat::rgb565Swapped>(source, destination, count);
-    case RowFormat::rgb555:
-        return convertWords16<RowFormat::rgb555>(source, destination, count);
-    case RowFormat::rgb555Swapped:
-        return convertWords16<RowFormat::rgb555Swapped>(source, destination, count);
-    }
-    return 0;
+    return convertRowWith<Avx512Kernels>(format, source, destination, count);
 }
 
 size_t avx512CopyBlocks(uint8_t* destination, const uint8_t* source, size_t byteCount)

@@ -9,7 +9,6 @@ namespace {
 
 constexpr int swapGroup = 4;
 constexpr int packed24Group = 16;
-constexpr int word16Group = 8;
 constexpr size_t blockBytes = 64;
 
 __m128i swapRedBlue(__m128i p)
@@ -62,65 +61,44 @@ __m128i word16(__m128i p)
     }
 }
 
-template <RowFormat format>
-int convertWords16(const uint32_t* source, uint8_t* destination, int count)
-{
-    ptrdiff_t i = 0;
-    for (; count - i >= word16Group; i += word16Group) {
-        const __m128i first = word16<format>(sseLoad(source + i));
-        const __m128i second = word16<format>(sseLoad(source + i + 4));
-        sseStore(destination + 2 * i, _mm_packs_epi32(first, second));
+// The group kernels of this instruction set, as convertRowWith expects them.
+struct Sse2Kernels {
+    template <RowFormat format>
+    static int convertWords16(const uint32_t* source, uint8_t* destination, int count)
+    {
+        return sseConvertWords16<word16<format>>(source, destination, count);
     }
-    return static_cast<int>(i);
-}
 
-template <bool swapped>
-int convertPacked24(const uint32_t* source, uint8_t* destination, int count)
-{
-    ptrdiff_t i = 0;
-    for (; count - i >= packed24Group; i += packed24Group) {
-        __m128i pixels[4];
-        for (int k = 0; k < 4; ++k) {
-            const __m128i p = sseLoad(source + i + 4 * k);
-            pixels[k] = packLow24(swapped ? swapRedBlue(p) : p);
+    template <bool swapped>
+    static int convertPacked24(const uint32_t* source, uint8_t* destination, int count)
+    {
+        ptrdiff_t i = 0;
+        for (; count - i >= packed24Group; i += packed24Group) {
+            __m128i pixels[4];
+            for (int k = 0; k < 4; ++k) {
+                const __m128i p = sseLoad(source + i + 4 * k);
+                pixels[k] = packLow24(swapped ? swapRedBlue(p) : p);
+            }
+            sseStorePacked24(destination + 3 * i, pixels[0], pixels[1], pixels[2], pixels[3]);
         }
-        sseStorePacked24(destination + 3 * i, pixels[0], pixels[1], pixels[2], pixels[3]);
+        return static_cast<int>(i);
     }
-    return static_cast<int>(i);
-}
 
-int convertSwapped32(const uint32_t* source, uint8_t* destination, int count)
-{
-    ptrdiff_t i = 0;
-    for (; count - i >= swapGroup; i += swapGroup) {
-        sseStore(destination + 4 * i, swapRedBlue(sseLoad(source + i)));
+    static int convertSwapped32(const uint32_t* source, uint8_t* destination, int count)
+    {
+        ptrdiff_t i = 0;
+        for (; count - i >= swapGroup; i += swapGroup) {
+            sseStore(destination + 4 * i, swapRedBlue(sseLoad(source + i)));
+        }
+        return static_cast<int>(i);
     }
-    return static_cast<int>(i);
-}
+};
 
 } // namespace
 
 int sse2ConvertRow(RowFormat format, const uint32_t* source, uint8_t* destination, int count)
 {
-    switch (format) {
-    case RowFormat::copy32:
-        return 0;
-    case RowFormat::swapped32:
-        return convertSwapped32(source, destination, count);
-    case RowFormat::packed24:
-        return convertPacked24<false>(source, destination, count);
-    case RowFormat::packed24Swapped:
-        return convertPacked24<true>(source, destination, count);
-    case RowFormat::rgb565:
-        return convertWords16<RowFormat::rgb565>(source, destination, count);
-    case RowFormat::rgb565Swapped:
-        return convertWords16<RowFormat::rgb565Swapped>(source, destination, count);
-    case RowFormat::rgb555:
-        return convertWords16<RowFormat::rgb555>(source, destination, count);
-    case RowFormat::rgb555Swapped:
-        return convertWords16<RowFormat::rgb555Swapped>(source, destination, count);
-    }
-    return 0;
+    return convertRowWith<Sse2Kernels>(format, source, destination, count);
 }
 
 size_t sse2CopyBlocks(uint8_t* destination, const uint8_t* source, size_t byteCount)

@@ -11,37 +11,7 @@ namespace {
 
 constexpr int swapGroup = 4;
 constexpr int packed24Group = 16;
-constexpr int word16Group = 8;
 constexpr char zeroByte = static_cast<char>(0x80);
-
-int convertSwapped32(const uint32_t* source, uint8_t* destination, int count)
-{
-    const __m128i order = _mm_setr_epi8(2, 1, 0, zeroByte, 6, 5, 4, zeroByte, 10, 9, 8, zeroByte,
-                                        14, 13, 12, zeroByte);
-    ptrdiff_t i = 0;
-    for (; count - i >= swapGroup; i += swapGroup) {
-        sseStore(destination + 4 * i, _mm_shuffle_epi8(sseLoad(source + i), order));
-    }
-    return static_cast<int>(i);
-}
-
-template <bool swapped>
-int convertPacked24(const uint32_t* source, uint8_t* destination, int count)
-{
-    const __m128i order =
-        swapped ? _mm_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, zeroByte, zeroByte,
-                                zeroByte, zeroByte)
-                : _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, zeroByte, zeroByte,
-                                zeroByte, zeroByte);
-    ptrdiff_t i = 0;
-    for (; count - i >= packed24Group; i += packed24Group) {
-        sseStorePacked24(destination + 3 * i, _mm_shuffle_epi8(sseLoad(source + i), order),
-                         _mm_shuffle_epi8(sseLoad(source + i + 4), order),
-                         _mm_shuffle_epi8(sseLoad(source + i + 8), order),
-                         _mm_shuffle_epi8(sseLoad(source + i + 12), order));
-    }
-    return static_cast<int>(i);
-}
 
 // A 16-bit pixel in the top half of each 32-bit lane, shifted down with its
 // sign so that _mm_packs_epi32 keeps its bits. The kept bits of the bytes
@@ -67,38 +37,47 @@ __m128i word16(__m128i p)
     return _mm_srai_epi32(_mm_slli_epi32(pixelUp3, 13), 16);
 }
 
-template <RowFormat format>
-int convertWords16(const uint32_t* source, uint8_t* destination, int count)
-{
-    ptrdiff_t i = 0;
-    for (; count - i >= word16Group; i += word16Group) {
-        const __m128i first = word16<format>(sseLoad(source + i));
-        const __m128i second = word16<format>(sseLoad(source + i + 4));
-        sseStore(destination + 2 * i, _mm_packs_epi32(first, second));
+// The group kernels of this instruction set, as convertRowWith expects them.
+struct Ssse3Kernels {
+    static int convertSwapped32(const uint32_t* source, uint8_t* destination, int count)
+    {
+        const __m128i order = _mm_setr_epi8(2, 1, 0, zeroByte, 6, 5, 4, zeroByte, 10, 9, 8, zeroByte,
+                                            14, 13, 12, zeroByte);
+        ptrdiff_t i = 0;
+        for (; count - i >= swapGroup; i += swapGroup) {
+            sseStore(destination + 4 * i, _mm_shuffle_epi8(sseLoad(source + i), order));
+        }
+        return static_cast<int>(i);
     }
-    return static_cast<int>(i);
-}
+
+    template <bool swapped>
+    static int convertPacked24(const uint32_t* source, uint8_t* destination, int count)
+    {
+        const __m128i order =
+            swapped ? _mm_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, zeroByte, zeroByte,
+                                    zeroByte, zeroByte)
+                    : _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, zeroByte, zeroByte,
+                                    zeroByte, zeroByte);
+        ptrdiff_t i = 0;
+        for (; count - i >= packed24Group; i += packed24Group) {
+            sseStorePacked24(destination + 3 * i, _mm_shuffle_epi8(sseLoad(source + i), order),
+                             _mm_shuffle_epi8(sseLoad(source + i + 4), order),
+                             _mm_shuffle_epi8(sseLoad(source + i + 8), order),
+                             _mm_shuffle_epi8(sseLoad(source + i + 12), order));
+        }
+        return static_cast<int>(i);
+    }
+
+    template <RowFormat format>
+    static int convertWords16(const uint32_t* source, uint8_t* destination, int count)
+    {
+        return sseConvertWords16<word16<format>>(source, destination, count);
+    }
+};
 
 } // namespace
 
 int ssse3ConvertRow(RowFormat format, const uint32_t* source, uint8_t* destination, int count)
 {
-    switch (format) {
-    case RowFormat::swapped32:
-        return convertSwapped32(source, destination, count);
-    case RowFormat::packed24:
-        return convertPacked24<false>(source, destination, count);
-    case RowFormat::packed24Swapped:
-        return convertPacked24<true>(source, destination, count);
-    case RowFormat::rgb565:
-        return convertWords16<RowFormat::rgb565>(source, destination, count);
-    case RowFormat::rgb565Swapped:
-        return convertWords16<RowFormat::rgb565Swapped>(source, destination, count);
-    case RowFormat::rgb555:
-        return convertWords16<RowFormat::rgb555>(source, destination, count);
-    case RowFormat::rgb555Swapped:
-        return convertWords16<RowFormat::rgb555Swapped>(source, destination, count);
-    default:
-        return 0;
-    }
+    return convertRowWith<Ssse3Kernels>(format, source, destination, count);
 }
