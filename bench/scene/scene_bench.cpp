@@ -5,7 +5,7 @@
 // into one working scene outside the timing, so they are as warm in the cache
 // as in the running demo. Use --benchmark_repetitions=N to get medians.
 #include "draw.h"
-#include "frame.h"
+#include "scene.h"
 #include "project.h"
 
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 // Costs of the GL demo's CPU work: one tube rebuild, and one whole frame short
 // of the GL itself (the clock, the rebuild and the walk over every corner that
 // immediate mode submits). Also the one-off texture preparation at start-up.
-#include "frame.h"
+#include "frameclock.h"
 #include "teximage.h"
 #include "tube.h"
 

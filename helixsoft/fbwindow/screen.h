@@ -5,7 +5,7 @@
 // with no message. Single-threaded: events are handled only inside the calls.
 #pragma once
 
-#include "display.h"
+#include "fbplatform.h"
 
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 // double: every fallback and failure of open, what update draws and when it
 // refuses, activation, keys, close requests and the place of the key hooks.
 #include "convert.h"
-#include "display_fake.h"
+#include "fbplatform_fake.h"
 #include "keyqueue.h"
 #include "screen.h"
 

@@ -1,7 +1,7 @@
 // The capture tool: its argument rules in-process, and the built program run as
 // a child for its exit status, messages and the PNG files it leaves behind.
 #include "capture.h"
-#include "frame.h"
+#include "scene.h"
 
 #include <gtest/gtest.h>
 #include <stb_image.h>

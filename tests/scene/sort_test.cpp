@@ -2,7 +2,7 @@
 // reproduce: every position's depthKey and drawOrder must match, so ties end in
 // the same order and the same face is painted last. Heavy ties, sorted and
 // reversed runs, sub-ranges amid hostile neighbours and the demo's own frames.
-#include "frame.h"
+#include "scene.h"
 #include "project.h"
 #include "sort_window.h"
 

@@ -1,4 +1,4 @@
-#include "frame.h"
+#include "frameclock.h"
 #include "tube.h"
 
 #include <gtest/gtest.h>

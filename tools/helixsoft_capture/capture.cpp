@@ -2,7 +2,7 @@
 // are strict: whole decimal numbers only, each option at most once.
 #include "capture.h"
 
-#include "frame.h"
+#include "scene.h"
 
 #include <stb_image_write.h>
 

@@ -1,7 +1,7 @@
 // vesselgl: a textured, lit tube spinning full screen until Escape. Start-up,
 // frame loop and shutdown run once; every exit has status 0.
-#include "display.h"
-#include "frame.h"
+#include "glwindow.h"
+#include "frameclock.h"
 #include "gltexture.h"
 #include "glscene.h"
 #include "tube.h"

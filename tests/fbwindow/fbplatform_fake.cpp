@@ -1,7 +1,7 @@
-// The scriptable display double: implements display.h over the FakeDisplay
+// The scriptable display double: implements fbplatform.h over the FakeDisplay
 // record, never touching a real display. Locks hand out a buffer sized from the
 // mode, the format's bytes per pixel and the scripted padding.
-#include "display_fake.h"
+#include "fbplatform_fake.h"
 
 #include "keyqueue.h"
 

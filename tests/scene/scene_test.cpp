@@ -1,7 +1,7 @@
 // The frame pipeline: start-up, the per-frame counters, frames that do not
 // depend on the span kernel, and checksums of frames whose arithmetic was
 // verified by hand, which any later optimisation must reproduce bit for bit.
-#include "frame.h"
+#include "scene.h"
 
 #include <gtest/gtest.h>
 

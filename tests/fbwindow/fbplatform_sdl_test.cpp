@@ -1,7 +1,7 @@
 // The SDL2 backend without an X server: SDL's dummy video driver, asked for by
 // name, carries the events that the tests push and a window surface of its own,
 // so the event translation and the screen over real SDL surfaces can be checked.
-#include "display.h"
+#include "fbplatform.h"
 #include "keyqueue.h"
 #include "screen.h"
 

@@ -1,6 +1,6 @@
 // Advances the GL demo's animation by one frame. The formula runs in long
 // double with 3.141593 as written, rounded once to float.
-#include "frame.h"
+#include "frameclock.h"
 
 #include <cmath>
 

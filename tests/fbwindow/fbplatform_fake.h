@@ -4,7 +4,7 @@
 // and every call is recorded together with whether the key hooks were installed.
 #pragma once
 
-#include "display.h"
+#include "fbplatform.h"
 
 #include <cstdint>
 #include <deque>
@@ -45,7 +45,7 @@ struct FakeDisplay {
     int32_t flips = 0;
 };
 
-// The one fake behind display.h; reset before each test.
+// The one fake behind fbplatform.h; reset before each test.
 FakeDisplay& fakeDisplay();
 void fakeDisplayReset();
 

@@ -3,7 +3,7 @@
 // presented by SDL_UpdateWindowSurface, which never waits for the retrace.
 // Mode bits are a format's bytes per pixel x 8, as the pixel format reports
 // them. The only file of the program that includes SDL.
-#include "display.h"
+#include "fbplatform.h"
 #include "keyqueue.h"
 
 #include <SDL.h>

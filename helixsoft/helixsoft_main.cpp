@@ -2,7 +2,7 @@
 // close request) ends it. Exit status 0 after a run, -1 without a word when
 // the window cannot be opened. The scene owns the arrays and the frame stages;
 // this file only orders start-up, the frame loop and shutdown.
-#include "frame.h"
+#include "scene.h"
 #include "keyqueue.h"
 #include "screen.h"
 

@@ -1,6 +1,6 @@
 // The frame pipeline and the start-up that prepares it: the one place where the
 // stages are called in the frame loop's order.
-#include "frame.h"
+#include "scene.h"
 
 #include "draw.h"
 #include "project.h"

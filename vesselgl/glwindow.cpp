@@ -1,6 +1,6 @@
 // GLFW 3 behind the GL demo's window operations. GLFW reports errors to no
 // callback, so nothing but the demo's own message ever reaches the console.
-#include "display.h"
+#include "glwindow.h"
 
 #include "console.h"
 
