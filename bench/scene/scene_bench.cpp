@@ -7,6 +7,7 @@
 #include "draw.h"
 #include "scene.h"
 #include "project.h"
+#include "sort.h"
 
 #include <benchmark/benchmark.h>
 
@@ -94,7 +95,7 @@ void BM_sortFaces(benchmark::State& state)
     size_t i = 0;
     for (auto _ : state) {
         SceneState& scene = loadFrame(state, work, i++);
-        sortFaces(scene.vertices, scene.faces);
+        sortFaces(scene.vertices, scene.faces, scene.sortScratch);
         benchmark::ClobberMemory();
     }
 }
@@ -119,12 +120,13 @@ void BM_quickSortFaces(benchmark::State& state)
         return frames;
     }();
     std::vector<Face> faces = keyed.front();
+    DepthSortBuffer scratch;
     size_t i = 0;
     for (auto _ : state) {
         state.PauseTiming();
         faces = keyed[i++ % kBenchFrames];
         state.ResumeTiming();
-        quickSortFaces(faces, 0, static_cast<int32_t>(faces.size()) - 1);
+        quickSortFaces(faces, 0, static_cast<int32_t>(faces.size()) - 1, scratch);
         benchmark::ClobberMemory();
     }
 }
@@ -140,7 +142,7 @@ void BM_drawMesh(benchmark::State& state)
     for (auto _ : state) {
         const SceneState& scene = loadFrame(state, work, i++);
         drawMesh(pixels.data(), scene.vertices, scene.faces, scene.light.x, scene.light.y,
-                 scene.light.z);
+                 scene.light.z, work.corners);
         benchmark::ClobberMemory();
     }
     rasterSelectSpanKernel(rasterBestSpanKernel());

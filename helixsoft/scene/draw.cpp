@@ -13,33 +13,17 @@ namespace {
 constexpr int kChannelShiftRed = 16;
 constexpr int kChannelShiftGreen = 8;
 
-struct ScreenCorner {
-    int32_t x, y;
-};
-
-// What a vertex contributes to every face it belongs to: its rounded screen
-// position and its lit colour. Both depend on the vertex alone, so they are
-// computed once per vertex rather than once per corner.
-struct CornerCache {
-    std::vector<ScreenCorner> positions;
-    std::vector<uint32_t> colours;
-};
-
-// Grows to the largest vertex array once and is then reused: drawing a frame
-// allocates nothing.
-CornerCache cornerCache;
-
-void fillCornerCache(const std::vector<Vertex>& vertices, float lightX, float lightY,
-                     float lightZ)
+void fillCornerCache(CornerCache& corners, const std::vector<Vertex>& vertices, float lightX,
+                     float lightY, float lightZ)
 {
-    if (cornerCache.positions.size() < vertices.size()) {
-        cornerCache.positions.resize(vertices.size());
-        cornerCache.colours.resize(vertices.size());
+    if (corners.positions.size() < vertices.size()) {
+        corners.positions.resize(vertices.size());
+        corners.colours.resize(vertices.size());
     }
     for (size_t i = 0; i < vertices.size(); ++i) {
         const Vertex& v = vertices[i];
-        cornerCache.positions[i] = ScreenCorner{roundToInt32(v.screenX), roundToInt32(v.screenY)};
-        cornerCache.colours[i] =
+        corners.positions[i] = ScreenCorner{roundToInt32(v.screenX), roundToInt32(v.screenY)};
+        corners.colours[i] =
             shadeColour(v.red, v.green, v.blue, cornerIntensity(lightX, lightY, lightZ, v.normal));
     }
 }
@@ -84,11 +68,12 @@ uint32_t shadeColour(float red, float green, float blue, float intensity)
 }
 
 void drawMesh(uint32_t* pixels, const std::vector<Vertex>& vertices,
-              const std::vector<Face>& faces, float lightX, float lightY, float lightZ)
+              const std::vector<Face>& faces, float lightX, float lightY, float lightZ,
+              CornerCache& corners)
 {
-    fillCornerCache(vertices, lightX, lightY, lightZ);
-    const ScreenCorner* positions = cornerCache.positions.data();
-    const uint32_t* colours = cornerCache.colours.data();
+    fillCornerCache(corners, vertices, lightX, lightY, lightZ);
+    const ScreenCorner* positions = corners.positions.data();
+    const uint32_t* colours = corners.colours.data();
     for (const Face& slot : faces) {
         assert(slot.drawOrder >= 0 && static_cast<size_t>(slot.drawOrder) < faces.size());
         const Face& face = faces[slot.drawOrder];

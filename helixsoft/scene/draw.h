@@ -9,6 +9,19 @@
 #include <cstdint>
 #include <vector>
 
+struct ScreenCorner {
+    int32_t x, y;
+};
+
+// What a vertex contributes to every face it belongs to: its rounded screen
+// position and its lit colour, computed once per vertex rather than once per
+// corner. Grows to the largest vertex array once and is then reused, so drawing
+// a frame allocates nothing.
+struct CornerCache {
+    std::vector<ScreenCorner> positions;
+    std::vector<uint32_t> colours;
+};
+
 // Twice the signed screen area of corners 0, 1, 2 (y downwards): positive when
 // they run counter-clockwise on the screen, the only faces that are drawn.
 // Computed exactly for any 32-bit positions and saturated to the 64-bit range,
@@ -22,5 +35,8 @@ float cornerIntensity(float lightX, float lightY, float lightZ, const Vec3& norm
 // rounded half to even.
 uint32_t shadeColour(float red, float green, float blue, float intensity);
 
+// Draws the faces in drawOrder into pixels (kFramePixels words), with corners
+// as the caller's scratch.
 void drawMesh(uint32_t* pixels, const std::vector<Vertex>& vertices,
-              const std::vector<Face>& faces, float lightX, float lightY, float lightZ);
+              const std::vector<Face>& faces, float lightX, float lightY, float lightZ,
+              CornerCache& corners);

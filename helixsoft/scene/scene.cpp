@@ -2,7 +2,6 @@
 // stages are called in the frame loop's order.
 #include "scene.h"
 
-#include "draw.h"
 #include "project.h"
 
 #include <cmath>
@@ -75,7 +74,7 @@ void sceneRenderFrame(SceneState& scene)
     twistTube(scene.vertices, kTubeRadius, kTubeRings, kTubePointsPerRing, scene.twist,
               scene.frameCounter, scene.wavePhase);
     projectVertices(scene.vertices, scene.frameMatrix);
-    sortFaces(scene.vertices, scene.faces);
+    sortFaces(scene.vertices, scene.faces, scene.sortScratch);
     drawMesh(scene.pixels.data(), scene.vertices, scene.faces, scene.light.x, scene.light.y,
-             scene.light.z);
+             scene.light.z, scene.corners);
 }

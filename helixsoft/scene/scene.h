@@ -4,9 +4,11 @@
 // pointer into this state between calls and allocate nothing per frame.
 #pragma once
 
+#include "draw.h"
 #include "matrix.h"
 #include "mesh.h"
 #include "raster.h"
+#include "sort.h"
 #include "vec3.h"
 
 #include <cstdint>
@@ -23,6 +25,8 @@ struct SceneState {
     float twist;                   // radians between neighbouring rings, this frame
     float wavePhase;               // the tube's ripple phase, 0 at start-up
     Vec3 light;                    // unit vector along (1, 15, 3)
+    DepthSortBuffer sortScratch;   // the sort's working arrays, reused every frame
+    CornerCache corners;           // drawing's per-vertex positions and colours, reused
 };
 
 // How start-up picks its random values.

@@ -4,6 +4,7 @@
 // smallest ranges are finished in one step from a table of their final orders.
 #include "sort.h"
 
+#include "rounding.h"
 #include "sort_window.h"
 
 #include <array>
@@ -14,6 +15,8 @@
 
 namespace {
 
+// Record r lives at index kSlack + r of the scratch arrays.
+constexpr size_t kSlack = 32;
 constexpr int32_t kWindow = kSortWindow;
 constexpr int kRangeStackSize = 256;
 // Up to this many records a partition runs the plain scans: two windows of
@@ -21,7 +24,7 @@ constexpr int kRangeStackSize = 256;
 constexpr int32_t kPlainScanRecords = 8;
 // Ranges of up to this many records are finished from the leaf table.
 constexpr int32_t kLeafRecords = 5;
-static_assert(kWindow <= static_cast<int32_t>(kDepthSortSlack), "windows must stay in the slack");
+static_assert(kWindow <= static_cast<int32_t>(kSlack), "windows must stay in the slack");
 
 struct IndexRange {
     int32_t low;
@@ -253,22 +256,69 @@ void finishLeaf(int32_t* keys, int32_t* orders, int32_t count)
     }
 }
 
-} // namespace
-
-void depthSortReserve(DepthSortBuffer& buffer, size_t count)
+// Makes room for records 0 to count - 1; keeps what the arrays already hold.
+void reserveScratch(DepthSortBuffer& scratch, size_t count)
 {
-    const size_t size = count + 2 * kDepthSortSlack;
-    if (buffer.keys.size() < size) {
-        buffer.keys.resize(size);
-        buffer.orders.resize(size);
+    const size_t size = count + 2 * kSlack;
+    if (scratch.keys.size() < size) {
+        scratch.keys.resize(size);
+        scratch.orders.resize(size);
     }
 }
 
-void depthSortRange(DepthSortBuffer& buffer, int32_t low, int32_t high)
+void sortScratchRange(DepthSortBuffer& scratch, int32_t low, int32_t high)
 {
     assert(low >= 0 && low <= high &&
-           static_cast<size_t>(high) + 2 * kDepthSortSlack < buffer.keys.size() &&
-           buffer.orders.size() == buffer.keys.size());
-    quickSortRange<true>(buffer.keys.data() + kDepthSortSlack,
-                         buffer.orders.data() + kDepthSortSlack, low, high);
+           static_cast<size_t>(high) + 2 * kSlack < scratch.keys.size() &&
+           scratch.orders.size() == scratch.keys.size());
+    quickSortRange<true>(scratch.keys.data() + kSlack, scratch.orders.data() + kSlack, low, high);
+}
+
+} // namespace
+
+void sortFaces(const std::vector<Vertex>& vertices, std::vector<Face>& faces,
+               DepthSortBuffer& scratch)
+{
+    if (faces.empty()) {
+        return;
+    }
+    const int32_t last = static_cast<int32_t>(faces.size()) - 1;
+    reserveScratch(scratch, faces.size());
+    int32_t* keys = scratch.keys.data() + kSlack;
+    int32_t* orders = scratch.orders.data() + kSlack;
+    for (int32_t i = 0; i <= last; ++i) {
+        const Face& f = faces[i];
+        assert(f.i0 >= 0 && f.i1 >= 0 && f.i2 >= 0);
+        assert(static_cast<size_t>(f.i0) < vertices.size() &&
+               static_cast<size_t>(f.i1) < vertices.size() &&
+               static_cast<size_t>(f.i2) < vertices.size());
+        const double sum = static_cast<double>(vertices[f.i1].view.z) + vertices[f.i0].view.z +
+                           vertices[f.i2].view.z;
+        keys[i] = roundToInt32(sum);
+        orders[i] = i;
+    }
+    sortScratchRange(scratch, 0, last);
+    for (int32_t i = 0; i <= last; ++i) {
+        faces[i].depthKey = keys[i];
+        faces[i].drawOrder = orders[i];
+    }
+}
+
+void quickSortFaces(std::vector<Face>& faces, int32_t low, int32_t high, DepthSortBuffer& scratch)
+{
+    if (low < 0 || low > high || static_cast<size_t>(high) >= faces.size()) {
+        return;  // no such range: nothing to order
+    }
+    reserveScratch(scratch, faces.size());
+    int32_t* keys = scratch.keys.data() + kSlack;
+    int32_t* orders = scratch.orders.data() + kSlack;
+    for (int32_t i = low; i <= high; ++i) {
+        keys[i] = faces[i].depthKey;
+        orders[i] = faces[i].drawOrder;
+    }
+    sortScratchRange(scratch, low, high);
+    for (int32_t i = low; i <= high; ++i) {
+        faces[i].depthKey = keys[i];
+        faces[i].drawOrder = orders[i];
+    }
 }

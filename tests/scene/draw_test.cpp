@@ -12,6 +12,8 @@
 
 namespace {
 
+CornerCache corners;
+
 struct CullCase {
     int32_t x0, y0, x1, y1, x2, y2;
     int64_t expected;
@@ -99,7 +101,7 @@ TEST(Draw, DrawsCounterClockwiseFacesInDrawOrderWithRoundedCorners)
         face(0, 0, 0, 2),  // slot 3 draws face 2: clockwise, skipped
     };
     std::vector<uint32_t> pixels(kFramePixels, 0u);
-    drawMesh(pixels.data(), vertices, faces, 0.0f, 1.0f, 0.0f);
+    drawMesh(pixels.data(), vertices, faces, 0.0f, 1.0f, 0.0f, corners);
     EXPECT_EQ(pixels[10 * kFrameWidth + 10], 200u << 16);
     EXPECT_EQ(pixels[10 * kFrameWidth + 42], 200u << 16);
     EXPECT_EQ(pixels[10 * kFrameWidth + 43], 0u);
@@ -110,7 +112,7 @@ TEST(Draw, DrawsCounterClockwiseFacesInDrawOrderWithRoundedCorners)
     // Clockwise alone: nothing at all.
     std::vector<Face> backFacing = {face(0, 2, 1, 0)};
     std::vector<uint32_t> blank(kFramePixels, 0u);
-    drawMesh(blank.data(), vertices, backFacing, 0.0f, 1.0f, 0.0f);
+    drawMesh(blank.data(), vertices, backFacing, 0.0f, 1.0f, 0.0f, corners);
     for (const uint32_t p : blank) {
         ASSERT_EQ(p, 0u);
     }
@@ -127,7 +129,7 @@ TEST(Draw, FarOffCornersAreCulledAndClippedWithoutOverflow)
     };
     std::vector<Face> faces = {face(0, 1, 2, 0), face(3, 1, 2, 1)};
     std::vector<uint32_t> pixels(kFramePixels, 0u);
-    drawMesh(pixels.data(), vertices, faces, 0.0f, 1.0f, 0.0f);
+    drawMesh(pixels.data(), vertices, faces, 0.0f, 1.0f, 0.0f, corners);
     EXPECT_EQ(pixels[0], 255u << 16);
     EXPECT_EQ(pixels[1], 0u);
     EXPECT_EQ(pixels[479 * kFrameWidth + 479], 255u << 16);

@@ -1,6 +1,7 @@
 // Projection onto the screen and the quicksort's exact order, ties included:
 // which of two equal-key faces ends last decides which one is painted on top.
 #include "project.h"
+#include "sort.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,8 @@
 #include <random>
 
 namespace {
+
+DepthSortBuffer scratch;
 
 std::vector<Face> facesWithKeys(const std::vector<int32_t>& keys)
 {
@@ -45,7 +48,7 @@ TEST(QuickSortFaces, LeavesTiesInItsOwnOrder)
     };
     for (const SortCase& c : cases) {
         std::vector<Face> faces = facesWithKeys(c.keys);
-        quickSortFaces(faces, 0, static_cast<int32_t>(faces.size()) - 1);
+        quickSortFaces(faces, 0, static_cast<int32_t>(faces.size()) - 1, scratch);
         EXPECT_EQ(drawOrders(faces), c.expectedOrder) << "first key " << c.keys[0];
     }
 }
@@ -62,7 +65,7 @@ TEST(QuickSortFaces, SortsManyKeysAndMovesOnlyKeyAndOrder)
     for (size_t i = 0; i < faces.size(); ++i) {
         faces[i].i0 = static_cast<int32_t>(i);
     }
-    quickSortFaces(faces, 0, static_cast<int32_t>(faces.size()) - 1);
+    quickSortFaces(faces, 0, static_cast<int32_t>(faces.size()) - 1, scratch);
     std::vector<int32_t> seen(faces.size(), 0);
     for (size_t p = 0; p < faces.size(); ++p) {
         EXPECT_EQ(faces[p].i0, static_cast<int32_t>(p));
@@ -86,7 +89,7 @@ TEST(SortFaces, KeysAreTheRoundedSumOfCornerDepths)
     faces[0] = Face{0, 1, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     faces[1] = Face{0, 1, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     faces[2] = Face{2, 2, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    sortFaces(vertices, faces);
+    sortFaces(vertices, faces, scratch);
     EXPECT_EQ(faces[0].depthKey, 2);
     EXPECT_EQ(faces[0].drawOrder, 1);
     EXPECT_EQ(faces[1].depthKey, 4);

@@ -3,7 +3,7 @@
 // the same order and the same face is painted last. Heavy ties, sorted and
 // reversed runs, sub-ranges amid hostile neighbours and the demo's own frames.
 #include "scene.h"
-#include "project.h"
+#include "sort.h"
 #include "sort_window.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +15,8 @@
 #include <utility>
 
 namespace {
+
+DepthSortBuffer scratch;
 
 // The sort word for word: a stack of 256 (low, high) pairs from entry 1, the
 // middle key read once as the pivot, strict scans, an exchange even at i = j,
@@ -73,7 +75,7 @@ void expectSameAsLiteral(const std::vector<int32_t>& keys, int32_t low, int32_t 
     std::vector<Face> expected = facesWithKeys(keys);
     literalQuickSort(expected, low, high);
     std::vector<Face> actual = facesWithKeys(keys);
-    quickSortFaces(actual, low, high);
+    quickSortFaces(actual, low, high, scratch);
     for (size_t p = 0; p < keys.size(); ++p) {
         ASSERT_EQ(actual[p].depthKey, expected[p].depthKey) << what << ", position " << p;
         ASSERT_EQ(actual[p].drawOrder, expected[p].drawOrder) << what << ", position " << p;
@@ -239,7 +241,7 @@ TEST(DepthSort, MatchesTheLiteralSortOnTheDemosFrames)
         }
         literalQuickSort(expected, 0, static_cast<int32_t>(expected.size()) - 1);
         std::vector<Face> actual = scene.faces;
-        sortFaces(scene.vertices, actual);
+        sortFaces(scene.vertices, actual, scratch);
         for (size_t p = 0; p < actual.size(); ++p) {
             ASSERT_EQ(actual[p].depthKey, expected[p].depthKey) << "frame " << frame << " " << p;
             ASSERT_EQ(actual[p].drawOrder, expected[p].drawOrder) << "frame " << frame << " " << p;
@@ -256,7 +258,7 @@ TEST(DepthSort, RangesThatDoNotExistChangeNothing)
     const std::pair<int32_t, int32_t> ranges[] = {{3, 2}, {-1, 4}, {0, 5}, {5, 5}, {INT32_MIN, 0}};
     for (const auto& [low, high] : ranges) {
         std::vector<Face> faces = facesWithKeys(keys);
-        quickSortFaces(faces, low, high);
+        quickSortFaces(faces, low, high, scratch);
         for (size_t p = 0; p < keys.size(); ++p) {
             EXPECT_EQ(faces[p].depthKey, keys[p]) << low << ".." << high;
             EXPECT_EQ(faces[p].drawOrder, static_cast<int32_t>(p)) << low << ".." << high;
