@@ -26,6 +26,19 @@ constexpr std::array<uint64_t, kTableLimit + 1> makeReciprocals()
 
 inline constexpr std::array<uint64_t, kTableLimit + 1> kReciprocals = makeReciprocals();
 
+// The high 64 bits of the 128-bit product a * b, from 32-bit halves, so that
+// processors without a 128-bit type get the same bits.
+constexpr uint64_t multiplyHigh(uint64_t a, uint64_t b)
+{
+    constexpr uint64_t kLowHalf = 0xFFFFFFFFu;
+    const uint64_t lowLow = (a & kLowHalf) * (b & kLowHalf);
+    const uint64_t highLow = (a >> 32) * (b & kLowHalf);
+    const uint64_t lowHigh = (a & kLowHalf) * (b >> 32);
+    // Below 3 * 2^32: no carry is lost.
+    const uint64_t middle = (lowLow >> 32) + (highLow & kLowHalf) + (lowHigh & kLowHalf);
+    return (a >> 32) * (b >> 32) + (highLow >> 32) + (lowHigh >> 32) + (middle >> 32);
+}
+
 } // namespace divide_detail
 
 // n / d rounded toward zero, d != 0; never overflows (INT64_MIN / -1 is not a
@@ -35,8 +48,7 @@ inline int64_t divideTruncating(int64_t n, int64_t d)
     using namespace divide_detail;
     const uint64_t magnitude = n < 0 ? 0ull - static_cast<uint64_t>(n) : static_cast<uint64_t>(n);
     if (d >= 2 && d <= kTableLimit && magnitude < kExactBelow) {
-        const auto product = static_cast<unsigned __int128>(magnitude) * kReciprocals[d];
-        const auto quotient = static_cast<int64_t>(product >> 64);
+        const auto quotient = static_cast<int64_t>(multiplyHigh(magnitude, kReciprocals[d]));
         return n < 0 ? -quotient : quotient;
     }
     if (d == -1) {

@@ -28,22 +28,58 @@ void fillCornerCache(CornerCache& corners, const std::vector<Vertex>& vertices, 
     }
 }
 
+// A value of up to 65 bits and a sign: a product of two differences of 32-bit
+// positions, or the difference of two such products.
+struct WideValue {
+    bool negative;
+    uint64_t magnitude;
+};
+
+uint64_t magnitudeOf(int64_t v)
+{
+    return v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+}
+
+// Each difference is below 2^32 in size, so the product's magnitude fits 64 bits.
+WideValue wideProduct(int64_t a, int64_t b)
+{
+    return WideValue{(a < 0) != (b < 0), magnitudeOf(a) * magnitudeOf(b)};
+}
+
+// a - b; a magnitude that carries past 64 bits is held at the top, which
+// saturates below anyway.
+WideValue wideDifference(WideValue a, WideValue b)
+{
+    b.negative = !b.negative;
+    if (a.negative == b.negative) {
+        const uint64_t sum = a.magnitude + b.magnitude;
+        return WideValue{a.negative, sum < a.magnitude ? UINT64_MAX : sum};
+    }
+    if (a.magnitude >= b.magnitude) {
+        return WideValue{a.negative, a.magnitude - b.magnitude};
+    }
+    return WideValue{b.negative, b.magnitude - a.magnitude};
+}
+
+int64_t saturateToInt64(WideValue v)
+{
+    constexpr uint64_t kLargest = static_cast<uint64_t>(INT64_MAX);
+    if (v.magnitude > kLargest) {
+        return v.negative ? INT64_MIN : INT64_MAX;
+    }
+    const auto value = static_cast<int64_t>(v.magnitude);
+    return v.negative ? -value : value;
+}
+
 } // namespace
 
 int64_t cullValue(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 {
     // Differences of 32-bit positions need 33 bits and their products 66, so
-    // the exact value is formed in 128 bits.
-    using Wide = __int128;
-    const Wide v = Wide{int64_t{x1} - x0} * (int64_t{y0} - y2) -
-                   Wide{int64_t{y1} - y0} * (int64_t{x0} - x2);
-    if (v > INT64_MAX) {
-        return INT64_MAX;
-    }
-    if (v < INT64_MIN) {
-        return INT64_MIN;
-    }
-    return static_cast<int64_t>(v);
+    // the exact value is formed as a sign and a 64-bit magnitude.
+    const WideValue v = wideDifference(wideProduct(int64_t{x1} - x0, int64_t{y0} - y2),
+                                       wideProduct(int64_t{y1} - y0, int64_t{x0} - x2));
+    return saturateToInt64(v);
 }
 
 float cornerIntensity(float lightX, float lightY, float lightZ, const Vec3& normal)
