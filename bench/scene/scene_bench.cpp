@@ -5,8 +5,9 @@
 // into one working scene outside the timing, so they are as warm in the cache
 // as in the running demo. Use --benchmark_repetitions=N to get medians.
 #include "draw.h"
-#include "scene.h"
 #include "project.h"
+#include "scene.h"
+#include "simd_targets.h"
 #include "sort.h"
 
 #include <benchmark/benchmark.h>
@@ -53,6 +54,20 @@ SceneState& loadFrame(benchmark::State& state, SceneState& work, size_t i)
     return work;
 }
 
+// One run per instruction set the kernels were built for, best first.
+void eachTarget(benchmark::internal::Benchmark* benchmark)
+{
+    for (const int64_t target : simdTargets()) {
+        benchmark->Arg(target);
+    }
+}
+
+int64_t targetOf(benchmark::State& state)
+{
+    state.SetLabel(simdTargetName(state.range(0)));
+    return state.range(0);
+}
+
 void BM_clearFrame(benchmark::State& state)
 {
     std::vector<uint32_t> pixels(kFramePixels, 1u);
@@ -91,6 +106,7 @@ BENCHMARK(BM_projectVertices);
 
 void BM_sortFaces(benchmark::State& state)
 {
+    const SimdTargetScope scope(targetOf(state));
     SceneState work = benchFrames().front();
     size_t i = 0;
     for (auto _ : state) {
@@ -99,7 +115,7 @@ void BM_sortFaces(benchmark::State& state)
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK(BM_sortFaces);
+BENCHMARK(BM_sortFaces)->Apply(eachTarget);
 
 // The sort alone, on each frame's faces as sortFaces keys them before sorting:
 // face i carries its own key and drawOrder i.
@@ -119,6 +135,7 @@ void BM_quickSortFaces(benchmark::State& state)
         }
         return frames;
     }();
+    const SimdTargetScope scope(targetOf(state));
     std::vector<Face> faces = keyed.front();
     DepthSortBuffer scratch;
     size_t i = 0;
@@ -130,14 +147,13 @@ void BM_quickSortFaces(benchmark::State& state)
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK(BM_quickSortFaces);
+BENCHMARK(BM_quickSortFaces)->Apply(eachTarget);
 
-// Argument: the span kernel (0 scalar, 1 SSE2, 2 AVX2 where the processor has it).
 void BM_drawMesh(benchmark::State& state)
 {
+    const SimdTargetScope scope(targetOf(state));
     SceneState work = benchFrames().front();
     std::vector<uint32_t> pixels(kFramePixels, 0u);
-    rasterSelectSpanKernel(static_cast<SpanKernel>(state.range(0)));
     size_t i = 0;
     for (auto _ : state) {
         const SceneState& scene = loadFrame(state, work, i++);
@@ -145,9 +161,8 @@ void BM_drawMesh(benchmark::State& state)
                  scene.light.z, work.corners);
         benchmark::ClobberMemory();
     }
-    rasterSelectSpanKernel(rasterBestSpanKernel());
 }
-BENCHMARK(BM_drawMesh)->Arg(0)->Arg(1)->Arg(2);
+BENCHMARK(BM_drawMesh)->Apply(eachTarget);
 
 // The whole frame, tube rebuild and sort included, as the demo runs it frame
 // after frame.

@@ -1,30 +1,36 @@
-// Depth sort kernel. Each partition makes the same exchanges as the plain
-// Hoare scans, but finds the scans' stops in bit masks over windows of keys, so
-// the only branches left are per exchange and per window, not per key; the
-// smallest ranges are finished in one step from a table of their final orders.
+// The depth sort. Each partition makes the same exchanges as the plain Hoare
+// scans, but finds the scans' stops in bit masks over windows of keys, so the
+// only branches left are per exchange and per window, not per key; the smallest
+// ranges are finished in one step from a table of their final orders. The
+// masks are written once in Highway and compiled for each instruction set that
+// pays (the rest of the sort is the same on all of them).
+#ifndef HELIXSOFT_SORT_SHARED
+#define HELIXSOFT_SORT_SHARED
+
 #include "sort.h"
 
 #include "rounding.h"
-#include "sort_window.h"
 
 #include <array>
 #include <bit>
 #include <cassert>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 
-namespace {
+namespace depth_sort {
 
 // Record r lives at index kSlack + r of the scratch arrays.
 constexpr size_t kSlack = 32;
-constexpr int32_t kWindow = kSortWindow;
+// Keys per mask: the bits of one 32-bit word.
+constexpr int32_t kWindow = 32;
+static_assert(kWindow <= static_cast<int32_t>(kSlack), "windows must stay in the slack");
 constexpr int kRangeStackSize = 256;
 // Up to this many records a partition runs the plain scans: two windows of
 // masks cost more than the few mispredicted steps of a short scan.
 constexpr int32_t kPlainScanRecords = 8;
 // Ranges of up to this many records are finished from the leaf table.
 constexpr int32_t kLeafRecords = 5;
-static_assert(kWindow <= static_cast<int32_t>(kSlack), "windows must stay in the slack");
 
 struct IndexRange {
     int32_t low;
@@ -56,90 +62,25 @@ constexpr void partitionPlain(int32_t* keys, Order* orders, int32_t low, int32_t
     } while (i <= j);
 }
 
-// The same partition with the scans' stops taken from masks. Exchanges only
-// touch records left of i or right of j, so every record from i to j still
-// holds its key from before the partition, and mask bits there are exact. A
-// bit outside i..j may be stale or lie outside the range; such a stop is cut
-// back to where the plain scan halts: the i-scan at j + 1 (after an exchange it
-// holds a key >= pivot), the j-scan at p - 1 (keys from i to p - 1 are below
-// the pivot, and i - 1 holds a key <= pivot after an exchange). Before the
-// first exchange both scans stop at the pivot's own record at the latest. The
-// j-scan's windows run downwards, so both scans take their next stop from the
-// lowest set bit.
-void partitionMasked(int32_t* keys, int32_t* orders, int32_t low, int32_t high, int32_t& i,
-                     int32_t& j)
-{
-    const int32_t pivot = keys[low + (high - low) / 2];  // (low + high) / 2 without overflow
-    i = low;
-    j = high;
-    int32_t leftBase = low;
-    int32_t rightTop = high;
-    uint32_t leftMask = sortWindowAtLeast(keys + leftBase, pivot);
-    uint32_t rightMask = sortWindowAtMostDown(keys + rightTop, pivot);
-    for (;;) {
-        while (leftMask == 0) {
-            leftBase += kWindow;
-            if (leftBase > j) {
-                i = j + 1;
-                return;
-            }
-            leftMask = sortWindowAtLeast(keys + leftBase, pivot);
-        }
-        const int32_t p = leftBase + std::countr_zero(leftMask);
-        if (p > j) {
-            i = j + 1;
-            return;
-        }
-        while (rightMask == 0) {
-            rightTop -= kWindow;
-            if (rightTop < p) {
-                i = p;
-                j = p - 1;
-                return;
-            }
-            rightMask = sortWindowAtMostDown(keys + rightTop, pivot);
-        }
-        const int32_t q = rightTop - std::countr_zero(rightMask);
-        if (q < p) {
-            i = p;
-            j = p - 1;
-            return;
-        }
-        std::swap(keys[p], keys[q]);  // also at p = q, where it changes nothing
-        std::swap(orders[p], orders[q]);
-        leftMask &= leftMask - 1;
-        rightMask &= rightMask - 1;
-        i = p + 1;
-        j = q - 1;
-        if (i > j) {
-            return;
-        }
+struct PlainPartition {
+    template <typename Order>
+    static constexpr void run(int32_t* keys, Order* orders, int32_t low, int32_t high, int32_t& i,
+                              int32_t& j)
+    {
+        partitionPlain(keys, orders, low, high, i, j);
     }
-}
+};
 
 // Sorts records 0 to count - 1 of a range of at most kLeafRecords.
 void finishLeaf(int32_t* keys, int32_t* orders, int32_t count);
 
-// One partition: the masked scans where they pay, the plain ones elsewhere and
-// always without shortcuts.
-template <bool shortcuts, typename Order>
-constexpr void partitionRange(int32_t* keys, Order* orders, int32_t low, int32_t high, int32_t& i,
-                              int32_t& j)
-{
-    if constexpr (shortcuts) {
-        if (high - low >= kPlainScanRecords) {
-            partitionMasked(keys, orders, low, high, i, j);
-            return;
-        }
-    }
-    partitionPlain(keys, orders, low, high, i, j);
-}
-
-// The quicksort's driver. With shortcuts, small ranges are finished from the
-// leaf table and longer ones partitioned by masks; without, it is the plain
-// algorithm word for word, which is what fills the leaf table.
-template <bool shortcuts, typename Order>
-constexpr void quickSortRange(int32_t* keys, Order* orders, int32_t low, int32_t high)
+// The quicksort's driver, around Partition::run(keys, orders, low, high, i, j).
+// With shortcuts, small ranges are finished from the leaf table; without, and
+// with the plain partition, it is the algorithm word for word, which is what
+// fills the leaf table.
+template <class Partition, bool shortcuts, typename Order>
+[[gnu::always_inline]] constexpr void quickSortRange(int32_t* keys, Order* orders, int32_t low,
+                                                    int32_t high)
 {
     // Entry 0 is unused: sp names the next free entry and the stack is empty at 1.
     IndexRange rangeStack[kRangeStackSize + 1];
@@ -158,7 +99,7 @@ constexpr void quickSortRange(int32_t* keys, Order* orders, int32_t low, int32_t
             }
             int32_t i = 0;
             int32_t j = 0;
-            partitionRange<shortcuts>(keys, orders, left, right, i, j);
+            Partition::run(keys, orders, left, right, i, j);
             // The smaller part goes on at once and the larger waits on the
             // stack, which bounds the stack by log2 of the record count.
             if (j - left < right - i) {
@@ -204,7 +145,7 @@ constexpr LeafTable<n> buildLeafTable()
             ranks[r] = digits % n;
             records[r] = static_cast<uint8_t>(r);
         }
-        quickSortRange<false>(ranks, records, 0, n - 1);
+        quickSortRange<PlainPartition, false>(ranks, records, 0, n - 1);
         for (int32_t p = 0; p < n; ++p) {
             table.order[code * n + p] = records[p];
         }
@@ -256,6 +197,154 @@ void finishLeaf(int32_t* keys, int32_t* orders, int32_t count)
     }
 }
 
+} // namespace depth_sort
+
+#endif  // HELIXSOFT_SORT_SHARED
+
+// Everything below is compiled once per instruction set. Wider registers or
+// SSE4 make the sort no faster than SSSE3 does (within 10%), so on x86 only
+// SSSE3 and the portable fallback are built.
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "sort.cpp"
+#ifndef HWY_DISABLED_TARGETS
+#define HWY_DISABLED_TARGETS (HWY_AVX3 | HWY_AVX2 | HWY_SSE4)
+#endif
+#include <hwy/foreach_target.h>  // must come before highway.h
+#include <hwy/highway.h>
+
+HWY_BEFORE_NAMESPACE();
+namespace depth_sort {
+namespace HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
+
+// At most 16 lanes, so that a window is always two vectors or more.
+using KeyTag = hn::CappedTag<int32_t, 16>;
+
+// The mask bits of one vector of keys, lane 0 lowest.
+HWY_INLINE uint32_t maskBits(KeyTag d, hn::Mask<KeyTag> mask)
+{
+    uint8_t bytes[2] = {};  // one bit per lane: 16 lanes at the most
+    hn::StoreMaskBits(d, mask, bytes);
+    return (bytes[0] | static_cast<uint32_t>(bytes[1]) << 8) & ((1u << hn::Lanes(d)) - 1u);
+}
+
+// Bit t set where keys[t] >= pivot; reads keys[0..31].
+HWY_INLINE uint32_t windowAtLeast(const int32_t* keys, int32_t pivot)
+{
+    const KeyTag d;
+    const auto p = hn::Set(d, pivot);
+    const size_t lanes = hn::Lanes(d);
+    uint32_t below = 0;
+    for (size_t v = 0; v < kWindow; v += lanes) {
+        below |= maskBits(d, hn::Lt(hn::LoadU(d, keys + v), p)) << v;
+    }
+    return ~below;
+}
+
+// Bit t set where top[-t] <= pivot; reads top[-31..0].
+HWY_INLINE uint32_t windowAtMostDown(const int32_t* top, int32_t pivot)
+{
+    const KeyTag d;
+    const auto p = hn::Set(d, pivot);
+    const size_t lanes = hn::Lanes(d);
+    uint32_t above = 0;
+    for (size_t v = 0; v < kWindow; v += lanes) {
+        const auto keys = hn::Reverse(d, hn::LoadU(d, top - v - (lanes - 1)));
+        above |= maskBits(d, hn::Gt(keys, p)) << v;
+    }
+    return ~above;
+}
+
+// The same partition with the scans' stops taken from masks. Exchanges only
+// touch records left of i or right of j, so every record from i to j still
+// holds its key from before the partition, and mask bits there are exact. A
+// bit outside i..j may be stale or lie outside the range; such a stop is cut
+// back to where the plain scan halts: the i-scan at j + 1 (after an exchange it
+// holds a key >= pivot), the j-scan at p - 1 (keys from i to p - 1 are below
+// the pivot, and i - 1 holds a key <= pivot after an exchange). Before the
+// first exchange both scans stop at the pivot's own record at the latest. The
+// j-scan's windows run downwards, so both scans take their next stop from the
+// lowest set bit.
+HWY_INLINE void partitionMasked(int32_t* keys, int32_t* orders, int32_t low, int32_t high, int32_t& i,
+                     int32_t& j)
+{
+    const int32_t pivot = keys[low + (high - low) / 2];  // (low + high) / 2 without overflow
+    i = low;
+    j = high;
+    int32_t leftBase = low;
+    int32_t rightTop = high;
+    uint32_t leftMask = windowAtLeast(keys + leftBase, pivot);
+    uint32_t rightMask = windowAtMostDown(keys + rightTop, pivot);
+    for (;;) {
+        while (leftMask == 0) {
+            leftBase += kWindow;
+            if (leftBase > j) {
+                i = j + 1;
+                return;
+            }
+            leftMask = windowAtLeast(keys + leftBase, pivot);
+        }
+        const int32_t p = leftBase + std::countr_zero(leftMask);
+        if (p > j) {
+            i = j + 1;
+            return;
+        }
+        while (rightMask == 0) {
+            rightTop -= kWindow;
+            if (rightTop < p) {
+                i = p;
+                j = p - 1;
+                return;
+            }
+            rightMask = windowAtMostDown(keys + rightTop, pivot);
+        }
+        const int32_t q = rightTop - std::countr_zero(rightMask);
+        if (q < p) {
+            i = p;
+            j = p - 1;
+            return;
+        }
+        std::swap(keys[p], keys[q]);  // also at p = q, where it changes nothing
+        std::swap(orders[p], orders[q]);
+        leftMask &= leftMask - 1;
+        rightMask &= rightMask - 1;
+        i = p + 1;
+        j = q - 1;
+        if (i > j) {
+            return;
+        }
+    }
+}
+
+// The masked scans where they pay, the plain ones for short ranges.
+struct MaskedPartition {
+    static void run(int32_t* keys, int32_t* orders, int32_t low, int32_t high, int32_t& i,
+                    int32_t& j)
+    {
+        if (high - low >= kPlainScanRecords) {
+            partitionMasked(keys, orders, low, high, i, j);
+            return;
+        }
+        partitionPlain(keys, orders, low, high, i, j);
+    }
+};
+
+void sortRange(int32_t* keys, int32_t* orders, int32_t low, int32_t high)
+{
+    quickSortRange<MaskedPartition, true>(keys, orders, low, high);
+}
+
+}  // namespace HWY_NAMESPACE
+}  // namespace depth_sort
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace depth_sort {
+
+HWY_EXPORT(sortRange);
+
+namespace {
+
 // Makes room for records 0 to count - 1; keeps what the arrays already hold.
 void reserveScratch(DepthSortBuffer& scratch, size_t count)
 {
@@ -271,10 +360,16 @@ void sortScratchRange(DepthSortBuffer& scratch, int32_t low, int32_t high)
     assert(low >= 0 && low <= high &&
            static_cast<size_t>(high) + 2 * kSlack < scratch.keys.size() &&
            scratch.orders.size() == scratch.keys.size());
-    quickSortRange<true>(scratch.keys.data() + kSlack, scratch.orders.data() + kSlack, low, high);
+    HWY_DYNAMIC_DISPATCH(sortRange)(scratch.keys.data() + kSlack, scratch.orders.data() + kSlack,
+                                    low, high);
 }
 
 } // namespace
+} // namespace depth_sort
+
+using depth_sort::kSlack;
+using depth_sort::reserveScratch;
+using depth_sort::sortScratchRange;
 
 void sortFaces(const std::vector<Vertex>& vertices, std::vector<Face>& faces,
                DepthSortBuffer& scratch)
@@ -322,3 +417,4 @@ void quickSortFaces(std::vector<Face>& faces, int32_t low, int32_t high, DepthSo
         faces[i].drawOrder = orders[i];
     }
 }
+#endif  // HWY_ONCE

@@ -1,0 +1,31 @@
+# Google Highway, behind the renderer's and the window layer's kernels: each
+# kernel is written once and compiled for every instruction set Highway targets.
+# Link `tube_highway` to a library whose sources include <hwy/highway.h>.
+#  - On a native build Debian's libhwy-dev supplies the headers and the library
+#    that picks the best instruction set at run time.
+#  - Cross builds (web, Windows) have no such library for their target: they
+#    compile Highway's headers for one instruction set, the one the compiler
+#    is told to build for (WebAssembly SIMD on the web), with no run-time choice.
+#  - TUBE_PORTABLE_KERNELS builds Highway's portable emulation alone, the code
+#    that processors without a SIMD target of their own run.
+option(TUBE_PORTABLE_KERNELS "Build only the kernels' portable code, as other processors run it" OFF)
+
+add_library(tube_highway INTERFACE)
+if(CMAKE_CROSSCOMPILING OR TUBE_PORTABLE_KERNELS)
+  # The host's headers, copied so that a cross compiler sees no other host header.
+  find_path(TUBE_HWY_HOST_INCLUDE hwy/highway.h PATHS /usr/include NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+  set(hwy_include "${CMAKE_BINARY_DIR}/highway-include")
+  file(COPY "${TUBE_HWY_HOST_INCLUDE}/hwy" DESTINATION "${hwy_include}")
+  target_include_directories(tube_highway SYSTEM INTERFACE "${hwy_include}")
+  if(TUBE_PORTABLE_KERNELS)
+    target_compile_definitions(tube_highway INTERFACE HWY_COMPILE_ONLY_EMU128)
+  else()
+    target_compile_definitions(tube_highway INTERFACE HWY_COMPILE_ONLY_STATIC)
+  endif()
+  if(EMSCRIPTEN)
+    target_compile_options(tube_highway INTERFACE -msimd128)
+  endif()
+else()
+  pkg_check_modules(HWY REQUIRED IMPORTED_TARGET libhwy)
+  target_link_libraries(tube_highway INTERFACE PkgConfig::HWY)
+endif()
