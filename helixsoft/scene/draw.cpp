@@ -28,6 +28,8 @@ void fillCornerCache(CornerCache& corners, const std::vector<Vertex>& vertices, 
     }
 }
 
+constexpr int64_t kNarrowLimit = int64_t{1} << 31;
+
 // A value of up to 65 bits and a sign: a product of two differences of 32-bit
 // positions, or the difference of two such products.
 struct WideValue {
@@ -71,15 +73,30 @@ int64_t saturateToInt64(WideValue v)
     return v.negative ? -value : value;
 }
 
+// Inlined into the face loop: the wide form is the rare case.
+[[gnu::always_inline]] inline int64_t cullValueOf(int32_t x0, int32_t y0, int32_t x1, int32_t y1,
+                                                  int32_t x2, int32_t y2)
+{
+    const int64_t dx1 = int64_t{x1} - x0;
+    const int64_t dy2 = int64_t{y0} - y2;
+    const int64_t dy1 = int64_t{y1} - y0;
+    const int64_t dx2 = int64_t{x0} - x2;
+    // Differences below 2^31 in size, as every face near the screen has, keep
+    // each product below 2^62 and their difference exact in 64 bits.
+    const auto narrow = [](int64_t d) { return d > -kNarrowLimit && d < kNarrowLimit; };
+    if (narrow(dx1) && narrow(dy2) && narrow(dy1) && narrow(dx2)) {
+        return dx1 * dy2 - dy1 * dx2;
+    }
+    // Differences of 32-bit positions need 33 bits and their products 66, so
+    // the exact value is formed as a sign and a 64-bit magnitude.
+    return saturateToInt64(wideDifference(wideProduct(dx1, dy2), wideProduct(dy1, dx2)));
+}
+
 } // namespace
 
 int64_t cullValue(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 {
-    // Differences of 32-bit positions need 33 bits and their products 66, so
-    // the exact value is formed as a sign and a 64-bit magnitude.
-    const WideValue v = wideDifference(wideProduct(int64_t{x1} - x0, int64_t{y0} - y2),
-                                       wideProduct(int64_t{y1} - y0, int64_t{x0} - x2));
-    return saturateToInt64(v);
+    return cullValueOf(x0, y0, x1, y1, x2, y2);
 }
 
 float cornerIntensity(float lightX, float lightY, float lightZ, const Vec3& normal)
@@ -119,7 +136,7 @@ void drawMesh(uint32_t* pixels, const std::vector<Vertex>& vertices,
         const ScreenCorner c0 = positions[face.i0];
         const ScreenCorner c1 = positions[face.i1];
         const ScreenCorner c2 = positions[face.i2];
-        if (cullValue(c0.x, c0.y, c1.x, c1.y, c2.x, c2.y) <= 0) {
+        if (cullValueOf(c0.x, c0.y, c1.x, c1.y, c2.x, c2.y) <= 0) {
             continue;  // turned away, edge-on or degenerate
         }
         fillTriangleShaded(pixels, c0.x, c0.y, c1.x, c1.y, c2.x, c2.y, colours[face.i0],
