@@ -1,55 +1,22 @@
-// Truncating signed division for the rasterizer's slopes and span steps. Small
-// divisors (the heights and lengths a frame actually has) go through a table of
-// 64-bit reciprocals instead of a hardware divide; the quotient is the same as
-// the C++ operator / gives, for every input.
+// Truncating signed division for the rasterizer's slopes and span steps: the
+// quotient the C++ operator / gives, for every input, but through a division
+// in double wherever that is exact, which is faster than a 64-bit integer
+// divide and needs no wider type.
 #pragma once
 
-#include <array>
 #include <cstdint>
 
-namespace divide_detail {
-
-constexpr int64_t kTableLimit = 1024;      // divisors 2..kTableLimit use the table
-constexpr uint64_t kExactBelow = 1ull << 53;  // dividends the reciprocal handles exactly
-
-// floor(2^64 / d) + 1, or exactly 2^64 / d for powers of two: the error of the
-// reciprocal times a dividend below 2^53 stays under 1/d, so the high half of
-// the product is the exact floor.
-constexpr std::array<uint64_t, kTableLimit + 1> makeReciprocals()
-{
-    std::array<uint64_t, kTableLimit + 1> table{};
-    for (int64_t d = 2; d <= kTableLimit; ++d) {
-        table[d] = ~0ull / static_cast<uint64_t>(d) + 1;
-    }
-    return table;
-}
-
-inline constexpr std::array<uint64_t, kTableLimit + 1> kReciprocals = makeReciprocals();
-
-// The high 64 bits of the 128-bit product a * b, from 32-bit halves, so that
-// processors without a 128-bit type get the same bits.
-constexpr uint64_t multiplyHigh(uint64_t a, uint64_t b)
-{
-    constexpr uint64_t kLowHalf = 0xFFFFFFFFu;
-    const uint64_t lowLow = (a & kLowHalf) * (b & kLowHalf);
-    const uint64_t highLow = (a >> 32) * (b & kLowHalf);
-    const uint64_t lowHigh = (a & kLowHalf) * (b >> 32);
-    // Below 3 * 2^32: no carry is lost.
-    const uint64_t middle = (lowLow >> 32) + (highLow & kLowHalf) + (lowHigh & kLowHalf);
-    return (a >> 32) * (b >> 32) + (highLow >> 32) + (lowHigh >> 32) + (middle >> 32);
-}
-
-} // namespace divide_detail
-
 // n / d rounded toward zero, d != 0; never overflows (INT64_MIN / -1 is not a
-// case the rasterizer can produce and is answered with INT64_MAX).
+// case the rasterizer can produce and is answered with INT64_MAX). With both
+// operands below 2^53 in size they convert exactly, and the rounded quotient
+// is off by less than 1/|d|, less than any fractional quotient's distance to
+// the next integer, so truncating it never crosses one.
 inline int64_t divideTruncating(int64_t n, int64_t d)
 {
-    using namespace divide_detail;
-    const uint64_t magnitude = n < 0 ? 0ull - static_cast<uint64_t>(n) : static_cast<uint64_t>(n);
-    if (d >= 2 && d <= kTableLimit && magnitude < kExactBelow) {
-        const auto quotient = static_cast<int64_t>(multiplyHigh(magnitude, kReciprocals[d]));
-        return n < 0 ? -quotient : quotient;
+    constexpr int64_t kExactBelow = int64_t{1} << 53;
+    const auto exact = [](int64_t v) { return v > -kExactBelow && v < kExactBelow; };
+    if (exact(n) && exact(d)) {
+        return static_cast<int64_t>(static_cast<double>(n) / static_cast<double>(d));  // truncates
     }
     if (d == -1) {
         return n == INT64_MIN ? INT64_MAX : -n;

@@ -1,11 +1,9 @@
-// The portable half of the integer rasterizer: kernel choice, clearing, flat
-// spans and the scalar path of shaded spans and triangles. Faster kernels live
-// behind raster_simd.h, in whichever file the build links for this processor;
-// all kernels give the same pixels. Channels run in 16.16 fixed point.
+// The portable half of the integer rasterizer: clearing, flat spans, and the
+// checks and corner order in front of the shaded kernels (raster_kernels.h).
+// Channels run in 16.16 fixed point.
 #include "raster.h"
 
-#include "raster_rows.h"
-#include "raster_simd.h"
+#include "raster_kernels.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -13,12 +11,6 @@
 #include <utility>
 
 namespace {
-
-struct RasterState {
-    SpanKernel kernel;
-};
-
-RasterState raster = {rasterBestSpanKernel()};
 
 // The top byte is ignored: callers pass 0x00RRGGBB.
 Corner makeCorner(int32_t x, int32_t y, uint32_t colour)
@@ -29,18 +21,6 @@ Corner makeCorner(int32_t x, int32_t y, uint32_t colour)
 }
 
 } // namespace
-
-void rasterSelectSpanKernel(SpanKernel kernel)
-{
-    // Kernels are ordered by strength, so a missing one falls back to the best
-    // below it; a value outside the enumeration is held to the ones that exist.
-    raster.kernel = std::clamp(kernel, SpanKernel::Scalar, rasterBestSpanKernel());
-}
-
-SpanKernel rasterSelectedSpanKernel()
-{
-    return raster.kernel;
-}
 
 void clearFrame(uint32_t* pixels)
 {
@@ -70,12 +50,7 @@ void fillSpanShaded(uint32_t* pixels, int32_t x1, int32_t y, int32_t x2, int32_t
         return;
     }
     uint32_t* row = pixels + static_cast<ptrdiff_t>(y) * kFrameWidth;
-    const SpanEnds ends{x1, x2, red1, red2, green1, green2, blue1, blue2};
-    if (raster.kernel == SpanKernel::Scalar) {
-        fillSpanRow<ScalarSpanKernel>(row, ends);
-        return;
-    }
-    rasterSimdSpanRow(raster.kernel, row, ends);
+    rasterKernelSpanRow(row, SpanEnds{x1, x2, red1, red2, green1, green2, blue1, blue2});
 }
 
 void fillTriangleShaded(uint32_t* pixels, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
@@ -94,10 +69,5 @@ void fillTriangleShaded(uint32_t* pixels, int32_t x1, int32_t y1, int32_t x2, in
     if (t.bottom.y < t.middle.y) {
         std::swap(t.middle, t.bottom);
     }
-    if (raster.kernel != SpanKernel::Scalar) {
-        rasterSimdTriangle(raster.kernel, pixels, t);
-        return;
-    }
-    setTriangleEdges(t);
-    fillTriangleRows<ScalarSpanKernel>(pixels, t);
+    rasterKernelTriangle(pixels, t);
 }

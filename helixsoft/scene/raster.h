@@ -23,14 +23,3 @@ void fillSpanShaded(uint32_t* pixels, int32_t x1, int32_t y, int32_t x2, int32_t
 void fillTriangleShaded(uint32_t* pixels, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                         int32_t x3, int32_t y3, uint32_t colour1, uint32_t colour2,
                         uint32_t colour3);
-
-// The shaded span's per-pixel loop exists as a plain scalar loop and, on
-// x86-64, as SSE2 and AVX2 kernels, which produce identical pixels. The best one
-// the processor supports is used unless a test or benchmark picks one; a kernel
-// the processor (or the build) lacks falls back to the next one below it, down
-// to Scalar, which every build has.
-// Ordered weakest to strongest; the fallback relies on that order.
-enum class SpanKernel { Scalar, Sse2, Avx2 };
-SpanKernel rasterBestSpanKernel();
-void rasterSelectSpanKernel(SpanKernel kernel);
-SpanKernel rasterSelectedSpanKernel();

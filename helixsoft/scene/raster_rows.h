@@ -1,8 +1,8 @@
-// The rasterizer's records and row loops, shared by the portable file and the
-// processor-specific kernel files. The loops are templates over a span kernel
-// type with a static run(SpanRun), so each kernel file compiles its own copy
-// with the kernel inlined. Values are 16.16 fixed point; span values run in
-// wrapping 32-bit lanes (every value a span reaches lies between its ends).
+// The rasterizer's records and row loops. The loops are templates over a span
+// kernel type with a static run(SpanRun), so that each instruction set's copy
+// of the kernels compiles them with its own span loop inlined. Values are 16.16
+// fixed point; span values run in wrapping 32-bit lanes (every value a span
+// reaches lies between its ends).
 #pragma once
 
 #include "divide.h"
@@ -56,31 +56,6 @@ struct SideValues {
 struct TriangleSetup {
     Corner top, middle, bottom;
     EdgeSlopes upper, lower, longEdge;
-};
-
-// Red and green are not masked: with channels in 0..255 they never overlap.
-[[gnu::always_inline]] inline uint32_t packSpanPixel(uint32_t red, uint32_t green, uint32_t blue)
-{
-    const uint32_t r = static_cast<uint32_t>(static_cast<int32_t>(red) >> kRasterFixedShift) << 16;
-    const uint32_t g = static_cast<uint32_t>(static_cast<int32_t>(green) >> kRasterFixedShift)
-                       << 8;
-    const uint32_t b = static_cast<uint32_t>(static_cast<int32_t>(blue) >> kRasterFixedShift);
-    return r | g | (b & kRasterChannelMask);
-}
-
-[[gnu::always_inline]] inline void runSpanScalar(SpanRun run)
-{
-    for (int32_t i = 0; i < run.count; ++i) {
-        run.out[i] = packSpanPixel(run.red, run.green, run.blue);
-        run.red += run.redStep;
-        run.green += run.greenStep;
-        run.blue += run.blueStep;
-    }
-}
-
-// The plain loop as a kernel type, available on every processor.
-struct ScalarSpanKernel {
-    [[gnu::always_inline]] static void run(SpanRun run) { runSpanScalar(run); }
 };
 
 // The per-pixel step over the span's full length, truncating toward zero, and

@@ -4,6 +4,7 @@
 #include "raster.h"
 
 #include "reference_raster.h"
+#include "simd_targets.h"
 
 #include <gtest/gtest.h>
 
@@ -47,21 +48,6 @@ std::pair<int, int> rowCoverage(GuardedFrame& frame, int y)
         }
     }
     return {first, last};
-}
-
-// Restores the best kernel when a test that picked another one ends.
-struct KernelScope {
-    ~KernelScope() { rasterSelectSpanKernel(rasterBestSpanKernel()); }
-};
-
-TEST(Raster, ClearFrameBlanksEveryWordAndNothingElse)
-{
-    GuardedFrame frame;
-    std::fill_n(frame.pixels(), kFramePixels, 0x123456u);
-    clearFrame(frame.pixels());
-    EXPECT_TRUE(std::all_of(frame.pixels(), frame.pixels() + kFramePixels,
-                            [](uint32_t w) { return w == 0; }));
-    EXPECT_TRUE(frame.guardsIntact());
 }
 
 struct SpanCase {
@@ -199,20 +185,6 @@ void drawRandomSpans(uint32_t* pixels, uint32_t seed, bool reference)
     }
 }
 
-TEST(Raster, EverySpanKernelMatchesTheReference)
-{
-    KernelScope restore;
-    GuardedFrame expected;
-    drawRandomSpans(expected.pixels(), 5, true);
-    for (const SpanKernel kernel : {SpanKernel::Scalar, SpanKernel::Sse2, SpanKernel::Avx2}) {
-        rasterSelectSpanKernel(kernel);
-        GuardedFrame frame;
-        drawRandomSpans(frame.pixels(), 5, false);
-        EXPECT_TRUE(std::equal(frame.words.begin(), frame.words.end(), expected.words.begin()))
-            << "kernel " << static_cast<int>(kernel);
-    }
-}
-
 // Near the screen every kernel takes its fastest path; with the first corner
 // far to the left (x beyond -16383, differences still within 32767) the AVX2
 // kernel takes its general one.
@@ -236,34 +208,49 @@ void drawRandomTriangles(uint32_t* pixels, int32_t offsetX, bool reference)
     }
 }
 
-TEST(Raster, TrianglesMatchTheReferenceInsideTheSupportedRange)
+bool sameWords(const GuardedFrame& a, const GuardedFrame& b)
 {
-    KernelScope restore;
-    for (const int32_t offsetX : {0, -20000}) {
-        GuardedFrame expected;
-        drawRandomTriangles(expected.pixels(), offsetX, true);
-        EXPECT_GT(std::count_if(expected.pixels(), expected.pixels() + kFramePixels,
+    return a.words == b.words;
+}
+
+// Spans, then triangles near the screen (the batched path) and with the first
+// corner far to the left (x beyond -16383, differences still within 32767:
+// the row-by-row path), on every instruction set against the reference.
+TEST(Raster, EveryInstructionSetDrawsTheReferencePixels)
+{
+    GuardedFrame spans;
+    drawRandomSpans(spans.pixels(), 5, true);
+    GuardedFrame near;
+    drawRandomTriangles(near.pixels(), 0, true);
+    GuardedFrame far;
+    drawRandomTriangles(far.pixels(), -20000, true);
+    for (GuardedFrame* expected : {&near, &far}) {
+        ASSERT_GT(std::count_if(expected->pixels(), expected->pixels() + kFramePixels,
                                 [](uint32_t w) { return w != 0; }),
                   kFramePixels / 2);
-        for (const SpanKernel kernel : {SpanKernel::Scalar, SpanKernel::Sse2, SpanKernel::Avx2}) {
-            rasterSelectSpanKernel(kernel);
-            GuardedFrame frame;
-            drawRandomTriangles(frame.pixels(), offsetX, false);
-            EXPECT_TRUE(std::equal(frame.words.begin(), frame.words.end(), expected.words.begin()))
-                << "kernel " << static_cast<int>(kernel) << " offset " << offsetX;
-        }
+    }
+    for (const int64_t target : simdTargets()) {
+        const SimdTargetScope scope(target);
+        GuardedFrame frame;
+        drawRandomSpans(frame.pixels(), 5, false);
+        EXPECT_TRUE(sameWords(frame, spans)) << simdTargetName(target) << ", spans";
+        GuardedFrame nearFrame;
+        drawRandomTriangles(nearFrame.pixels(), 0, false);
+        EXPECT_TRUE(sameWords(nearFrame, near)) << simdTargetName(target) << ", near";
+        GuardedFrame farFrame;
+        drawRandomTriangles(farFrame.pixels(), -20000, false);
+        EXPECT_TRUE(sameWords(farFrame, far)) << simdTargetName(target) << ", far";
     }
 }
 
 TEST(Raster, WildTrianglesNeverWriteOutsideTheBuffer)
 {
-    KernelScope restore;
     std::mt19937 random(21);
     std::uniform_int_distribution<int32_t> coordinate(-1000000, 1000000);
     std::uniform_int_distribution<int32_t> anything(INT_MIN, INT_MAX);
     std::uniform_int_distribution<uint32_t> colour(0, UINT32_MAX);
-    for (const SpanKernel kernel : {SpanKernel::Scalar, SpanKernel::Avx2}) {
-        rasterSelectSpanKernel(kernel);
+    for (const int64_t target : simdTargets()) {
+        const SimdTargetScope scope(target);
         GuardedFrame frame;
         for (int i = 0; i < 5000; ++i) {
             int32_t v[6];
@@ -278,26 +265,7 @@ TEST(Raster, WildTrianglesNeverWriteOutsideTheBuffer)
         }
         fillTriangleShaded(frame.pixels(), INT_MIN, INT_MIN, INT_MAX, 0, INT_MIN, INT_MAX, kWhite,
                            kWhite, kWhite);
-        EXPECT_TRUE(frame.guardsIntact());
-    }
-}
-
-// A kernel the build or processor lacks, or a value outside the enumeration,
-// settles on one that exists and still draws the reference's pixels.
-TEST(Raster, KernelChoiceFallsBackToOneThatExists)
-{
-    KernelScope restore;
-    GuardedFrame expected;
-    drawRandomSpans(expected.pixels(), 5, true);
-    for (const int wanted : {-1, 0, 1, 2, 3, 100}) {
-        rasterSelectSpanKernel(static_cast<SpanKernel>(wanted));
-        const SpanKernel chosen = rasterSelectedSpanKernel();
-        EXPECT_GE(chosen, SpanKernel::Scalar) << "wanted " << wanted;
-        EXPECT_LE(chosen, rasterBestSpanKernel()) << "wanted " << wanted;
-        GuardedFrame frame;
-        drawRandomSpans(frame.pixels(), 5, false);
-        EXPECT_TRUE(std::equal(frame.words.begin(), frame.words.end(), expected.words.begin()))
-            << "wanted " << wanted;
+        EXPECT_TRUE(frame.guardsIntact()) << simdTargetName(target);
     }
 }
 

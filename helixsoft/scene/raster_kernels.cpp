@@ -1,0 +1,318 @@
+// The shaded span and triangle kernels, written once in Highway and compiled
+// for each instruction set below; all give exactly the pixels of the plain
+// row-by-row rules. A span runs as many pixels per step as a vector has lanes.
+// Triangles near the screen (every triangle of the demo's frames) also set up
+// as many rows at once, one row per lane.
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "raster_kernels.cpp"
+// SSSE3 lacks the 32-bit multiply, minimum and blend the setup needs, and
+// comes within 10% of the portable fallback; SSE4 and up pay.
+#ifndef HWY_DISABLED_TARGETS
+#define HWY_DISABLED_TARGETS HWY_SSSE3
+#endif
+#include <hwy/foreach_target.h>  // must come before highway.h
+#include <hwy/highway.h>
+
+#include "raster_kernels.h"
+
+#include <algorithm>
+#include <cstdint>
+
+HWY_BEFORE_NAMESPACE();
+namespace raster_kernels {
+namespace HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
+
+using PixelTag = hn::ScalableTag<uint32_t>;
+using PixelVec = hn::Vec<PixelTag>;
+using LaneTag = hn::ScalableTag<int32_t>;
+using LaneVec = hn::Vec<LaneTag>;
+
+// (v >> 16) << 16 | (v >> 16) << 8 | (v >> 16) & 0xFF in every lane, the shifts
+// arithmetic like the plain rule's; red and green need no mask of their own.
+HWY_INLINE PixelVec packPixels(PixelVec red, PixelVec green, PixelVec blue)
+{
+    const PixelTag d;
+    const LaneTag di;
+    const PixelVec r = hn::And(red, hn::Set(d, 0xFFFF0000u));
+    const PixelVec g = hn::And(hn::BitCast(d, hn::ShiftRight<8>(hn::BitCast(di, green))),
+                               hn::Set(d, 0xFFFFFF00u));
+    const PixelVec b = hn::And(hn::ShiftRight<kRasterFixedShift>(blue), hn::Set(d, kRasterChannelMask));
+    return hn::Or(hn::Or(r, g), b);
+}
+
+// Lane k: value + k * step, wrapping.
+HWY_INLINE PixelVec laneSteps(uint32_t value, uint32_t step)
+{
+    const PixelTag d;
+    return hn::Add(hn::Set(d, value), hn::Mul(hn::Iota(d, 0), hn::Set(d, step)));
+}
+
+// The span's pixels, a vector at a time; lanes past the end are masked off
+// and write nothing.
+HWY_INLINE void runSpan(SpanRun run)
+{
+    const PixelTag d;
+    const auto lanes = static_cast<int32_t>(hn::Lanes(d));
+    PixelVec red = laneSteps(run.red, run.redStep);
+    PixelVec green = laneSteps(run.green, run.greenStep);
+    PixelVec blue = laneSteps(run.blue, run.blueStep);
+    const PixelVec redStep = hn::Set(d, run.redStep * lanes);
+    const PixelVec greenStep = hn::Set(d, run.greenStep * lanes);
+    const PixelVec blueStep = hn::Set(d, run.blueStep * lanes);
+    int32_t i = 0;
+    for (; i + lanes <= run.count; i += lanes) {
+        hn::StoreU(packPixels(red, green, blue), d, run.out + i);
+        red = hn::Add(red, redStep);
+        green = hn::Add(green, greenStep);
+        blue = hn::Add(blue, blueStep);
+    }
+    if (i < run.count) {
+        hn::BlendedStore(packPixels(red, green, blue), hn::FirstN(d, run.count - i), d,
+                         run.out + i);
+    }
+}
+
+// Not inlined by itself: the row loops that call it are compiled for no
+// instruction set in particular; `flatten` on the entry points below inlines it
+// all the same.
+struct VectorSpanKernel {
+    static void run(SpanRun run) { runSpan(run); }
+};
+
+__attribute__((flatten)) void spanRow(uint32_t* row, const SpanEnds& ends)
+{
+    fillSpanRow<VectorSpanKernel>(row, ends);
+}
+
+#if HWY_TARGET != HWY_SCALAR && HWY_HAVE_FLOAT64
+
+// Near the screen, with corners within +-kBatchColumnLimit columns, every 16.16
+// value of a side fits 32 bits, so a batch of rows is set up at once, one row
+// per lane. The span steps come from a division in double: with channel
+// differences below 2^24 and lengths below 2^21 the rounded quotient never
+// crosses an integer, so truncating it gives exactly the integer quotient. The
+// edges' slopes come from the same kind of division: their differences stay
+// below 2^31 and their heights below 2^21.
+constexpr int32_t kBatchColumnLimit = 16383;
+constexpr int64_t kBatchHeightLimit = int64_t{1} << 21;
+constexpr size_t kMaxBatchRows = HWY_MAX_BYTES / sizeof(int32_t);
+constexpr size_t kSlopeValues = 12;  // x, red, green, blue of three edges
+
+// Corners already ordered by row.
+HWY_INLINE bool fitsBatchedPath(const TriangleSetup& t)
+{
+    const auto inRange = [](int32_t x) {
+        return x >= -kBatchColumnLimit && x <= kBatchColumnLimit;
+    };
+    return inRange(t.top.x) && inRange(t.middle.x) && inRange(t.bottom.x) &&
+           static_cast<int64_t>(t.bottom.y) - t.top.y < kBatchHeightLimit;
+}
+
+// The twelve slopes of the three edges, as many per division as a vector of
+// doubles holds. An edge of zero height keeps zero slopes, as edgeSlopes gives.
+HWY_INLINE void batchedEdges(TriangleSetup& t)
+{
+    const hn::ScalableTag<double> dd;
+    const hn::Rebind<int32_t, decltype(dd)> dq;
+    constexpr size_t kPadded = kSlopeValues + HWY_MAX_BYTES / sizeof(double);
+    alignas(64) double difference[kPadded] = {};
+    alignas(64) double height[kPadded];
+    alignas(64) int32_t slope[kPadded];
+    std::fill(height, height + kPadded, 1.0);
+    const Corner* from[3] = {&t.top, &t.middle, &t.top};
+    const Corner* to[3] = {&t.middle, &t.bottom, &t.bottom};
+    for (int e = 0; e < 3; ++e) {
+        const int32_t rows = to[e]->y - from[e]->y;
+        if (rows == 0) {
+            continue;
+        }
+        const int32_t change[4] = {to[e]->x - from[e]->x, to[e]->red - from[e]->red,
+                                   to[e]->green - from[e]->green, to[e]->blue - from[e]->blue};
+        for (int v = 0; v < 4; ++v) {
+            difference[4 * e + v] =
+                static_cast<int32_t>(static_cast<uint32_t>(change[v]) << kRasterFixedShift);
+            height[4 * e + v] = rows;
+        }
+    }
+    for (size_t k = 0; k < kSlopeValues; k += hn::Lanes(dd)) {
+        const auto quotient = hn::Div(hn::Load(dd, difference + k), hn::Load(dd, height + k));
+        hn::StoreU(hn::DemoteTo(dq, quotient), dq, slope + k);  // truncates
+    }
+    EdgeSlopes* edges[3] = {&t.upper, &t.lower, &t.longEdge};
+    for (int e = 0; e < 3; ++e) {
+        *edges[e] = EdgeSlopes{slope[4 * e], slope[4 * e + 1], slope[4 * e + 2], slope[4 * e + 3]};
+    }
+}
+
+// A batch of rows' spans, ready for the span loop; a count below 1 draws nothing.
+struct RowBatch {
+    alignas(64) int32_t left[kMaxBatchRows];
+    alignas(64) int32_t count[kMaxBatchRows];
+    alignas(64) int32_t value[3][kMaxBatchRows];
+    alignas(64) int32_t step[3][kMaxBatchRows];
+};
+
+// Quotients of the lanes, truncated, through double.
+HWY_INLINE LaneVec batchQuotient(LaneVec difference, hn::Vec<hn::Repartition<double, LaneTag>> lengthLow,
+                                 hn::Vec<hn::Repartition<double, LaneTag>> lengthHigh)
+{
+    const LaneTag d;
+    const hn::Half<LaneTag> dh;
+    const hn::Repartition<double, LaneTag> dd;
+    const auto low = hn::Div(hn::PromoteTo(dd, hn::LowerHalf(dh, difference)), lengthLow);
+    const auto high = hn::Div(hn::PromoteTo(dd, hn::UpperHalf(dh, difference)), lengthHigh);
+    return hn::Combine(d, hn::DemoteTo(dh, high), hn::DemoteTo(dh, low));
+}
+
+// Exchange, rejection, cut and gradient of a batch of rows, as prepareSpan does
+// for one. a and b hold x, red, green, blue of sides A and B.
+HWY_INLINE void prepareBatch(const LaneVec (&a)[4], const LaneVec (&b)[4], RowBatch& batch)
+{
+    const LaneTag d;
+    const hn::Half<LaneTag> dh;
+    const hn::Repartition<double, LaneTag> dd;
+    const LaneVec x1 = hn::ShiftRight<kRasterFixedShift>(a[0]);
+    const LaneVec x2 = hn::ShiftRight<kRasterFixedShift>(b[0]);
+    const auto exchange = hn::Gt(x1, x2);
+    const LaneVec left = hn::IfThenElse(exchange, x2, x1);
+    const LaneVec right = hn::IfThenElse(exchange, x1, x2);
+    const LaneVec one = hn::Set(d, 1);
+    const LaneVec length = hn::Sub(right, hn::Sub(left, one));
+    const auto lengthLow = hn::PromoteTo(dd, hn::LowerHalf(dh, length));
+    const auto lengthHigh = hn::PromoteTo(dd, hn::UpperHalf(dh, length));
+    const LaneVec zero = hn::Zero(d);
+    const LaneVec cutLeft = hn::Max(hn::Sub(zero, left), zero);
+    const LaneVec visibleLeft = hn::Max(left, zero);
+    const LaneVec visibleRight = hn::Min(right, hn::Set(d, kRasterLastColumn));
+    hn::Store(visibleLeft, d, batch.left);
+    hn::Store(hn::Sub(visibleRight, hn::Sub(visibleLeft, one)), d, batch.count);
+    for (int c = 0; c < 3; ++c) {
+        const LaneVec start = hn::IfThenElse(exchange, b[c + 1], a[c + 1]);
+        const LaneVec end = hn::IfThenElse(exchange, a[c + 1], b[c + 1]);
+        const LaneVec step = batchQuotient(hn::Sub(end, start), lengthLow, lengthHigh);
+        hn::Store(step, d, batch.step[c]);
+        hn::Store(hn::Add(start, hn::Mul(cutLeft, step)), d, batch.value[c]);
+    }
+}
+
+// A side's x, red, green and blue at a half's first row, and its slopes, as
+// wrapping 32-bit words.
+struct BatchSide {
+    uint32_t value[4];
+    uint32_t slope[4];
+};
+
+HWY_INLINE BatchSide batchSide(const Corner& corner, const EdgeSlopes& slopes, int64_t rows)
+{
+    const SideValues side = sideAt(corner, slopes, rows);
+    return BatchSide{{static_cast<uint32_t>(side.x), static_cast<uint32_t>(side.red),
+                      static_cast<uint32_t>(side.green), static_cast<uint32_t>(side.blue)},
+                     {static_cast<uint32_t>(slopes.x), static_cast<uint32_t>(slopes.red),
+                      static_cast<uint32_t>(slopes.green), static_cast<uint32_t>(slopes.blue)}};
+}
+
+// Lane k of v: the side's value k rows on; then the side moves a whole batch on.
+HWY_INLINE void batchLanes(BatchSide& side, uint32_t rows, LaneVec (&v)[4])
+{
+    const LaneTag d;
+    for (int c = 0; c < 4; ++c) {
+        v[c] = hn::BitCast(d, laneSteps(side.value[c], side.slope[c]));
+        side.value[c] += rows * side.slope[c];
+    }
+}
+
+// Rows first..last of one half, as fillHalf draws them.
+HWY_INLINE void fillBatchedHalf(uint32_t* pixels, int64_t first, int64_t last,
+                                const Corner& cornerA, const EdgeSlopes& slopesA,
+                                const Corner& cornerB, const EdgeSlopes& slopesB)
+{
+    const int64_t top = std::max<int64_t>(first, 0);
+    const int64_t bottom = std::min<int64_t>(last, kRasterLastRow);
+    if (top > bottom) {
+        return;
+    }
+    const auto rowsPerBatch = static_cast<int64_t>(hn::Lanes(LaneTag()));
+    BatchSide sideA = batchSide(cornerA, slopesA, top - cornerA.y);
+    BatchSide sideB = batchSide(cornerB, slopesB, top - cornerB.y);
+    RowBatch batch;
+    for (int64_t y = top; y <= bottom; y += rowsPerBatch) {
+        LaneVec a[4];
+        LaneVec b[4];
+        batchLanes(sideA, static_cast<uint32_t>(rowsPerBatch), a);
+        batchLanes(sideB, static_cast<uint32_t>(rowsPerBatch), b);
+        prepareBatch(a, b, batch);
+        const int64_t rows = std::min(rowsPerBatch, bottom - y + 1);
+        uint32_t* row = pixels + y * kFrameWidth;
+        for (int64_t k = 0; k < rows; ++k, row += kFrameWidth) {
+            if (batch.count[k] > 0) {
+                runSpan(SpanRun{row + batch.left[k], batch.count[k],
+                                static_cast<uint32_t>(batch.value[0][k]),
+                                static_cast<uint32_t>(batch.value[1][k]),
+                                static_cast<uint32_t>(batch.value[2][k]),
+                                static_cast<uint32_t>(batch.step[0][k]),
+                                static_cast<uint32_t>(batch.step[1][k]),
+                                static_cast<uint32_t>(batch.step[2][k])});
+            }
+        }
+    }
+}
+
+// True when it drew the triangle.
+HWY_INLINE bool fillBatchedTriangle(uint32_t* pixels, const TriangleSetup& corners)
+{
+    if (!fitsBatchedPath(corners)) {
+        return false;
+    }
+    TriangleSetup t = corners;
+    batchedEdges(t);
+    fillBatchedHalf(pixels, t.top.y, static_cast<int64_t>(t.middle.y) - 1, t.top, t.upper, t.top,
+                    t.longEdge);
+    fillBatchedHalf(pixels, t.middle.y, t.bottom.y, t.middle, t.lower, t.top, t.longEdge);
+    return true;
+}
+
+#else
+
+// One lane, or no division in double: every triangle takes the rows one by one.
+HWY_INLINE bool fillBatchedTriangle(uint32_t*, const TriangleSetup&)
+{
+    return false;
+}
+
+#endif
+
+__attribute__((flatten)) void triangle(uint32_t* pixels, const TriangleSetup& corners)
+{
+    if (fillBatchedTriangle(pixels, corners)) {
+        return;
+    }
+    TriangleSetup t = corners;
+    setTriangleEdges(t);
+    fillTriangleRows<VectorSpanKernel>(pixels, t);
+}
+
+}  // namespace HWY_NAMESPACE
+}  // namespace raster_kernels
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace raster_kernels {
+
+HWY_EXPORT(spanRow);
+HWY_EXPORT(triangle);
+
+}  // namespace raster_kernels
+
+void rasterKernelSpanRow(uint32_t* row, const SpanEnds& ends)
+{
+    using namespace raster_kernels;
+    HWY_DYNAMIC_DISPATCH(spanRow)(row, ends);
+}
+
+void rasterKernelTriangle(uint32_t* pixels, const TriangleSetup& corners)
+{
+    using namespace raster_kernels;
+    HWY_DYNAMIC_DISPATCH(triangle)(pixels, corners);
+}
+#endif
