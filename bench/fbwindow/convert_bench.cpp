@@ -1,10 +1,12 @@
 // Cost of converting one full 640x480 frame into each display format, row by
-// row as the window does it, on every instruction set this processor offers,
+// row as the window does it, on every instruction set the kernels were built
+// for that this processor offers,
 // beside memcpy of the same destination bytes (the floor) and two peers doing
 // the same conversion: SDL_ConvertPixels and pixman's SRC composite. All of
 // them read the same source frame; each run's label says whether a peer's
 // bytes matched ours, so that like is compared with like.
 #include "convert.h"
+#include "simd_targets.h"
 
 #include <SDL.h>
 #include <benchmark/benchmark.h>
@@ -93,16 +95,14 @@ const char* sameBytesLabel(const BenchFormat& format)
     return "same bytes";
 }
 
-void benchOurs(benchmark::State& state, const BenchFormat& format, ConvertIsa isa)
+void benchOurs(benchmark::State& state, const BenchFormat& format, int64_t target)
 {
-    const ConvertIsa previous = convertIsaActive();
-    convertIsaUse(isa);
+    const SimdTargetScope scope(target);
     for (auto _ : state) {
         convertFrame(format.converter, format.bytesPerPixel, frames.destination);
         benchmark::DoNotOptimize(frames.destination);
         benchmark::ClobberMemory();
     }
-    convertIsaUse(previous);
 }
 
 void benchMemcpy(benchmark::State& state, const BenchFormat& format)
@@ -163,22 +163,14 @@ void benchPixman(benchmark::State& state, const BenchFormat& format)
     state.SetLabel(sameBytesLabel(format));
 }
 
-const char* isaName(ConvertIsa isa)
-{
-    constexpr const char* names[] = {"scalar", "sse2", "ssse3", "avx2", "avx512bw"};
-    return names[static_cast<int>(isa)];
-}
-
 void registerFormat(const BenchFormat& format)
 {
     const std::string prefix = std::string(format.name) + "/";
-    for (ConvertIsa isa : {ConvertIsa::scalar, ConvertIsa::sse2, ConvertIsa::ssse3,
-                           ConvertIsa::avx2, ConvertIsa::avx512bw}) {
-        if (convertIsaSupported(isa)) {
-            benchmark::RegisterBenchmark((prefix + "ours:" + isaName(isa)).c_str(), benchOurs,
-                                         format, isa)
-                ->Unit(benchmark::kMicrosecond);
-        }
+    const std::vector<int64_t> targets = simdTargets();
+    for (auto target = targets.rbegin(); target != targets.rend(); ++target) {  // weakest first
+        benchmark::RegisterBenchmark((prefix + "ours:" + simdTargetName(*target)).c_str(),
+                                     benchOurs, format, *target)
+            ->Unit(benchmark::kMicrosecond);
     }
     benchmark::RegisterBenchmark((prefix + "memcpy").c_str(), benchMemcpy, format)
         ->Unit(benchmark::kMicrosecond);

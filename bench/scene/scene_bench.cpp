@@ -54,11 +54,12 @@ SceneState& loadFrame(benchmark::State& state, SceneState& work, size_t i)
     return work;
 }
 
-// One run per instruction set the kernels were built for, best first.
+// One run per instruction set the kernels were built for, weakest first.
 void eachTarget(benchmark::internal::Benchmark* benchmark)
 {
-    for (const int64_t target : simdTargets()) {
-        benchmark->Arg(target);
+    const std::vector<int64_t> targets = simdTargets();
+    for (auto target = targets.rbegin(); target != targets.rend(); ++target) {
+        benchmark->Arg(*target);
     }
 }
 

@@ -1,26 +1,18 @@
 // The eight row converters, the format table that picks one, and the byte
 // copy behind the 32-bit copy. Each converter hands the bulk of a row to the
-// kernels of the chosen instruction set and finishes the remainder here, one
-// pixel at a time, with the formula that defines the format.
+// kernels (convert_kernels.h) and finishes the remainder here, one pixel at a
+// time, with the formula that defines the format.
 #include "convert.h"
 
-#include "convert_simd.h"
+#include "convert_kernels.h"
 
 #include <bit>
 #include <cstring>
 
-struct ConvertState {
-    ConvertIsa isa;
-    bool chosen;
-};
-
-// Chosen on first use and kept for the run, unless a test or benchmark picks.
-static ConvertState convertState = {ConvertIsa::scalar, false};
-
 namespace {
 
-constexpr size_t copyBlockBytes = 64;
-constexpr size_t copyMoveBytes = 8;
+constexpr size_t kCopyBlockBytes = 64;
+constexpr size_t kCopyMoveBytes = 8;
 
 struct FormatEntry {
     uint32_t bitCount;
@@ -32,7 +24,7 @@ struct FormatEntry {
 
 // Bit count 32 first, then 24, then 16; every match is exact, so the order
 // only matters for reading.
-constexpr FormatEntry formatTable[] = {
+constexpr FormatEntry kFormatTable[] = {
     {32, 0xFF0000, 0xFF00, 0xFF, copyRow32},
     {32, 0xFF, 0xFF00, 0xFF0000, convertRow32Swapped},
     {24, 0xFF0000, 0xFF00, 0xFF, convertRow24},
@@ -42,18 +34,6 @@ constexpr FormatEntry formatTable[] = {
     {16, 0x7C00, 0x3E0, 0x1F, convertRow555},
     {16, 0x1F, 0x3E0, 0x7C00, convertRow555Swapped},
 };
-
-ConvertIsa convertIsaStrongest()
-{
-    constexpr ConvertIsa strongestFirst[] = {ConvertIsa::avx512bw, ConvertIsa::avx2,
-                                             ConvertIsa::ssse3, ConvertIsa::sse2};
-    for (ConvertIsa isa : strongestFirst) {
-        if (simdIsaSupported(isa)) {
-            return isa;
-        }
-    }
-    return ConvertIsa::scalar;
-}
 
 // A destination pixel in little-endian byte order whatever the host's order;
 // on a little-endian host this is one plain store the compiler can vectorise.
@@ -72,11 +52,11 @@ void storeLittle(uint8_t* destination, Word value)
 constexpr int rowBytesPerPixel(RowFormat format)
 {
     switch (format) {
-    case RowFormat::copy32:
-    case RowFormat::swapped32:
+    case RowFormat::Copy32:
+    case RowFormat::Swapped32:
         return 4;
-    case RowFormat::packed24:
-    case RowFormat::packed24Swapped:
+    case RowFormat::Packed24:
+    case RowFormat::Packed24Swapped:
         return 3;
     default:
         return 2;
@@ -87,17 +67,17 @@ constexpr int rowBytesPerPixel(RowFormat format)
 template <RowFormat format>
 uint32_t pixelWord(uint32_t p)
 {
-    if constexpr (format == RowFormat::copy32) {
+    if constexpr (format == RowFormat::Copy32) {
         return p;
-    } else if constexpr (format == RowFormat::packed24) {
+    } else if constexpr (format == RowFormat::Packed24) {
         return p & 0xFFFFFF;
-    } else if constexpr (format == RowFormat::swapped32 || format == RowFormat::packed24Swapped) {
+    } else if constexpr (format == RowFormat::Swapped32 || format == RowFormat::Packed24Swapped) {
         return ((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16);
-    } else if constexpr (format == RowFormat::rgb565) {
+    } else if constexpr (format == RowFormat::Rgb565) {
         return ((p >> 8) & 0xF800) | ((p >> 5) & 0x07E0) | ((p >> 3) & 0x001F);
-    } else if constexpr (format == RowFormat::rgb565Swapped) {
+    } else if constexpr (format == RowFormat::Rgb565Swapped) {
         return ((p << 8) & 0xF800) | ((p >> 5) & 0x07E0) | ((p >> 19) & 0x001F);
-    } else if constexpr (format == RowFormat::rgb555) {
+    } else if constexpr (format == RowFormat::Rgb555) {
         return ((p >> 9) & 0x7C00) | ((p >> 6) & 0x03E0) | ((p >> 3) & 0x001F);
     } else {
         return ((p << 7) & 0x7C00) | ((p >> 6) & 0x03E0) | ((p >> 19) & 0x001F);
@@ -149,22 +129,22 @@ void convertPixelsScalar(RowFormat format, const uint32_t* source, uint8_t* dest
                          int count)
 {
     switch (format) {
-    case RowFormat::copy32:
-        return convertPixelsAs<RowFormat::copy32>(source, destination, count);
-    case RowFormat::swapped32:
-        return convertPixelsAs<RowFormat::swapped32>(source, destination, count);
-    case RowFormat::packed24:
-        return convertPixelsAs<RowFormat::packed24>(source, destination, count);
-    case RowFormat::packed24Swapped:
-        return convertPixelsAs<RowFormat::packed24Swapped>(source, destination, count);
-    case RowFormat::rgb565:
-        return convertPixelsAs<RowFormat::rgb565>(source, destination, count);
-    case RowFormat::rgb565Swapped:
-        return convertPixelsAs<RowFormat::rgb565Swapped>(source, destination, count);
-    case RowFormat::rgb555:
-        return convertPixelsAs<RowFormat::rgb555>(source, destination, count);
-    case RowFormat::rgb555Swapped:
-        return convertPixelsAs<RowFormat::rgb555Swapped>(source, destination, count);
+    case RowFormat::Copy32:
+        return convertPixelsAs<RowFormat::Copy32>(source, destination, count);
+    case RowFormat::Swapped32:
+        return convertPixelsAs<RowFormat::Swapped32>(source, destination, count);
+    case RowFormat::Packed24:
+        return convertPixelsAs<RowFormat::Packed24>(source, destination, count);
+    case RowFormat::Packed24Swapped:
+        return convertPixelsAs<RowFormat::Packed24Swapped>(source, destination, count);
+    case RowFormat::Rgb565:
+        return convertPixelsAs<RowFormat::Rgb565>(source, destination, count);
+    case RowFormat::Rgb565Swapped:
+        return convertPixelsAs<RowFormat::Rgb565Swapped>(source, destination, count);
+    case RowFormat::Rgb555:
+        return convertPixelsAs<RowFormat::Rgb555>(source, destination, count);
+    case RowFormat::Rgb555Swapped:
+        return convertPixelsAs<RowFormat::Rgb555Swapped>(source, destination, count);
     }
 }
 
@@ -174,7 +154,7 @@ void convertRowAs(RowFormat format, const uint32_t* source, uint8_t* destination
         return;
     }
     const int bytesPerPixel = rowBytesPerPixel(format);
-    const int done = simdConvertRow(convertIsaActive(), format, source, destination, count);
+    const int done = convertKernelRow(format, source, destination, count);
     convertPixelsScalar(format, source + done,
                         destination + static_cast<ptrdiff_t>(done) * bytesPerPixel, count - done);
 }
@@ -184,7 +164,7 @@ void convertRowAs(RowFormat format, const uint32_t* source, uint8_t* destination
 PixelConverter selectPixelConverter(uint32_t bitCount, uint32_t redMask, uint32_t greenMask,
                                     uint32_t blueMask)
 {
-    for (const FormatEntry& entry : formatTable) {
+    for (const FormatEntry& entry : kFormatTable) {
         if (entry.bitCount == bitCount && entry.redMask == redMask &&
             entry.greenMask == greenMask && entry.blueMask == blueMask) {
             return entry.converter;
@@ -204,74 +184,51 @@ void copyRow32(const uint32_t* source, uint8_t* destination, int count)
 
 void convertRow32Swapped(const uint32_t* source, uint8_t* destination, int count)
 {
-    convertRowAs(RowFormat::swapped32, source, destination, count);
+    convertRowAs(RowFormat::Swapped32, source, destination, count);
 }
 
 void convertRow24(const uint32_t* source, uint8_t* destination, int count)
 {
-    convertRowAs(RowFormat::packed24, source, destination, count);
+    convertRowAs(RowFormat::Packed24, source, destination, count);
 }
 
 void convertRow24Swapped(const uint32_t* source, uint8_t* destination, int count)
 {
-    convertRowAs(RowFormat::packed24Swapped, source, destination, count);
+    convertRowAs(RowFormat::Packed24Swapped, source, destination, count);
 }
 
 void convertRow565(const uint32_t* source, uint8_t* destination, int count)
 {
-    convertRowAs(RowFormat::rgb565, source, destination, count);
+    convertRowAs(RowFormat::Rgb565, source, destination, count);
 }
 
 void convertRow565Swapped(const uint32_t* source, uint8_t* destination, int count)
 {
-    convertRowAs(RowFormat::rgb565Swapped, source, destination, count);
+    convertRowAs(RowFormat::Rgb565Swapped, source, destination, count);
 }
 
 void convertRow555(const uint32_t* source, uint8_t* destination, int count)
 {
-    convertRowAs(RowFormat::rgb555, source, destination, count);
+    convertRowAs(RowFormat::Rgb555, source, destination, count);
 }
 
 void convertRow555Swapped(const uint32_t* source, uint8_t* destination, int count)
 {
-    convertRowAs(RowFormat::rgb555Swapped, source, destination, count);
+    convertRowAs(RowFormat::Rgb555Swapped, source, destination, count);
 }
 
+// Eight 8-byte moves per block; the compiler may merge them into wider ones.
 void copyBytesBlocked(uint8_t* destination, const uint8_t* source, size_t byteCount)
 {
-    size_t done = simdCopyBlocks(convertIsaActive(), destination, source, byteCount);
-    for (; byteCount - done >= copyBlockBytes; done += copyBlockBytes) {
-        for (size_t move = 0; move < copyBlockBytes; move += copyMoveBytes) {
+    size_t done = 0;
+    for (; byteCount - done >= kCopyBlockBytes; done += kCopyBlockBytes) {
+        for (size_t move = 0; move < kCopyBlockBytes; move += kCopyMoveBytes) {
             uint64_t word;
-            std::memcpy(&word, source + done + move, copyMoveBytes);
-            std::memcpy(destination + done + move, &word, copyMoveBytes);
+            std::memcpy(&word, source + done + move, kCopyMoveBytes);
+            std::memcpy(destination + done + move, &word, kCopyMoveBytes);
         }
     }
     for (; done < byteCount; ++done) {
         destination[done] = source[done];
     }
-}
-
-bool convertIsaSupported(ConvertIsa isa)
-{
-    return simdIsaSupported(isa);
-}
-
-ConvertIsa convertIsaActive()
-{
-    if (!convertState.chosen) {
-        convertState.isa = convertIsaStrongest();
-        convertState.chosen = true;
-    }
-    return convertState.isa;
-}
-
-bool convertIsaUse(ConvertIsa isa)
-{
-    if (!simdIsaSupported(isa)) {
-        return false;
-    }
-    convertState.isa = isa;
-    convertState.chosen = true;
-    return true;
 }

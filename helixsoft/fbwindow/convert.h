@@ -1,8 +1,7 @@
 // Row converters from the renderer's 32-bit pixels (0x00RRGGBB, stored
 // little-endian as B, G, R, top byte) into the display's own pixel format, and
 // the choice of converter from the format the display reports. Pure logic on
-// memory: no platform header, no allocation, no state kept between calls
-// beyond the instruction set chosen once for the whole run.
+// memory: no platform header, no allocation, no state kept between calls.
 #pragma once
 
 #include <cstddef>
@@ -40,14 +39,3 @@ void convertRow555Swapped(const uint32_t* source, uint8_t* destination, int coun
 // Copies exactly byteCount bytes: blocks of 64, then the remaining bytes.
 // The ranges must not overlap.
 void copyBytesBlocked(uint8_t* destination, const uint8_t* source, size_t byteCount);
-
-// The instruction sets the converters can run on, weakest first. Every one
-// gives the same bytes; the strongest the processor offers is used unless
-// tests or benchmarks pick another.
-enum class ConvertIsa { scalar, sse2, ssse3, avx2, avx512bw };
-
-bool convertIsaSupported(ConvertIsa isa);
-ConvertIsa convertIsaActive();
-// Makes every converter run on isa from now on. Returns false and changes
-// nothing when this build or this processor cannot run it.
-bool convertIsaUse(ConvertIsa isa);
