@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -187,6 +188,17 @@ TEST(VesselglEndToEnd, EndsOnEscapeOrACloseRequest)
         expectCleanExit(run);
         EXPECT_LT(Clock::now() - asked, std::chrono::seconds(10)) << (byEscape ? "Escape" : "close");
     }
+}
+
+TEST(VesselglEndToEnd, AKilledXServerEndsItWithStatusZeroAndNotAWord)
+{
+    DemoRun run;
+    ASSERT_TRUE(demoStart(run, true));
+    ASSERT_TRUE(waitForLitScreen(run.server.display, kWindowTimeoutMs));
+    kill(run.server.pid, SIGKILL);
+    xvfbStop(run.server);  // reaps it
+    expectCleanExit(run);
+    EXPECT_EQ(run.child.err, "");
 }
 
 TEST(VesselglEndToEnd, AnUnusableTextureEndsWithTheLoadMessage)
