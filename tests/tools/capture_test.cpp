@@ -47,6 +47,7 @@ TEST(CaptureArgs, AcceptsTheContractAndRejectsEverythingElseInOneShortLine)
         {{"--start-spin", "1", "--frames", "10", "--frames", "10"}, "given twice"},
         {{"--start-spin", "1", "--frames"}, "needs a value"},
         {{"--start-spin", "1"}, "missing option --frames"},
+        {{"--frames", "1"}, "missing option --start-spin"},
         {{"--start-spin", "1", "--frames", "1", "--verbose", "1"}, "unknown option '--verbose'"},
         {{"--" + huge, "1"}, "unknown option '--7777"},
         {{"-h"}, "unknown option '-h'"},
