@@ -90,9 +90,13 @@ int32_t keyQueuePop()
     return code;
 }
 
-std::string screenPollKey()
+int32_t keyQueueWaiting()
 {
-    const int32_t code = keyQueuePop();
+    return keyQueue.head != keyQueue.tail ? 1 : 0;
+}
+
+std::string keyCodeString(int32_t code)
+{
     if (code == 0) {
         return {};
     }
@@ -101,11 +105,6 @@ std::string screenPollKey()
     }
     const int32_t index = std::min(code - 256, kExtendedKeyScanLast);
     return std::string{kExtendedKeyPrefix, kExtendedKeyScanChars[index]};
-}
-
-int32_t screenKeyWaiting()
-{
-    return keyQueue.head != keyQueue.tail ? 1 : 0;
 }
 
 void keyHooksInstall(const KeyInputHooks& hooks)

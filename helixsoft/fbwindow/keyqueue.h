@@ -46,11 +46,12 @@ int32_t translateKeyDown(int32_t virtualKey, int32_t layoutChar);
 void keyQueuePush(int32_t code);
 // Oldest code, removed; 0 when empty.
 int32_t keyQueuePop();
+// 1 when a code is queued, else 0; the queue is left as it is.
+int32_t keyQueueWaiting();
 
-// Hook implementations over the queue. A code 1..255 polls as a one-byte string,
-// a special key as the two bytes 255 and its scan-code character ("H" for Up).
-std::string screenPollKey();
-int32_t screenKeyWaiting();
+// A key code as the poll returns it: 1..255 as a one-byte string, a special
+// key as the two bytes 255 and its scan-code character ("H" for Up), 0 as "".
+std::string keyCodeString(int32_t code);
 
 void keyHooksInstall(const KeyInputHooks& hooks);
 void keyHooksClear();

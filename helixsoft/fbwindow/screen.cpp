@@ -205,6 +205,16 @@ int32_t screenCloseRequested()
     return screen.closeRequested;
 }
 
+std::string screenPollKey()
+{
+    return keyCodeString(keyQueuePop());
+}
+
+int32_t screenKeyWaiting()
+{
+    return keyQueueWaiting();
+}
+
 int32_t screenWaitKey()
 {
     if (!screen.isOpen) {

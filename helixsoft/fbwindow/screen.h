@@ -8,6 +8,7 @@
 #include "fbplatform.h"
 
 #include <cstdint>
+#include <string>
 
 // Opens the window and the display at width x height, 32, 24 or 16 bits per
 // pixel, and installs the key hooks as its last step. title names the window.
@@ -31,7 +32,12 @@ void screenWindowProc(const DisplayEvent& event);
 // 1 once the window has been asked to close (the program ends as on a key).
 int32_t screenCloseRequested();
 
-// The waitKey hook: takes the next key code, handling window events between
-// attempts so that keys can arrive at all; every attempt ends with a 20 ms sleep.
+// The three key hooks that screenOpen installs. The poll takes the oldest queued
+// key as its string (keyCodeString), "" when none; the test says whether a key
+// is queued and leaves it there.
+std::string screenPollKey();
+int32_t screenKeyWaiting();
+// The wait takes the next key code, handling window events between attempts
+// so that keys can arrive at all; every attempt ends with a 20 ms sleep.
 // Returns 0 at once when no screen is open or after a close request.
 int32_t screenWaitKey();

@@ -5,19 +5,14 @@
 
 #include "keyqueue.h"
 
-#include <utility>
-
 namespace {
 
 FakeDisplay fake;
 
-void record(std::string name)
+// Records the call and gives 1 when `ok`, else 0.
+int32_t record(const std::string& name, bool ok = true)
 {
-    fake.calls.push_back({std::move(name), keyHooksCurrent().pollKey != nullptr});
-}
-
-int32_t result(bool ok)
-{
+    fake.calls.push_back({name, keyHooksCurrent().pollKey != nullptr});
     return ok ? 1 : 0;
 }
 
@@ -42,17 +37,17 @@ std::vector<std::string> fakeDisplayCallNames()
     return names;
 }
 
-int32_t displayLoad()
-{
-    record("load");
-    return result(!fake.refuseLoad);
-}
-
-int32_t displayCreate()
-{
-    record("create");
-    return result(!fake.refuseCreate);
-}
+int32_t displayLoad() { return record("load", !fake.refuseLoad); }
+int32_t displayCreate() { return record("create", !fake.refuseCreate); }
+int32_t displaySetExclusive() { return record("setExclusive", !fake.refuseExclusive); }
+void displayReleaseFlipChain() { record("releaseFlipChain"), fake.chainBackBuffers = -1; }
+void displayDestroy() { record("destroy"); }
+void displayDestroyWindow() { record("destroyWindow"); }
+void displayUnload() { record("unload"); }
+void displayHideCursor() { record("hideCursor"), fake.cursorHidden = true; }
+void displayRestore() { record("restore"); }
+void displayFlip() { record("flip"), ++fake.flips; }
+void displaySleep(int32_t milliseconds) { record("sleep " + std::to_string(milliseconds)); }
 
 void displayCreateWindow(const char* title, int32_t width, int32_t height)
 {
@@ -60,16 +55,9 @@ void displayCreateWindow(const char* title, int32_t width, int32_t height)
            std::to_string(height));
 }
 
-int32_t displaySetExclusive()
-{
-    record("setExclusive");
-    return result(!fake.refuseExclusive);
-}
-
 int32_t displaySetMode(int32_t width, int32_t height, int32_t bitsPerPixel)
 {
-    record("setMode " + std::to_string(bitsPerPixel));
-    if (fake.acceptedModeBits.count(bitsPerPixel) == 0) {
+    if (record("setMode " + std::to_string(bitsPerPixel), fake.acceptedModeBits.count(bitsPerPixel)) == 0) {
         return 0;
     }
     fake.modeWidth = width;
@@ -79,55 +67,26 @@ int32_t displaySetMode(int32_t width, int32_t height, int32_t bitsPerPixel)
 
 int32_t displayCreateFlipChain(int32_t backBuffers)
 {
-    record("createFlipChain " + std::to_string(backBuffers));
-    if (fake.acceptedBackBuffers.count(backBuffers) == 0) {
-        return 0;
-    }
-    fake.chainBackBuffers = backBuffers;
-    return 1;
+    const bool ok = fake.acceptedBackBuffers.count(backBuffers) != 0;
+    fake.chainBackBuffers = ok ? backBuffers : fake.chainBackBuffers;
+    return record("createFlipChain " + std::to_string(backBuffers), ok);
 }
 
 int32_t displayGetBackBuffer()
 {
-    record("getBackBuffer");
-    return result(!fake.refuseBackBuffer && fake.chainBackBuffers > 0);
+    return record("getBackBuffer", !fake.refuseBackBuffer && fake.chainBackBuffers > 0);
 }
 
 int32_t displayGetPixelFormat(DisplayPixelFormat& format)
 {
-    record("getPixelFormat");
-    if (fake.refusePixelFormat) {
-        return 0;
-    }
     format = fake.format;
-    return 1;
+    return record("getPixelFormat", !fake.refusePixelFormat);
 }
 
 void displaySetScreenSaver(bool enabled)
 {
     record(enabled ? "screenSaver on" : "screenSaver off");
     fake.screenSaverEnabled = enabled;
-}
-
-void displayReleaseFlipChain()
-{
-    record("releaseFlipChain");
-    fake.chainBackBuffers = -1;
-}
-
-void displayDestroy()
-{
-    record("destroy");
-}
-
-void displayDestroyWindow()
-{
-    record("destroyWindow");
-}
-
-void displayUnload()
-{
-    record("unload");
 }
 
 int32_t displayPeekEvent(DisplayEvent& event)
@@ -140,27 +99,14 @@ int32_t displayPeekEvent(DisplayEvent& event)
     return 1;
 }
 
-void displayHideCursor()
-{
-    record("hideCursor");
-    fake.cursorHidden = true;
-}
-
-void displayRestore()
-{
-    record("restore");
-}
-
 int32_t displayLock(DisplayLockedBuffer& buffer)
 {
-    record("lock");
-    if (fake.refuseLock) {
+    if (record("lock", !fake.refuseLock) == 0) {
         return 0;
     }
     const int32_t width = fake.bufferWidth > 0 ? fake.bufferWidth : fake.modeWidth;
     const int32_t height = fake.bufferHeight > 0 ? fake.bufferHeight : fake.modeHeight;
-    const int32_t bytesPerPixel = static_cast<int32_t>(fake.format.bitCount / 8);
-    fake.pitch = width * bytesPerPixel + fake.pitchPadding;
+    fake.pitch = width * static_cast<int32_t>(fake.format.bitCount / 8) + fake.pitchPadding;
     fake.buffer.assign(static_cast<size_t>(fake.pitch) * static_cast<size_t>(height), 0xAB);
     buffer = DisplayLockedBuffer{fake.buffer.data(), fake.pitch, width, height};
     return 1;
@@ -169,15 +115,4 @@ int32_t displayLock(DisplayLockedBuffer& buffer)
 void displayUnlock(const DisplayLockedBuffer& buffer)
 {
     record(buffer.pixels == fake.buffer.data() ? "unlock" : "unlock foreign");
-}
-
-void displayFlip()
-{
-    record("flip");
-    ++fake.flips;
-}
-
-void displaySleep(int32_t milliseconds)
-{
-    record("sleep " + std::to_string(milliseconds));
 }

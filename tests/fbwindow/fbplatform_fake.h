@@ -35,7 +35,7 @@ struct FakeDisplay {
 
     // Observations.
     std::vector<FakeDisplayCall> calls;
-    std::vector<uint8_t> buffer;  // the back buffer, pitch x height bytes
+    std::vector<uint8_t> buffer;  // the back buffer, pitch x height bytes, 0xAB when locked
     int32_t pitch = 0;
     int32_t modeWidth = 0;
     int32_t modeHeight = 0;
@@ -48,6 +48,4 @@ struct FakeDisplay {
 // The one fake behind fbplatform.h; reset before each test.
 FakeDisplay& fakeDisplay();
 void fakeDisplayReset();
-
-// Names of the recorded calls, in order, e.g. to compare against a sequence.
 std::vector<std::string> fakeDisplayCallNames();
