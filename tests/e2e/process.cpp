@@ -36,15 +36,7 @@ void closeFd(int& fd)
     for (const auto& [name, value] : options.setEnv) {
         setenv(name.c_str(), value.c_str(), 1);
     }
-    int inFd = open("/dev/null", O_RDONLY);
-    if (!options.stdinFromNull) {
-        int fds[2];
-        if (pipe(fds) == 0) {
-            close(fds[1]);  // an empty pipe at end of input
-            inFd = fds[0];
-        }
-    }
-    dup2(inFd, STDIN_FILENO);
+    dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
     dup2(outFd, STDOUT_FILENO);
     dup2(errFd, STDERR_FILENO);
     std::vector<char*> args;

@@ -20,7 +20,6 @@ struct ChildOptions {
     std::string workDir;                                       // "" = current
     std::vector<std::pair<std::string, std::string>> setEnv;   // e.g. {"DISPLAY", ":7"}
     std::vector<std::string> unsetEnv;                         // e.g. {"DISPLAY", "WAYLAND_DISPLAY"}
-    bool stdinFromNull = true;                                 // else an empty pipe closed at once
 };
 
 bool childStart(ChildProcess& child, const std::vector<std::string>& argv,

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -175,19 +174,13 @@ TEST(VesselglEndToEnd, ShowsTheLitTexturedTubeFullScreenAndAnimates)
     expectCleanExit(run);
 }
 
-TEST(VesselglEndToEnd, EndsOnEscapeOrACloseRequest)
+TEST(VesselglEndToEnd, EndsOnACloseRequest)
 {
-    for (const bool byEscape : {true, false}) {
-        DemoRun run;
-        ASSERT_TRUE(demoStart(run, true));
-        ASSERT_TRUE(xWaitForMappedWindow(run.server.display, kWindowTimeoutMs));
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        ASSERT_TRUE(byEscape ? xSendKey(run.server.display, "Escape")
-                             : xRequestClose(run.server.display));
-        const Clock::time_point asked = Clock::now();
-        expectCleanExit(run);
-        EXPECT_LT(Clock::now() - asked, std::chrono::seconds(10)) << (byEscape ? "Escape" : "close");
-    }
+    DemoRun run;
+    ASSERT_TRUE(demoStart(run, true));
+    ASSERT_TRUE(xWaitForMappedWindow(run.server.display, kWindowTimeoutMs));
+    ASSERT_TRUE(xRequestClose(run.server.display));
+    expectCleanExit(run);
 }
 
 TEST(VesselglEndToEnd, AKilledXServerEndsItWithStatusZeroAndNotAWord)
@@ -201,55 +194,42 @@ TEST(VesselglEndToEnd, AKilledXServerEndsItWithStatusZeroAndNotAWord)
     EXPECT_EQ(run.child.err, "");
 }
 
+// Which files the decoder refuses is the unit tests' business; here the
+// program's answer to a refusal: the message, and status 0.
 TEST(VesselglEndToEnd, AnUnusableTextureEndsWithTheLoadMessage)
 {
-    const std::vector<uint8_t> absurd = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                         0xff, 0xff, 0xff, 0xff, 24, 0, 1, 2, 3};
-    enum class Texture { Missing, Truncated, Absurd, Directory };
-    for (const Texture kind :
-         {Texture::Missing, Texture::Truncated, Texture::Absurd, Texture::Directory}) {
+    for (const bool truncated : {false, true}) {  // missing, or cut short
         DemoRun run;
-        run.dir = makeWorkDir(kind == Texture::Truncated);
+        run.dir = makeWorkDir(truncated);
         ASSERT_FALSE(run.dir.empty());
-        const std::string file = run.dir + "/artery.tga";
-        if (kind == Texture::Truncated) {
-            ASSERT_EQ(truncate(file.c_str(), 5000), 0);
-        } else if (kind == Texture::Absurd) {
-            std::ofstream(file, std::ios::binary)
-                .write(reinterpret_cast<const char*>(absurd.data()), std::streamsize(absurd.size()));
-        } else if (kind == Texture::Directory) {
-            ASSERT_EQ(mkdir(file.c_str(), 0700), 0);
+        if (truncated) {
+            ASSERT_EQ(truncate((run.dir + "/artery.tga").c_str(), 5000), 0);
         }
         ASSERT_TRUE(xvfbStart(run.server, kScreenWidth, kScreenHeight, 24));
         ASSERT_TRUE(childStart(run.child, {VESSELGL_PATH},
                                childOptions(run.dir, run.server.display)));
         int status = -1;
-        ASSERT_TRUE(childWait(run.child, kExitTimeoutMs, status)) << int(kind);
-        EXPECT_EQ(status, 0) << int(kind);
-        EXPECT_EQ(run.child.out, "Failed to load image!!!\n") << int(kind);
+        ASSERT_TRUE(childWait(run.child, kExitTimeoutMs, status)) << truncated;
+        EXPECT_EQ(status, 0) << truncated;
+        EXPECT_EQ(run.child.out, "Failed to load image!!!\n") << truncated;
     }
 }
 
 TEST(VesselglEndToEnd, WithoutADisplayItReportsAndEndsWithinTwoSeconds)
 {
-    // Standard input at its end (from /dev/null, or a pipe closed at once)
-    // ends the one-second wait for a key early.
-    for (const bool fromNull : {true, false}) {
-        const std::string dir = makeWorkDir(true);
-        ChildOptions options = childOptions(dir, "");
-        options.stdinFromNull = fromNull;
-        ChildProcess child;
-        const Clock::time_point start = Clock::now();
-        ASSERT_TRUE(childStart(child, {VESSELGL_PATH}, options));
-        int status = -1;
-        const bool ended = childWait(child, 2000, status);
-        childKill(child);
-        removeWorkDir(dir);
-        ASSERT_TRUE(ended) << "still running after 2 s";
-        EXPECT_EQ(status, 0);
-        EXPECT_EQ(child.out, "Failed to initialize GLFW!\n");
-        EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
-    }
+    // Standard input at its end ends the one-second wait for a key early.
+    const std::string dir = makeWorkDir(true);
+    ChildProcess child;
+    const Clock::time_point start = Clock::now();
+    ASSERT_TRUE(childStart(child, {VESSELGL_PATH}, childOptions(dir, "")));
+    int status = -1;
+    const bool ended = childWait(child, 2000, status);
+    childKill(child);
+    removeWorkDir(dir);
+    ASSERT_TRUE(ended) << "still running after 2 s";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(child.out, "Failed to initialize GLFW!\n");
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
 }
 
 TEST(VesselglEndToEnd, AHugeTextureCostsOneMipChainBesideTheGLsOwnCopy)
