@@ -112,7 +112,7 @@ struct Damage {
 };
 
 constexpr long kWhole = LONG_MAX;
-constexpr long kSides = 12;
+constexpr long kSides = LONG_MIN;  // bytes 12 and 14
 
 const Damage kDamages[] = {
     {"empty", 0, 0, 0, 0},
@@ -141,7 +141,8 @@ TEST(TgaDecode, MalformedOrAbsurdFilesFailCleanly)
         if (d.length != kWhole) {
             bytes.resize(d.length >= 0 ? size_t(d.length) : bytes.size() - size_t(-d.length));
         } else {
-            const size_t at = d.at >= 0 ? size_t(d.at) : bytes.size() - size_t(-d.at);
+            const long from = d.at == kSides ? 12 : d.at;
+            const size_t at = from >= 0 ? size_t(from) : bytes.size() - size_t(-from);
             d.value > 255 ? putU16(bytes, at, d.value) : void(bytes.at(at) = uint8_t(d.value));
             if (d.at == kSides) {
                 putU16(bytes, at + 2, d.value);
