@@ -9,22 +9,39 @@ namespace {
 constexpr int32_t kWidth = 640;
 constexpr int32_t kHeight = 480;
 
-struct RefVertex {
-    int32_t x, y, r, g, b;
+// x, y and the channels; running values in 16.16, 64 bits only so that the step
+// taken after a half's last row cannot overflow (every value drawn fits 32).
+struct RefPoint {
+    int64_t x, y, r, g, b;
 };
 
-struct RefSlopes {
-    int32_t x, r, g, b;
-};
-
-RefSlopes refSlopes(const RefVertex& from, const RefVertex& to)
+RefPoint slopes(const RefPoint& from, const RefPoint& to)
 {
-    const int32_t h = to.y - from.y;
+    const int64_t h = to.y - from.y;
     if (h == 0) {
-        return RefSlopes{0, 0, 0, 0};
+        return RefPoint{0, 0, 0, 0, 0};
     }
-    return RefSlopes{(to.x - from.x) * 65536 / h, (to.r - from.r) * 65536 / h,
-                     (to.g - from.g) * 65536 / h, (to.b - from.b) * 65536 / h};
+    const auto slope = [h](int64_t a, int64_t b) { return int32_t(b - a) * 65536 / int32_t(h); };
+    return RefPoint{slope(from.x, to.x), 0, slope(from.r, to.r), slope(from.g, to.g),
+                    slope(from.b, to.b)};
+}
+
+RefPoint fixed(const RefPoint& p)
+{
+    return RefPoint{p.x * 65536, p.y, p.r * 65536, p.g * 65536, p.b * 65536};
+}
+
+// Rows from up to (excluding) end; side a then continues from where it is.
+void rows(uint32_t* pixels, int64_t from, int64_t end, RefPoint& a, const RefPoint& da, RefPoint& b,
+          const RefPoint& db)
+{
+    for (int64_t y = from; y < end; ++y) {
+        referenceFillSpanShaded(pixels, int32_t(a.x >> 16), int32_t(y), int32_t(b.x >> 16),
+                                int32_t(a.r), int32_t(b.r), int32_t(a.g), int32_t(b.g),
+                                int32_t(a.b), int32_t(b.b));
+        a = RefPoint{a.x + da.x, 0, a.r + da.r, a.g + da.g, a.b + da.b};
+        b = RefPoint{b.x + db.x, 0, b.r + db.r, b.g + db.g, b.b + db.b};
+    }
 }
 
 } // namespace
@@ -69,39 +86,17 @@ void referenceFillTriangleShaded(uint32_t* pixels, int32_t x1, int32_t y1, int32
                                  uint32_t colour2, uint32_t colour3)
 {
     auto split = [](int32_t x, int32_t y, uint32_t c) {
-        return RefVertex{x, y, static_cast<int32_t>(c >> 16), static_cast<int32_t>((c >> 8) & 0xFF),
-                         static_cast<int32_t>(c & 0xFF)};
+        return RefPoint{x, y, c >> 16, (c >> 8) & 0xFF, c & 0xFF};
     };
-    RefVertex v1 = split(x1, y1, colour1);
-    RefVertex v2 = split(x2, y2, colour2);
-    RefVertex v3 = split(x3, y3, colour3);
+    RefPoint v1 = split(x1, y1, colour1);
+    RefPoint v2 = split(x2, y2, colour2);
+    RefPoint v3 = split(x3, y3, colour3);
     if (v2.y < v1.y) std::swap(v1, v2);
     if (v3.y < v1.y) std::swap(v1, v3);
     if (v3.y < v2.y) std::swap(v2, v3);
-    const RefSlopes upper = refSlopes(v1, v2);
-    const RefSlopes lower = refSlopes(v2, v3);
-    const RefSlopes longEdge = refSlopes(v1, v3);
-    // 64-bit running values only so that the step taken after the last row
-    // cannot overflow; every value used for a row is the 32-bit one.
-    int64_t ax = v1.x * 65536, ar = v1.r * 65536, ag = v1.g * 65536, ab = v1.b * 65536;
-    int64_t bx = ax, br = ar, bg = ag, bb = ab;
-    for (int32_t y = v1.y; y < v2.y; ++y) {
-        referenceFillSpanShaded(pixels, static_cast<int32_t>(ax >> 16), y,
-                                static_cast<int32_t>(bx >> 16), static_cast<int32_t>(ar),
-                                static_cast<int32_t>(br), static_cast<int32_t>(ag),
-                                static_cast<int32_t>(bg), static_cast<int32_t>(ab),
-                                static_cast<int32_t>(bb));
-        ax += upper.x, ar += upper.r, ag += upper.g, ab += upper.b;
-        bx += longEdge.x, br += longEdge.r, bg += longEdge.g, bb += longEdge.b;
-    }
-    ax = v2.x * 65536, ar = v2.r * 65536, ag = v2.g * 65536, ab = v2.b * 65536;
-    for (int32_t y = v2.y; y <= v3.y; ++y) {
-        referenceFillSpanShaded(pixels, static_cast<int32_t>(ax >> 16), y,
-                                static_cast<int32_t>(bx >> 16), static_cast<int32_t>(ar),
-                                static_cast<int32_t>(br), static_cast<int32_t>(ag),
-                                static_cast<int32_t>(bg), static_cast<int32_t>(ab),
-                                static_cast<int32_t>(bb));
-        ax += lower.x, ar += lower.r, ag += lower.g, ab += lower.b;
-        bx += longEdge.x, br += longEdge.r, bg += longEdge.g, bb += longEdge.b;
-    }
+    RefPoint a = fixed(v1);
+    RefPoint b = a;
+    rows(pixels, v1.y, v2.y, a, slopes(v1, v2), b, slopes(v1, v3));
+    a = fixed(v2);
+    rows(pixels, v2.y, v3.y + 1, a, slopes(v2, v3), b, slopes(v1, v3));
 }
