@@ -17,15 +17,6 @@ TEST(NormalizeVec3, RoundsTheScaleToFloatBeforeMultiplying)
     EXPECT_EQ(v.z, 0.0f);
 }
 
-TEST(NormalizeVec3, GivesTheLightDirectionOfTheSoftwareDemo)
-{
-    Vec3 light{1.0f, 15.0f, 3.0f};
-    normalizeVec3(light);
-    EXPECT_NEAR(light.x, 0.0652328, 1e-7);
-    EXPECT_NEAR(light.y, 0.9784921, 1e-7);
-    EXPECT_NEAR(light.z, 0.1956984, 1e-7);
-}
-
 TEST(NormalizeVec3, DegenerateVectorsBecomeUnitZ)
 {
     const float inf = std::numeric_limits<float>::infinity();
