@@ -17,15 +17,23 @@
 #include <unistd.h>
 
 const char* const kCaptureUsage =
-    "usage: helixsoft-capture --start-spin S --frames N [--save LIST] [--out DIR]\n"
+    "usage: helixsoft-capture --start-spin S --frames N [--save LIST] [--out DIR]"
+    " [--checksums FILE]\n"
     "  S: start spin angle 0..359; N: frames to render, at least 1;\n"
     "  LIST: comma-separated frame numbers 1..N to save as DIR/frame_NNNNNN.png (default none);\n"
-    "  DIR: output directory, created if missing (default .)\n";
+    "  DIR: output directory, created if missing (default .);\n"
+    "  FILE: write a line 'frame_NNNNNN XXXXXXXXXXXXXXXX' for every frame 1..N, the\n"
+    "    64-bit FNV-1a of its pixel words as little-endian bytes in hex (default none)\n";
 
 namespace {
 
 constexpr int32_t kLastSpin = 359;
 constexpr int kRgbChannels = 3;
+constexpr uint64_t kFnvOffsetBasis = 0xcbf29ce484222325u;
+constexpr uint64_t kFnvPrime = 0x100000001b3u;
+// Hashing a zero byte only multiplies by the prime, so a zero word (the black
+// background) is one multiplication by the prime's fourth power, modulo 2^64.
+constexpr uint64_t kFnvPrimeToTheFourth = kFnvPrime * kFnvPrime * kFnvPrime * kFnvPrime;
 
 bool parseInt(const std::string& text, int32_t& value)
 {
@@ -73,6 +81,12 @@ bool applyOption(const std::string& name, const std::string& value, CaptureOptio
         }
     } else if (name == "--save") {
         return parseFrameList(value, options.saveFrames, reason);
+    } else if (name == "--checksums") {
+        if (value.empty()) {
+            reason = "--checksums: empty file name";
+            return false;
+        }
+        options.checksumsPath = value;
     } else {
         if (value.empty()) {
             reason = "--out: empty directory name";
@@ -102,13 +116,74 @@ bool checkComplete(const std::vector<std::string>& seen, const CaptureOptions& o
     return true;
 }
 
+// The checksum lines of a run, written under a temporary name and renamed into
+// place by checksumFileClose, so a file with the final name is always complete.
+struct ChecksumFile {
+    std::FILE* file;  // null when no checksums were asked for
+    std::string path;
+};
+
+bool checksumFileOpen(const std::string& path, ChecksumFile& checksums, std::string& reason)
+{
+    checksums = ChecksumFile{nullptr, path};
+    if (path.empty()) {
+        return true;
+    }
+    checksums.file = std::fopen((path + ".partial").c_str(), "w");
+    if (checksums.file == nullptr) {
+        reason = "cannot write '" + path + "': " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+void checksumFileDiscard(ChecksumFile& checksums)
+{
+    if (checksums.file != nullptr) {
+        std::fclose(checksums.file);
+        std::remove((checksums.path + ".partial").c_str());
+        checksums.file = nullptr;
+    }
+}
+
+bool checksumFileAdd(ChecksumFile& checksums, int32_t frame, const uint32_t* pixels,
+                     std::string& reason)
+{
+    if (checksums.file == nullptr) {
+        return true;
+    }
+    const std::string line = captureChecksumLine(frame, captureChecksum(pixels)) + "\n";
+    if (std::fputs(line.c_str(), checksums.file) < 0) {
+        checksumFileDiscard(checksums);
+        reason = "cannot write '" + checksums.path + "'";
+        return false;
+    }
+    return true;
+}
+
+bool checksumFileClose(ChecksumFile& checksums, std::string& reason)
+{
+    if (checksums.file == nullptr) {
+        return true;
+    }
+    const std::string partial = checksums.path + ".partial";
+    const bool written = std::fclose(checksums.file) == 0;
+    checksums.file = nullptr;
+    if (!written || std::rename(partial.c_str(), checksums.path.c_str()) != 0) {
+        std::remove(partial.c_str());
+        reason = "cannot write '" + checksums.path + "'";
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool captureParseArgs(const std::vector<std::string>& args, CaptureOptions& options,
                       std::string& reason)
 {
     static const std::vector<std::string> kOptions = {"--start-spin", "--frames", "--save",
-                                                      "--out"};
+                                                      "--out", "--checksums"};
     options = CaptureOptions{};
     std::vector<std::string> seen;
     for (size_t i = 0; i < args.size(); i += 2) {
@@ -180,9 +255,36 @@ bool captureWritePng(const std::string& path, const uint32_t* pixels, std::strin
     return true;
 }
 
+uint64_t captureChecksum(const uint32_t* pixels)
+{
+    uint64_t hash = kFnvOffsetBasis;
+    for (int32_t i = 0; i < kFramePixels; ++i) {
+        if (pixels[i] == 0) {
+            hash *= kFnvPrimeToTheFourth;
+            continue;
+        }
+        for (int shift = 0; shift < 32; shift += 8) {
+            hash = (hash ^ ((pixels[i] >> shift) & 0xFFu)) * kFnvPrime;
+        }
+    }
+    return hash;
+}
+
+std::string captureChecksumLine(int32_t frame, uint64_t checksum)
+{
+    char line[48];
+    std::snprintf(line, sizeof line, "frame_%06d %016llx", frame,
+                  static_cast<unsigned long long>(checksum));
+    return line;
+}
+
 bool captureRun(const CaptureOptions& options, CaptureResult& result, std::string& reason)
 {
     using Clock = std::chrono::steady_clock;
+    ChecksumFile checksums{};
+    if (!checksumFileOpen(options.checksumsPath, checksums, reason)) {
+        return false;
+    }
     SceneState scene{};
     sceneStartup(scene, SceneStart{false, options.startSpin});
     Clock::duration pipeline{};
@@ -191,16 +293,20 @@ bool captureRun(const CaptureOptions& options, CaptureResult& result, std::strin
         const Clock::time_point start = Clock::now();
         sceneRenderFrame(scene);
         pipeline += Clock::now() - start;
+        if (!checksumFileAdd(checksums, frame, scene.pixels.data(), reason)) {
+            return false;
+        }
         if (nextSave != options.saveFrames.end() && *nextSave == frame) {
             const std::string path = options.outDir + "/" + captureFileName(frame);
             if (!captureWritePng(path, scene.pixels.data(), reason)) {
+                checksumFileDiscard(checksums);
                 return false;
             }
             ++nextSave;
         }
     }
     result.pipelineMs = std::chrono::duration<double, std::milli>(pipeline).count();
-    return true;
+    return checksumFileClose(checksums, reason);
 }
 
 std::string captureSummary(int32_t frames, double pipelineMs)

@@ -13,6 +13,7 @@ struct CaptureOptions {
     int32_t frames = 0;                 // >= 1
     std::vector<int32_t> saveFrames;    // ascending, no repeats, each in 1..frames
     std::string outDir = ".";
+    std::string checksumsPath;          // empty: no checksum file
 };
 
 extern const char* const kCaptureUsage;
@@ -31,12 +32,22 @@ bool capturePrepareDir(const std::string& dir, std::string& reason);
 // file renamed into place, so a failed write leaves no file behind.
 bool captureWritePng(const std::string& path, const uint32_t* pixels, std::string& reason);
 
+// 64-bit FNV-1a of one frame's 640x480 pixel words, each taken as its four
+// little-endian bytes, row 0 first: equal frames give equal checksums on every
+// platform, so builds can be compared frame by frame without saving pictures.
+uint64_t captureChecksum(const uint32_t* pixels);
+
+// "frame_000090 " and the checksum as 16 lowercase hex digits, no line break.
+std::string captureChecksumLine(int32_t frame, uint64_t checksum);
+
 struct CaptureResult {
     double pipelineMs;  // frame pipeline alone, PNG writing excluded
 };
 
 // Start-up with the given spin and no random numbers, then frames 1..frames,
-// saving the listed ones. The options must have passed captureParseArgs.
+// saving the listed ones and, with a checksums path, writing one checksum line
+// per frame to that file (through a temporary file renamed into place at the
+// end). The options must have passed captureParseArgs.
 bool captureRun(const CaptureOptions& options, CaptureResult& result, std::string& reason);
 
 // "rendered N frames in T ms (F frames/s)"
