@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cinttypes>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -129,7 +130,8 @@ bool checksumFileOpen(const std::string& path, ChecksumFile& checksums, std::str
     if (path.empty()) {
         return true;
     }
-    checksums.file = std::fopen((path + ".partial").c_str(), "w");
+    // Binary: the lines end in a bare line feed on every platform, Windows too.
+    checksums.file = std::fopen((path + ".partial").c_str(), "wb");
     if (checksums.file == nullptr) {
         reason = "cannot write '" + path + "': " + std::strerror(errno);
         return false;
@@ -273,8 +275,7 @@ uint64_t captureChecksum(const uint32_t* pixels)
 std::string captureChecksumLine(int32_t frame, uint64_t checksum)
 {
     char line[48];
-    std::snprintf(line, sizeof line, "frame_%06d %016llx", frame,
-                  static_cast<unsigned long long>(checksum));
+    std::snprintf(line, sizeof line, "frame_%06d %016" PRIx64, frame, checksum);
     return line;
 }
 
