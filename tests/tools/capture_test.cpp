@@ -1,20 +1,16 @@
 // The capture tool: its argument rules in-process, and the built program run as
 // a child for its exit status, messages and the PNG files it leaves behind.
 #include "capture.h"
+#include "capture_run.h"
 #include "scene.h"
 
 #include <gtest/gtest.h>
 #include <stb_image.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -23,47 +19,51 @@ namespace {
 
 struct ParseCase {
     std::vector<std::string> args;
-    bool ok;
+    const char* says;  // nullptr: accepted; else a part of the reason
 };
 
-TEST(CaptureArgs, AcceptsTheContractAndRejectsEverythingElse)
+TEST(CaptureArgs, AcceptsTheContractAndRejectsEverythingElseInOneShortLine)
 {
+    const std::string huge(100000, '7');
     const ParseCase cases[] = {
-        {{"--start-spin", "0", "--frames", "1"}, true},
-        {{"--frames", "1000", "--start-spin", "359", "--save", "1,90,1000", "--out", "x"}, true},
-        {{"--start-spin", "5", "--frames", "3", "--save", "3,1,3"}, true},
-        {{"--start-spin", "360", "--frames", "1"}, false},
-        {{"--start-spin", "-1", "--frames", "1"}, false},
-        {{"--start-spin", "1x", "--frames", "1"}, false},
-        {{"--start-spin", "", "--frames", "1"}, false},
-        {{"--start-spin", "1", "--frames", "0"}, false},
-        {{"--start-spin", "1", "--frames", "99999999999"}, false},
-        {{"--start-spin", "1", "--frames", "10", "--save", "11"}, false},
-        {{"--start-spin", "1", "--frames", "10", "--save", "0"}, false},
-        {{"--start-spin", "1", "--frames", "10", "--save", "1,,2"}, false},
-        {{"--start-spin", "1", "--frames", "10", "--save", ""}, false},
-        {{"--start-spin", "1", "--frames", "10", "--out", ""}, false},
-        {{"--start-spin", "1", "--frames", "10", "--checksums", ""}, false},
-        {{"--start-spin", "1", "--frames", "9", "--checksums", "c", "--checksums", "c"}, false},
-        {{"--start-spin", "1", "--frames", "10", "--frames", "10"}, false},
-        {{"--start-spin", "1", "--frames"}, false},
-        {{"--start-spin", "1"}, false},
-        {{"--frames", "1"}, false},
-        {{"--start-spin", "1", "--frames", "1", "--verbose", "1"}, false},
-        {{"-h"}, false},
+        {{"--start-spin", "0", "--frames", "1"}, nullptr},
+        {{"--frames", "1000", "--start-spin", "359", "--save", "1,90,1000", "--out", "x"}, nullptr},
+        {{"--start-spin", "5", "--frames", "3", "--save", "3,1,3"}, nullptr},
+        {{"--start-spin", "360", "--frames", "1"}, "'360' is not a whole number from 0 to 359"},
+        {{"--start-spin", "-1", "--frames", "1"}, "from 0 to 359"},
+        {{"--start-spin", "1x", "--frames", "1"}, "from 0 to 359"},
+        {{"--start-spin", "", "--frames", "1"}, "from 0 to 359"},
+        {{"--start-spin", "1", "--frames", "0"}, "'0' is not a whole number of at least 1"},
+        {{"--start-spin", "1", "--frames", "2147483647"}, nullptr},
+        {{"--start-spin", "1", "--frames", "2147483648"}, "'2147483648' is too large"},
+        {{"--start-spin", "1", "--frames", "-99999999999"}, "not a whole number of at least 1"},
+        {{"--start-spin", "1", "--frames", huge}, "'7777777777"},
+        {{"--start-spin", "1", "--frames", "a\nb"}, "'a?b'"},
+        {{"--start-spin", "1", "--frames", "10", "--save", "11"}, "frame 11 is outside 1..10"},
+        {{"--start-spin", "1", "--frames", "10", "--save", "0"}, "outside"},
+        {{"--start-spin", "1", "--frames", "10", "--save", "1,,2"}, "'' is not a frame number"},
+        {{"--start-spin", "1", "--frames", "10", "--save", "9999999999"}, "too large"},
+        {{"--start-spin", "1", "--frames", "10", "--out", ""}, "empty directory name"},
+        {{"--start-spin", "1", "--frames", "10", "--checksums", ""}, "--checksums: empty file name"},
+        {{"--start-spin", "1", "--frames", "10", "--frames", "10"}, "given twice"},
+        {{"--start-spin", "1", "--frames"}, "needs a value"},
+        {{"--start-spin", "1"}, "missing option --frames"},
+        {{"--frames", "1"}, "missing option --start-spin"},
+        {{"--start-spin", "1", "--frames", "1", "--verbose", "1"}, "unknown option '--verbose'"},
+        {{"--" + huge, "1"}, "unknown option '--7777"},
+        {{"-h"}, "unknown option '-h'"},
     };
     for (const ParseCase& c : cases) {
         CaptureOptions options;
         std::string reason;
         const bool ok = captureParseArgs(c.args, options, reason);
-        std::string line;
-        for (const std::string& a : c.args) {
-            line += a + " ";
-        }
-        EXPECT_EQ(ok, c.ok) << line;
-        if (!ok) {
-            EXPECT_FALSE(reason.empty());
-            EXPECT_EQ(reason.find('\n'), std::string::npos);
+        const std::string line = c.args.size() > 3 ? c.args[2] + " " + c.args[3].substr(0, 20)
+                                                   : c.args[0].substr(0, 20);
+        EXPECT_EQ(ok, c.says == nullptr) << line << ": " << reason;
+        if (!ok && c.says != nullptr) {
+            EXPECT_NE(reason.find(c.says), std::string::npos) << line << ": " << reason;
+            EXPECT_EQ(reason.find('\n'), std::string::npos) << line;
+            EXPECT_LT(reason.size(), 160u) << line;
         }
     }
     CaptureOptions options;
@@ -73,43 +73,9 @@ TEST(CaptureArgs, AcceptsTheContractAndRejectsEverythingElse)
     EXPECT_EQ(options.saveFrames, (std::vector<int32_t>{1, 3}));
     EXPECT_EQ(options.outDir, ".");
     EXPECT_EQ(captureFileName(90), "frame_000090.png");
-}
-
-struct RunResult {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-std::string readAll(const fs::path& path)
-{
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// A fresh scratch directory per test.
-fs::path scratchDir(const std::string& name)
-{
-    const fs::path dir = fs::temp_directory_path() /
-                         ("helixsoft-capture-test-" + std::to_string(getpid()) + "-" + name);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
-
-RunResult runCapture(const std::string& args, const fs::path& scratch)
-{
-    const fs::path out = scratch / "stdout.txt";
-    const fs::path err = scratch / "stderr.txt";
-    const std::string command = std::string("'") + HELIXSOFT_CAPTURE_PATH + "' " + args + " >'" +
-                                out.string() + "' 2>'" + err.string() + "'";
-    const int raw = std::system(command.c_str());
-    RunResult result{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readAll(out), readAll(err)};
-    fs::remove(out);
-    fs::remove(err);
-    return result;
+    EXPECT_TRUE(captureWantsHelp({"--help"}));
+    EXPECT_TRUE(captureWantsHelp({"--frames", "1", "--help"}));
+    EXPECT_FALSE(captureWantsHelp({"--out", "--help"}));  // a directory of that name
 }
 
 TEST(CaptureTool, BadArgumentsExitTwoWithAReasonAndTheUsage)
@@ -117,24 +83,33 @@ TEST(CaptureTool, BadArgumentsExitTwoWithAReasonAndTheUsage)
     const fs::path scratch = scratchDir("errors");
     std::ofstream(scratch / "plain-file") << "x";
     const std::string outDir = (scratch / "out").string();
-    const std::string cases[] = {
-        "--start-spin 0 --frames 2 --bogus 1 --out '" + outDir + "' --save 1",
-        "--start-spin 360 --frames 2 --out '" + outDir + "' --save 1",
-        "--start-spin 0 --frames 0 --out '" + outDir + "' --save 1",
-        "--start-spin 0 --frames 2 --out '" + outDir + "' --save 1,3",
-        "--start-spin 0 --frames 2 --save 1 --out '" + (scratch / "plain-file" / "sub").string() + "'",
-        "--start-spin 0 --frames 2 --checksums '" + (scratch / "plain-file" / "sub").string() + "'",
+    const std::pair<std::string, std::string> cases[] = {
+        {"--start-spin 0 --frames 2 --bogus 1 --out '" + outDir + "' --save 1", "'--bogus'"},
+        {"--start-spin 360 --frames 2 --out '" + outDir + "' --save 1", "'360'"},
+        {"--start-spin 0 --frames 2 --out '" + outDir + "' --save 1,3", "frame 3"},
+        {"--start-spin 0 --frames 2 --save 1 --out '" + (scratch / "plain-file" / "sub").string() +
+             "'",
+         "': Not a directory\n"},
+        {"--start-spin 0 --frames 2 --save 1 --out '" + (scratch / std::string(300, 'd')).string() +
+             "'",
+         "dddd': File name too long\n"},
     };
-    for (const std::string& args : cases) {
+    for (const auto& [args, says] : cases) {
         const RunResult result = runCapture(args, scratch);
         EXPECT_EQ(result.status, 2) << args;
         EXPECT_TRUE(result.out.empty()) << args;
         EXPECT_EQ(result.err.rfind("helixsoft-capture: ", 0), 0u) << result.err;
+        EXPECT_NE(result.err.find(says), std::string::npos) << result.err;
+        EXPECT_LT(result.err.find('\n'), 200u) << "long values are cut";
         EXPECT_NE(result.err.find("\nusage: helixsoft-capture --start-spin S --frames N"),
                   std::string::npos)
             << result.err;
         EXPECT_FALSE(fs::exists(outDir)) << args;
     }
+    const RunResult help = runCapture("--frames 1 --help", scratch);
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out, kCaptureUsage);
+    EXPECT_EQ(help.err, "");
     fs::remove_all(scratch);
 }
 
@@ -188,12 +163,8 @@ TEST(CaptureTool, WritesTheListedFramesAndEveryChecksumAsTheRendererDrewThem)
                                         scratch);
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_TRUE(isSummaryLine(result.out, 3)) << result.out;
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(outDir)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"frame_000001.png", "frame_000003.png"}));
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(fileNames(outDir), (std::vector<std::string>{"frame_000001.png", "frame_000003.png"}));
 
     SceneState scene{};
     sceneStartup(scene, SceneStart{false, 17});
@@ -204,6 +175,13 @@ TEST(CaptureTool, WritesTheListedFramesAndEveryChecksumAsTheRendererDrewThem)
     }
     EXPECT_EQ(readAll(sums), expectedSums);
     EXPECT_FALSE(fs::exists(sums.string() + ".partial"));
+    const fs::path nowhere = sums / "sub";  // under a plain file
+    const RunResult failed =
+        runCapture("--start-spin 17 --frames 3 --checksums '" + nowhere.string() + "'", scratch);
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.out, "") << "no summary after a failure";
+    EXPECT_EQ(failed.err, "helixsoft-capture: cannot write " + captureShown(nowhere.string()) +
+                              ": Not a directory\n");
     int width = 0, height = 0, channels = 0;
     unsigned char* rgb =
         stbi_load((outDir / "frame_000003.png").c_str(), &width, &height, &channels, 0);
