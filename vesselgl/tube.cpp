@@ -62,6 +62,24 @@ float randomUnit()
     return static_cast<float>(value) / static_cast<float>(kRandomResolution);
 }
 
+// Ring i's centre, radius and place. The values kept per ring are widened again
+// for every point: rounded where no optimiser can skip the rounding (float32.h).
+RingFrame ringFrame(long i, double rings, float phase, float radius, float time, float zc,
+                    float offset)
+{
+    const float ti = roundToFloat32(static_cast<double>(i) + kTimeScroll * time);
+    const double sweep = kCentreSweep * ti / rings;
+    const double ripple = (phase + static_cast<double>(i)) * kHalfTurn / kWaveLength;
+    RingFrame ring{};
+    ring.cx = roundToFloat32(std::cos(sweep) * kCentreRadius);
+    ring.cy = roundToFloat32(std::sin(sweep) * kCentreRadius);
+    ring.rho = std::sin(ripple) + radius;
+    ring.z = -zc;
+    ring.offset = offset;
+    ring.s = static_cast<float>(static_cast<double>(i) / rings * kTextureRepeats);
+    return ring;
+}
+
 // A ring in two passes: positions with the sin and cos calls, then normals and
 // texture coordinates in a pass of their own, where the square roots and
 // divisions of neighbouring points overlap instead of waiting behind the calls.
@@ -135,21 +153,10 @@ void buildTube(TubeMesh& mesh, float radius, float rings, float segments, float 
     const double thetaStep = kFullTurn / static_cast<double>(segments);
     const long pointCount = segmentCount + 1;
     fillAround(mesh.texCoords.data(), segments, pointCount);
-    // The values kept per ring are widened again for every point: rounded where
-    // no optimiser can skip the rounding (see float32.h).
     float zc = roundToFloat32(ringsD * kRingSpacing / 2.0);
     float offset = 0.0f;
     for (long i = 0; i < ringCount; ++i) {
-        const float ti = roundToFloat32(static_cast<double>(i) + kTimeScroll * time);
-        const double sweep = kCentreSweep * ti / ringsD;
-        const double ripple = (mesh.phase + static_cast<double>(i)) * kHalfTurn / kWaveLength;
-        RingFrame ring{};
-        ring.cx = roundToFloat32(std::cos(sweep) * kCentreRadius);
-        ring.cy = roundToFloat32(std::sin(sweep) * kCentreRadius);
-        ring.rho = std::sin(ripple) + radius;
-        ring.z = -zc;
-        ring.offset = offset;
-        ring.s = static_cast<float>(static_cast<double>(i) / ringsD * kTextureRepeats);
+        const RingFrame ring = ringFrame(i, ringsD, mesh.phase, radius, time, zc, offset);
         const long first = i * pointCount;
         placeRing(&mesh.vertices[first], ring, thetaStep, pointCount);
         finishRing(&mesh.normals[first], &mesh.texCoords[first], &mesh.vertices[first], ring,
