@@ -129,8 +129,8 @@ void twistTube(std::vector<Vertex>& vertices, int32_t radius, int32_t rings,
             kWobbleAmplitude);
         const float t = roundToFloat32(j + frameCounter * kHelixFramePace);
         const double helixAngle = kThreePi * t / rings;
-        // GCC 12 once evaluated this pair as one vector and added the unrounded
-        // doubles to the points: the rounding here is what keeps the centres floats.
+        // A trap: GCC 12, vectorising this pair, added the unrounded doubles to
+        // the points and moved whole rings by a float step.
         const float centreX = roundToFloat32(std::cos(helixAngle) * kHelixRadius);
         const float centreY = roundToFloat32(std::sin(helixAngle) * kHelixRadius);
         twistRing(&vertices[static_cast<size_t>(j) * pointsPerRing], radius, pointsPerRing,
