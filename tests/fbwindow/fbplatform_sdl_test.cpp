@@ -10,7 +10,6 @@
 
 #include <cstdlib>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -42,29 +41,8 @@ protected:
     void TearDown() override { displayUnload(); }
 };
 
-void pushKeyDown(SDL_Keycode sym, uint16_t mod)
+void push(SDL_Event event)
 {
-    SDL_Event event{};
-    event.type = SDL_KEYDOWN;
-    event.key.state = SDL_PRESSED;
-    event.key.keysym.sym = sym;
-    event.key.keysym.mod = mod;
-    ASSERT_EQ(SDL_PushEvent(&event), 1);
-}
-
-void pushText(const char* text)
-{
-    SDL_Event event{};
-    event.type = SDL_TEXTINPUT;
-    SDL_strlcpy(event.text.text, text, sizeof(event.text.text));
-    ASSERT_EQ(SDL_PushEvent(&event), 1);
-}
-
-void pushWindowEvent(uint8_t windowEvent)
-{
-    SDL_Event event{};
-    event.type = SDL_WINDOWEVENT;
-    event.window.event = windowEvent;
     ASSERT_EQ(SDL_PushEvent(&event), 1);
 }
 
@@ -76,50 +54,51 @@ struct KeyCase {
     int32_t layoutChar;
 };
 
-void PrintTo(const KeyCase& c, std::ostream* os)
+TEST_F(SdlEvents, KeyDownsCarryTheTableKeyOrTheControlCharacter)
 {
-    *os << "keycode " << c.sym << ", mod " << c.mod;
-}
-
-class SdlKeys : public SdlEvents, public ::testing::WithParamInterface<KeyCase> {};
-
-TEST_P(SdlKeys, KeyDownsCarryTheTableKeyOrTheControlCharacter)
-{
-    const KeyCase c = GetParam();
-    pushKeyDown(c.sym, c.mod);
-    const std::optional<DisplayEvent> event = nextEvent();
-    ASSERT_EQ(event.has_value(), c.delivered);
-    if (c.delivered) {
-        EXPECT_EQ(event->type, DisplayEventType::KeyDown);
-        EXPECT_EQ(event->virtualKey, c.virtualKey);
-        EXPECT_EQ(event->layoutChar, c.layoutChar);
+    const KeyCase cases[] = {
+        {SDLK_UP, KMOD_NONE, true, kVirtualKeyUp, 0},
+        {SDLK_PAGEDOWN, KMOD_LSHIFT, true, kVirtualKeyPageDown, 0},
+        {SDLK_F10, KMOD_NONE, true, kVirtualKeyF10, 0},
+        {SDLK_F11, KMOD_NONE, true, kVirtualKeyNone, 0},
+        {SDLK_LSHIFT, KMOD_LSHIFT, true, kVirtualKeyNone, 0},
+        {SDLK_ESCAPE, KMOD_NONE, true, kVirtualKeyNone, 27},
+        {SDLK_KP_ENTER, KMOD_NONE, true, kVirtualKeyNone, 13},
+        {SDLK_BACKSPACE, KMOD_NONE, true, kVirtualKeyNone, 8},
+        {SDLK_TAB, KMOD_NONE, true, kVirtualKeyNone, 9},
+        {SDLK_c, KMOD_LCTRL, true, kVirtualKeyNone, 3},
+        {SDLK_z, KMOD_RCTRL, true, kVirtualKeyNone, 26},
+        {SDLK_a, KMOD_LSHIFT, false, 0, 0},
+        {SDLK_SPACE, KMOD_NONE, false, 0, 0},
+    };
+    for (const KeyCase& c : cases) {
+        TearDown();  // a fresh queue for each key, with no poll sentinel left in it
+        SetUp();
+        SDL_Event event{};
+        event.type = SDL_KEYDOWN;
+        event.key.state = SDL_PRESSED;
+        event.key.keysym.sym = c.sym;
+        event.key.keysym.mod = c.mod;
+        push(event);
+        const std::optional<DisplayEvent> got = nextEvent();
+        ASSERT_EQ(got.has_value(), c.delivered) << "keycode " << c.sym;
+        if (c.delivered) {
+            EXPECT_EQ(got->type, DisplayEventType::KeyDown) << "keycode " << c.sym;
+            EXPECT_EQ(got->virtualKey, c.virtualKey) << "keycode " << c.sym;
+            EXPECT_EQ(got->layoutChar, c.layoutChar) << "keycode " << c.sym;
+        }
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Keys, SdlKeys,
-    ::testing::Values(KeyCase{SDLK_UP, KMOD_NONE, true, kVirtualKeyUp, 0},
-                      KeyCase{SDLK_PAGEDOWN, KMOD_LSHIFT, true, kVirtualKeyPageDown, 0},
-                      KeyCase{SDLK_F1, KMOD_NONE, true, kVirtualKeyF1, 0},
-                      KeyCase{SDLK_F10, KMOD_NONE, true, kVirtualKeyF10, 0},
-                      KeyCase{SDLK_F11, KMOD_NONE, true, kVirtualKeyNone, 0},
-                      KeyCase{SDLK_LSHIFT, KMOD_LSHIFT, true, kVirtualKeyNone, 0},
-                      KeyCase{SDLK_ESCAPE, KMOD_NONE, true, kVirtualKeyNone, 27},
-                      KeyCase{SDLK_RETURN, KMOD_NONE, true, kVirtualKeyNone, 13},
-                      KeyCase{SDLK_KP_ENTER, KMOD_NONE, true, kVirtualKeyNone, 13},
-                      KeyCase{SDLK_BACKSPACE, KMOD_NONE, true, kVirtualKeyNone, 8},
-                      KeyCase{SDLK_TAB, KMOD_NONE, true, kVirtualKeyNone, 9},
-                      KeyCase{SDLK_c, KMOD_LCTRL, true, kVirtualKeyNone, 3},
-                      KeyCase{SDLK_z, KMOD_RCTRL, true, kVirtualKeyNone, 26},
-                      KeyCase{SDLK_a, KMOD_NONE, false, 0, 0},
-                      KeyCase{SDLK_a, KMOD_LSHIFT, false, 0, 0},
-                      KeyCase{SDLK_SPACE, KMOD_NONE, false, 0, 0}));
-
 TEST_F(SdlEvents, TextGivesOneKeyPerCharacterUpTo255)
 {
-    pushText("aB");
-    pushText("\xC3\xA9");          // e acute: 0xE9
-    pushText("x\xE2\x82\xACy");    // the euro sign is beyond one byte and is dropped
+    // e acute is 0xE9; the euro sign is beyond one byte and is dropped.
+    for (const char* text : {"aB", "\xC3\xA9", "x\xE2\x82\xACy"}) {
+        SDL_Event event{};
+        event.type = SDL_TEXTINPUT;
+        SDL_strlcpy(event.text.text, text, sizeof(event.text.text));
+        push(event);
+    }
     std::vector<int32_t> chars;
     for (auto event = nextEvent(); event; event = nextEvent()) {
         ASSERT_EQ(event->type, DisplayEventType::KeyDown);
@@ -131,14 +110,17 @@ TEST_F(SdlEvents, TextGivesOneKeyPerCharacterUpTo255)
 
 TEST_F(SdlEvents, WindowEventsBecomeActivationCursorAndCloseRequests)
 {
-    pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
-    pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
-    pushWindowEvent(SDL_WINDOWEVENT_MOVED);  // nothing the screen handles
-    pushWindowEvent(SDL_WINDOWEVENT_ENTER);
-    pushWindowEvent(SDL_WINDOWEVENT_CLOSE);
+    // MOVED is nothing the screen handles.
+    for (const auto kind : {SDL_WINDOWEVENT_FOCUS_LOST, SDL_WINDOWEVENT_FOCUS_GAINED,
+                            SDL_WINDOWEVENT_MOVED, SDL_WINDOWEVENT_ENTER, SDL_WINDOWEVENT_CLOSE}) {
+        SDL_Event event{};
+        event.type = SDL_WINDOWEVENT;
+        event.window.event = static_cast<uint8_t>(kind);
+        push(event);
+    }
     SDL_Event quit{};
     quit.type = SDL_QUIT;
-    SDL_PushEvent(&quit);
+    push(quit);
     std::vector<std::pair<DisplayEventType, int32_t>> seen;
     for (auto event = nextEvent(); event; event = nextEvent()) {
         seen.emplace_back(event->type, event->active);
