@@ -97,12 +97,11 @@ TEST(Mesh, FirstFrameGeometryMatchesTheHelixAndRipple)
 {
     Tube tube = buildTube();
     float wavePhase = 0.0f;
-    const float twist = static_cast<float>(std::sin(1 * 3.141593 / 180) * 0.3171);
-    twistTube(tube.vertices, kTubeRadius, kTubeRings, kTubePointsPerRing, twist, 1, wavePhase);
+    twistTube(tube.vertices, kTubeRadius, kTubeRings, kTubePointsPerRing, 0.0055343f, 1, wavePhase);
     EXPECT_EQ(wavePhase, 0.1f);
-    // Ring 0, point 0: angle 0, so the point is its centre moved by the radius.
-    const float wobble = static_cast<float>(std::sin(0.1f * 3.141593 / 10) * 10);
-    EXPECT_NEAR(tube.vertices[0].pos.x - (100.0f + wobble), 39.84396f, 1e-4f);
+    // Ring 0, point 0 at angle 0: its centre (39.84396, 3.529695) moved by the
+    // radius 100 and the ripple, 10 sin(0.01 pi).
+    EXPECT_NEAR(tube.vertices[0].pos.x, 140.1581f, 1e-3f);
     EXPECT_NEAR(tube.vertices[0].pos.y, 3.529695f, 1e-5f);
     EXPECT_EQ(tube.vertices[0].pos.z, -252.0f);
     EXPECT_EQ(tube.vertices[31 * 32].pos.z, 236.25f);
@@ -110,8 +109,7 @@ TEST(Mesh, FirstFrameGeometryMatchesTheHelixAndRipple)
     for (int k = 0; k < 32; ++k) {
         EXPECT_EQ(tube.vertices[16 * 32 + k].normal.z, 0.0f);  // ring 16 lies at z = 0
     }
-    const Vertex before = tube.vertices[1024];
-    EXPECT_TRUE(allZero(&before, sizeof(Vertex)));
+    EXPECT_TRUE(allZero(&tube.vertices[1024], sizeof(Vertex)));
 }
 
 // twistTube transcribed from its formulas for the demo's 32 x 32 tube of radius
