@@ -10,10 +10,10 @@
 
 struct ChildProcess {
     pid_t pid = -1;
-    int stdoutFd = -1;
-    int stderrFd = -1;
-    std::string out;   // everything read from standard output so far
-    std::string err;   // everything read from standard error so far
+    std::string outPath;  // where standard output and error go while it runs
+    std::string errPath;
+    std::string out;  // standard output and error, once it has ended
+    std::string err;
 };
 
 struct ChildOptions {
@@ -24,8 +24,8 @@ struct ChildOptions {
 
 bool childStart(ChildProcess& child, const std::vector<std::string>& argv,
                 const ChildOptions& options);
-// Waits at most timeoutMs for the child to end, reading its output meanwhile.
-// On true, exitStatus is the exit code (0-255), or 128 + signal number.
+// Waits at most timeoutMs for the child to end. On true, out and err hold what
+// it wrote and exitStatus is the exit code (0-255), or 128 + signal number.
 bool childWait(ChildProcess& child, int timeoutMs, int& exitStatus);
 // Kills the child if still running and reaps it.
 void childKill(ChildProcess& child);
