@@ -1,16 +1,16 @@
 // helixsoft end to end in private Xvfb servers: it takes a 640x480 screen at
 // depths 24, 16 and 15, shows the shaded tube in the depth's own format and
-// ends with status 0 on a key or a close request; on a palette display or with
-// no display at all it ends with status 255 and says nothing. The start spin
-// and the frame on screen are unknowable from outside, so the picture is judged
-// by what every frame of the tube shares: red and blue shading, never green.
+// ends with status 0 on a key, a close request or the loss of its display; on
+// a palette display or with no display at all it ends with status 255. It never
+// says a word. The start spin and the frame on screen are unknowable from
+// outside, so the picture is judged by what every frame of the tube shares:
+// red and blue shading, never green.
 #include "process.h"
 #include "xdriver.h"
 
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -23,20 +23,13 @@ namespace {
 
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;
-constexpr int kWindowTimeoutMs = 15000;
-constexpr int kPictureTimeoutMs = 15000;
-constexpr int kExitTimeoutMs = 15000;
+constexpr int kTimeoutMs = 15000;
 constexpr int kOpenFailedStatus = 255;  // -1 as the shell sees it
 // Every frame of the tube lights 45-79 % of the screen (the renderer's frames
 // 1-4000 at eight start spins); the margins leave room for dark shades that a
 // 5-bit channel drops to black.
 constexpr double kMinLitShare = 0.30;
 constexpr double kMaxLitShare = 0.90;
-
-bool xvfbInstalled()
-{
-    return access("/usr/bin/Xvfb", X_OK) == 0 || access("/usr/local/bin/Xvfb", X_OK) == 0;
-}
 
 ChildOptions childOptions(const std::string& display)
 {
@@ -62,8 +55,7 @@ double litShare(const Screenshot& shot)
 // Screenshots until the tube is there: the first frames may still be black.
 bool waitForPicture(const std::string& display, Screenshot& shot)
 {
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::milliseconds(kPictureTimeoutMs);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kTimeoutMs);
     while (std::chrono::steady_clock::now() < deadline) {
         if (xScreenshot(display, shot) && litShare(shot) >= kMinLitShare) {
             return true;
@@ -73,17 +65,32 @@ bool waitForPicture(const std::string& display, Screenshot& shot)
     return false;
 }
 
+// Runs the program to its end and judges how it ended.
+void expectEnd(ChildProcess& child, int expectedStatus)
+{
+    int status = -1;
+    const bool ended = childWait(child, kTimeoutMs, status);
+    childKill(child);
+    ASSERT_TRUE(ended) << "still running";
+    EXPECT_EQ(status, expectedStatus);
+    EXPECT_EQ(child.out, "");
+    EXPECT_EQ(child.err, "");
+}
+
+enum class Ending { Key, CloseRequest, DisplayLost };
+
 struct DepthCase {
     int depth;
     uint32_t redMask;
     uint32_t greenMask;
     uint32_t blueMask;
-    const char* key;  // the key that ends the run; none: a close request does
+    Ending ending;
+    const char* key;
 };
 
 void PrintTo(const DepthCase& c, std::ostream* os)
 {
-    *os << "depth " << c.depth << ", key " << (c.key != nullptr ? c.key : "none");
+    *os << "depth " << c.depth << ", ending " << static_cast<int>(c.ending);
 }
 
 void expectTubeInFormat(const Screenshot& shot, const DepthCase& c)
@@ -97,14 +104,13 @@ void expectTubeInFormat(const Screenshot& shot, const DepthCase& c)
     EXPECT_GE(share, kMinLitShare);
     EXPECT_LE(share, kMaxLitShare);  // the tube lies on a black ground
     const uint32_t channels = c.redMask | c.greenMask | c.blueMask;
-    const bool packed16 = c.depth != 24;
     uint32_t redBitsSeen = 0;
     uint32_t blueBitsSeen = 0;
     for (size_t i = 0; i < shot.raw.size(); ++i) {
         const uint32_t raw = shot.raw[i];
         // No vertex of the tube has green: a field written one bit off shows here.
         ASSERT_EQ(raw & c.greenMask, 0u) << "pixel " << i << " raw " << std::hex << raw;
-        if (packed16) {
+        if (c.depth != 24) {
             ASSERT_EQ(raw & ~channels, 0u) << "pixel " << i << " raw " << std::hex << raw;
         }
         redBitsSeen |= raw & c.redMask;
@@ -117,110 +123,51 @@ void expectTubeInFormat(const Screenshot& shot, const DepthCase& c)
     EXPECT_EQ(blueBitsSeen, c.blueMask);
 }
 
-class HelixsoftOnDepth : public ::testing::TestWithParam<DepthCase> {
-protected:
-    void SetUp() override
-    {
-        if (!xvfbInstalled()) {
-            GTEST_SKIP() << "Xvfb is not installed";
-        }
-        ASSERT_TRUE(xvfbStart(server, kWidth, kHeight, GetParam().depth));
-        ASSERT_TRUE(childStart(child, {HELIXSOFT_PATH}, childOptions(server.display)));
-        ASSERT_TRUE(xWaitForMappedWindow(server.display, kWindowTimeoutMs));
-    }
-    void TearDown() override
-    {
-        childKill(child);
-        xvfbStop(server);
-    }
+class HelixsoftOnDepth : public ::testing::TestWithParam<DepthCase> {};
 
-    void expectCleanExit()
-    {
-        int status = -1;
-        ASSERT_TRUE(childWait(child, kExitTimeoutMs, status));
-        EXPECT_EQ(status, 0);
-        EXPECT_EQ(child.out, "");
-        EXPECT_EQ(child.err, "");
-    }
-
+TEST_P(HelixsoftOnDepth, ShowsTheTubeInTheDisplaysFormatUntilItIsEnded)
+{
+    const DepthCase& c = GetParam();
     XServerProcess server;
     ChildProcess child;
-};
-
-TEST_P(HelixsoftOnDepth, ShowsTheTubeInTheDisplaysFormatAndEndsOnAKeyOrCloseRequest)
-{
-    Screenshot shot;
-    ASSERT_TRUE(waitForPicture(server.display, shot));
-    expectTubeInFormat(shot, GetParam());
-    const std::string png = ::testing::TempDir() + "helixsoft_depth" +
-                            std::to_string(GetParam().depth) + ".png";
-    EXPECT_TRUE(writeScreenshotPng(shot, png));  // kept for a look by eye
-    int status = -1;
-    EXPECT_FALSE(childWait(child, 0, status)) << "ended before any key";
-    const char* key = GetParam().key;
-    ASSERT_TRUE(key != nullptr ? xSendKey(server.display, key) : xRequestClose(server.display));
-    expectCleanExit();
-}
-
-// A killed X server is taken as a close request: status 0 and not a word from Xlib.
-TEST(HelixsoftLosingTheDisplay, EndsAsOnACloseRequestWithoutAWord)
-{
-    if (!xvfbInstalled()) {
-        GTEST_SKIP() << "Xvfb is not installed";
-    }
-    XServerProcess server;
-    ChildProcess child;
-    ASSERT_TRUE(xvfbStart(server, kWidth, kHeight, 24));
+    ASSERT_TRUE(xvfbStart(server, kWidth, kHeight, c.depth));
     ASSERT_TRUE(childStart(child, {HELIXSOFT_PATH}, childOptions(server.display)));
     Screenshot shot;
     EXPECT_TRUE(waitForPicture(server.display, shot));
-    kill(server.pid, SIGKILL);
-    xvfbStop(server);  // reaps it
+    expectTubeInFormat(shot, c);
+    EXPECT_TRUE(writeScreenshotPng(shot, ::testing::TempDir() + "helixsoft_depth" +
+                                             std::to_string(c.depth) + ".png"));  // for the eye
     int status = -1;
-    const bool ended = childWait(child, kExitTimeoutMs, status);
-    childKill(child);
-    ASSERT_TRUE(ended) << "still running without its display";
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(child.out, "");
-    EXPECT_EQ(child.err, "");
-}
-
-INSTANTIATE_TEST_SUITE_P(Depths, HelixsoftOnDepth,
-                         ::testing::Values(DepthCase{24, 0xFF0000, 0xFF00, 0xFF, "Escape"},
-                                           DepthCase{16, 0xF800, 0x7E0, 0x1F, "a"},
-                                           DepthCase{15, 0x7C00, 0x3E0, 0x1F, nullptr}),
-                         [](const ::testing::TestParamInfo<DepthCase>& info) {
-                             return "Depth" + std::to_string(info.param.depth);
-                         });
-
-void expectSilentOpenFailure(const std::string& display)
-{
-    ChildProcess child;
-    ASSERT_TRUE(childStart(child, {HELIXSOFT_PATH}, childOptions(display)));
-    int status = -1;
-    const bool ended = childWait(child, kExitTimeoutMs, status);
-    childKill(child);
-    ASSERT_TRUE(ended);
-    EXPECT_EQ(status, kOpenFailedStatus);
-    EXPECT_EQ(child.out, "");
-    EXPECT_EQ(child.err, "");
-}
-
-TEST(HelixsoftWithoutScreen, APaletteDisplayEndsWith255Silently)
-{
-    if (!xvfbInstalled()) {
-        GTEST_SKIP() << "Xvfb is not installed";
+    EXPECT_FALSE(childWait(child, 0, status)) << "ended before it was asked to";
+    if (c.ending == Ending::Key) {
+        EXPECT_TRUE(xSendKey(server.display, c.key));
+    } else if (c.ending == Ending::CloseRequest) {
+        EXPECT_TRUE(xRequestClose(server.display));
+    } else {
+        kill(server.pid, SIGKILL);  // taken as a close request, without a word from Xlib
     }
-    XServerProcess server;
-    ASSERT_TRUE(xvfbStart(server, kWidth, kHeight, 8));
-    expectSilentOpenFailure(server.display);
-    EXPECT_FALSE(xWaitForMappedWindow(server.display, 100));  // and left no window behind
+    expectEnd(child, 0);
     xvfbStop(server);
 }
 
-TEST(HelixsoftWithoutScreen, NoDisplayAtAllEndsWith255Silently)
+INSTANTIATE_TEST_SUITE_P(
+    Depths, HelixsoftOnDepth,
+    ::testing::Values(DepthCase{24, 0xFF0000, 0xFF00, 0xFF, Ending::Key, "Escape"},
+                      DepthCase{16, 0xF800, 0x7E0, 0x1F, Ending::Key, "a"},
+                      DepthCase{15, 0x7C00, 0x3E0, 0x1F, Ending::CloseRequest, nullptr},
+                      DepthCase{24, 0xFF0000, 0xFF00, 0xFF, Ending::DisplayLost, nullptr}));
+
+TEST(HelixsoftWithoutScreen, APaletteDisplayOrNoneEndsWith255)
 {
-    expectSilentOpenFailure("");
+    XServerProcess server;
+    ASSERT_TRUE(xvfbStart(server, kWidth, kHeight, 8));
+    for (const std::string& display : {server.display, std::string()}) {
+        ChildProcess child;
+        ASSERT_TRUE(childStart(child, {HELIXSOFT_PATH}, childOptions(display)));
+        expectEnd(child, kOpenFailedStatus);
+    }
+    EXPECT_FALSE(xWaitForMappedWindow(server.display, 100)) << "a window left behind";
+    xvfbStop(server);
 }
 
 }  // namespace
