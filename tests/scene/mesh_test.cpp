@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -27,69 +28,55 @@ Tube buildTube()
 bool allZero(const void* record, size_t size)
 {
     const auto* bytes = static_cast<const unsigned char*>(record);
-    for (size_t i = 0; i < size; ++i) {
-        if (bytes[i] != 0) {
-            return false;
-        }
-    }
-    return true;
+    return std::all_of(bytes, bytes + size, [](unsigned char b) { return b == 0; });
 }
 
-TEST(Mesh, BuildSizesArraysAndLeavesTheTailRecordsZero)
+// Faces 2 (33 j + k) and the next, for row j and point k, as worked by hand.
+TEST(Mesh, FacesFollowTheRingsAndTheTailRecordsStayZero)
 {
     const Tube tube = buildTube();
     ASSERT_EQ(tube.vertices.size(), 1025u);
     ASSERT_EQ(tube.faces.size(), 2113u);
+    const struct {
+        size_t face;
+        int32_t i0, i1, i2;
+    } cases[] = {
+        {2 * (33 * 2 + 5), 102, 101, 69},      // row 2, point 5
+        {2 * (33 * 2 + 5) + 1, 69, 70, 102},  // its second half
+        {2 * (33 * 2 + 31), 128, 127, 95},    // the seam onto the next ring
+        {2 * (33 * 2 + 32), 129, 128, 96},    // repeats point 0 of row 3
+        {2 * (33 * 3 + 0), 129, 128, 96},
+    };
+    for (const auto& c : cases) {
+        const Face& f = tube.faces[c.face];
+        EXPECT_EQ(std::vector<int32_t>({f.i0, f.i1, f.i2}),
+                  std::vector<int32_t>({c.i0, c.i1, c.i2}))
+            << "face " << c.face;
+    }
+    EXPECT_EQ(tube.faces[1].texU0, 1);
+    EXPECT_EQ(tube.faces[1].texV1, 1);
     for (size_t f = 1980; f < tube.faces.size(); ++f) {
         EXPECT_TRUE(allZero(&tube.faces[f], sizeof(Face))) << "face " << f;
     }
     for (size_t v = 990; v < tube.vertices.size(); ++v) {
         EXPECT_EQ(tube.vertices[v].red + tube.vertices[v].green + tube.vertices[v].blue, 0.0f);
     }
-    EXPECT_TRUE(allZero(&tube.vertices[1024], sizeof(Vertex)));
-}
-
-TEST(Mesh, FacesFollowTheRingTopologyIncludingTheSeam)
-{
-    const Tube tube = buildTube();
-    const int32_t p = kTubePointsPerRing;
-    // Row j = 2, k = 5: ordinary quad; k = 31: seam onto the next ring; k = 32:
-    // repeats k = 0 of row 3.
-    const Face& first = tube.faces[2 * (33 * 2 + 5)];
-    EXPECT_EQ(first.i0, 3 * p + 6);
-    EXPECT_EQ(first.i1, 3 * p + 5);
-    EXPECT_EQ(first.i2, 2 * p + 5);
-    const Face& second = tube.faces[2 * (33 * 2 + 5) + 1];
-    EXPECT_EQ(second.i0, 2 * p + 5);
-    EXPECT_EQ(second.i1, 2 * p + 6);
-    EXPECT_EQ(second.i2, 3 * p + 6);
-    EXPECT_EQ(second.texU0, 1);
-    EXPECT_EQ(second.texV1, 1);
-    const Face& seam = tube.faces[2 * (33 * 2 + 31)];
-    EXPECT_EQ(seam.i0, 4 * p);
-    EXPECT_EQ(seam.i2, 2 * p + 31);
-    const Face& repeat = tube.faces[2 * (33 * 2 + 32)];
-    const Face& next = tube.faces[2 * (33 * 3 + 0)];
-    EXPECT_EQ(repeat.i0, next.i0);
-    EXPECT_EQ(repeat.i1, next.i1);
-    EXPECT_EQ(repeat.i2, next.i2);
 }
 
 TEST(Mesh, ColoursGoToTheRunningCounterWithMaskedLevels)
 {
     const Tube tube = buildTube();
-    struct ColourCase {
+    // red = (4j mod 6) * 255 & 255, blue = ((14j + 4k) mod 3) * 255 & 255, green 0.
+    const struct {
         int32_t j, k;
         float red, blue;
-    };
-    // red = (4j mod 6) * 255 & 255, blue = ((14j + 4k) mod 3) * 255 & 255.
-    const ColourCase cases[] = {{0, 0, 0, 0},     {0, 1, 0, 255},  {1, 0, 252, 254},
-                                {2, 1, 254, 254}, {1, 1, 252, 0},  {29, 32, 254, 0}};
-    for (const ColourCase& c : cases) {
+    } cases[] = {{0, 1, 0, 255}, {1, 0, 252, 254}, {2, 1, 254, 254}, {1, 1, 252, 0},
+                 {29, 32, 254, 0}};
+    for (const auto& c : cases) {
         const Vertex& v = tube.vertices[33 * c.j + c.k];
-        EXPECT_EQ(v.red, c.red) << c.j << "," << c.k;
-        EXPECT_EQ(v.green, 0.0f);
-        EXPECT_EQ(v.blue, c.blue) << c.j << "," << c.k;
+        EXPECT_EQ(std::vector<float>({v.red, v.green, v.blue}),
+                  std::vector<float>({c.red, 0, c.blue}))
+            << c.j << "," << c.k;
     }
 }
 

@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <set>
 
 namespace {
 
@@ -157,28 +156,6 @@ TEST(BuildTriangles, ListShapeForTheDemo)
         const Triangle& t = mesh.triangles[r];
         ASSERT_TRUE(t.a == 0 && t.b == 0 && t.c == 0 && t.random == 0.0f && t.sA == 0.0f)
             << "record " << r << " stays zero";
-    }
-}
-
-TEST(BuildTriangles, SeamValuesOfPComeTwiceAndIndicesStayBelowN)
-{
-    const TubeMesh mesh = startUpMesh();
-    std::set<int> seen;
-    int largest = 0;
-    for (size_t r = 0; r < 2574; r += 2) {
-        const Triangle& t = mesh.triangles[r];
-        seen.insert(t.c);
-        largest = std::max({largest, t.a, t.b, t.c, mesh.triangles[r + 1].b});
-        ASSERT_GE(t.random, 0.0f);
-        ASSERT_LT(t.random, 1.0f);
-    }
-    EXPECT_EQ(seen.size(), 1249u);
-    EXPECT_EQ(*seen.rbegin(), 1248);
-    EXPECT_EQ(largest, 1281);
-    for (int i = 64; i <= 65; ++i) {
-        EXPECT_EQ(mesh.triangles[i].a, mesh.triangles[i + 2].a);
-        EXPECT_EQ(mesh.triangles[i].b, mesh.triangles[i + 2].b);
-        EXPECT_EQ(mesh.triangles[i].c, mesh.triangles[i + 2].c);
     }
 }
 
