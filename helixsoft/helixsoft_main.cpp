@@ -12,8 +12,6 @@
 namespace {
 
 constexpr const char* kWindowTitle = "Spindra by (Quelmot)";
-constexpr int32_t kScreenWidth = 640;
-constexpr int32_t kScreenHeight = 480;
 constexpr int kOpenFailedStatus = -1;
 
 }  // namespace
@@ -21,7 +19,7 @@ constexpr int kOpenFailedStatus = -1;
 int main()
 {
     static SceneState scene;  // static: the arrays outlive every frame and stay off the stack
-    if (screenOpen(kWindowTitle, kScreenWidth, kScreenHeight) == 0) {
+    if (screenOpen(kWindowTitle, kFrameWidth, kFrameHeight) == 0) {
         // A failed open may already have changed the display mode, and X keeps
         // a mode change after the process ends: hand back whatever was taken.
         screenClose();

@@ -3,20 +3,19 @@
 // as the tube's own formulas, so desktop and web animate the same mesh.
 #include "frameclock.h"
 
+#include "conventions.h"
+
 #include <cmath>
 
 namespace {
 
-constexpr double kHalfTurn = 3.141593;
-constexpr double kDegreesPerHalfTurn = 180.0;
 constexpr double kTwistAmplitude = 0.29171;
-constexpr int32_t kDegreesPerTurn = 360;
 
 }  // namespace
 
 float frameTwist(float frameTime)
 {
-    return static_cast<float>(std::sin(kHalfTurn * frameTime / kDegreesPerHalfTurn) *
+    return static_cast<float>(std::sin(kPi * frameTime / kDegreesPerHalfTurn) *
                               kTwistAmplitude);
 }
 

@@ -3,6 +3,8 @@
 // counter-clockwise fronts, GL_MODULATE, GL_REPEAT and the default filters.
 #include "glscene.h"
 
+#include "conventions.h"
+
 #include <GL/gl.h>
 #include <GL/glu.h>
 
@@ -10,8 +12,6 @@
 
 namespace {
 
-constexpr GLsizei kViewportWidth = 640;
-constexpr GLsizei kViewportHeight = 480;
 constexpr GLdouble kFieldOfView = 40.0;
 constexpr GLdouble kAspect = 1.33333333333333;  // as written, a hair below 4/3
 constexpr GLdouble kNearPlane = 1.0;
@@ -32,7 +32,7 @@ constexpr GLfloat kUpright = 90.0f;  // turns the tube's z axis onto the view's 
 
 void setupGL()
 {
-    glViewport(0, 0, kViewportWidth, kViewportHeight);
+    glViewport(0, 0, kScreenWidth, kScreenHeight);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(kFieldOfView, kAspect, kNearPlane, kFarPlane);

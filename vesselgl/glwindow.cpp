@@ -5,6 +5,7 @@
 #include "glwindow.h"
 
 #include "console.h"
+#include "conventions.h"
 
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
@@ -32,7 +33,7 @@ struct WindowSettings {
     bool fullScreen;
 };
 
-constexpr WindowSettings kWindowSettings{640, 480, 8, 8, 8, 8, 32, 8, true};
+constexpr WindowSettings kWindowSettings{kScreenWidth, kScreenHeight, 8, 8, 8, 8, 32, 8, true};
 constexpr const char* kWindowTitle = "GLFW Window";
 
 struct ConnectionWatch {

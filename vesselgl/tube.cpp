@@ -5,23 +5,20 @@
 // software float in WebAssembly and differs in width elsewhere.
 #include "tube.h"
 
+#include "conventions.h"
 #include "float32.h"
 
 #include <cmath>
-#include <cstdlib>
 
 namespace {
 
-constexpr double kCentreSweep = 9.424779;   // radians the centres wind over all rings
-constexpr double kFullTurn = 6.283186;
-constexpr double kHalfTurn = 3.141593;
+constexpr double kCentreSweep = kThreePi;  // radians the centres wind over all rings
 constexpr double kCentreRadius = 2.8;
 constexpr double kRingSpacing = 0.75;
 constexpr double kTimeScroll = 0.3;         // rings the centre path moves per unit of time
 constexpr double kPhaseStep = 0.1;
 constexpr double kWaveLength = 8.0;         // half a ripple period, in rings
 constexpr double kTextureRepeats = 2.0;
-constexpr int kRandomResolution = 32768;    // 15-bit random numbers
 
 struct RingFrame {
     float cx;
@@ -55,13 +52,6 @@ long vertexCount(long rings, long segments)
     return count > kTubeMaxVertices ? -1 : count;
 }
 
-// The C library's generator reduced to 15 bits, as the demo's random source.
-float randomUnit()
-{
-    const int value = std::rand() % kRandomResolution;
-    return static_cast<float>(value) / static_cast<float>(kRandomResolution);
-}
-
 // Ring i's centre, radius and place. The values kept per ring are widened again
 // for every point: rounded where no optimiser can skip the rounding (float32.h).
 RingFrame ringFrame(long i, double rings, float phase, float radius, float time, float zc,
@@ -69,7 +59,7 @@ RingFrame ringFrame(long i, double rings, float phase, float radius, float time,
 {
     const float ti = roundToFloat32(static_cast<double>(i) + kTimeScroll * time);
     const double sweep = kCentreSweep * ti / rings;
-    const double ripple = (phase + static_cast<double>(i)) * kHalfTurn / kWaveLength;
+    const double ripple = (phase + static_cast<double>(i)) * kPi / kWaveLength;
     RingFrame ring{};
     ring.cx = roundToFloat32(std::cos(sweep) * kCentreRadius);
     ring.cy = roundToFloat32(std::sin(sweep) * kCentreRadius);
@@ -124,11 +114,11 @@ void fillPair(Triangle* pair, long p, long segments, long count)
     pair[0] = Triangle{static_cast<int32_t>((p + segments + 1) % count),
                        static_cast<int32_t>((p + segments) % count),
                        static_cast<int32_t>(p % count),
-                       0.0f, 0.0f, 1.0f, 0.0f, 1.0f, 1.0f, randomUnit()};
+                       0.0f, 0.0f, 1.0f, 0.0f, 1.0f, 1.0f, static_cast<float>(randomUnit())};
     pair[1] = Triangle{static_cast<int32_t>(p % count),
                        static_cast<int32_t>((p + 1) % count),
                        static_cast<int32_t>((p + segments + 1) % count),
-                       1.0f, 1.0f, 0.0f, 1.0f, 0.0f, 0.0f, randomUnit()};
+                       1.0f, 1.0f, 0.0f, 1.0f, 0.0f, 0.0f, static_cast<float>(randomUnit())};
 }
 
 }  // namespace
@@ -150,7 +140,7 @@ void buildTube(TubeMesh& mesh, float radius, float rings, float segments, float 
         return;
     }
     const double ringsD = rings;
-    const double thetaStep = kFullTurn / static_cast<double>(segments);
+    const double thetaStep = kTwoPi / static_cast<double>(segments);
     const long pointCount = segmentCount + 1;
     fillAround(mesh.texCoords.data(), segments, pointCount);
     float zc = roundToFloat32(ringsD * kRingSpacing / 2.0);

@@ -2,12 +2,12 @@
 // is rounded to float exactly where the frame's composition expects it to be.
 #include "matrix.h"
 
+#include "conventions.h"
+
 #include <cmath>
 
 namespace {
 
-constexpr double kPi = 3.141593;
-constexpr double kDegreesPerHalfTurn = 180.0;
 constexpr int kRows = 4;
 constexpr int kCols = 4;
 

@@ -5,24 +5,20 @@
 // again for every point and a merged rounding would move whole rings.
 #include "mesh.h"
 
+#include "conventions.h"
 #include "float32.h"
 
 #include <cassert>
 #include <cmath>
-#include <cstdlib>
 
 namespace {
 
-constexpr double kPi = 3.141593;
-constexpr double kTwoPi = 6.283186;
-constexpr double kThreePi = 9.424779;
 constexpr float kRingSpacing = 15.75f;
 constexpr double kWavePhaseStep = 0.1;
 constexpr double kHelixRadius = 40.0;
 constexpr double kWobbleAmplitude = 10.0;
 constexpr double kWobbleRings = 10.0;
 constexpr double kHelixFramePace = 0.3;
-constexpr double kRandMaxPlusOne = 32768.0;
 
 // 1 when the random number exceeds one half, else 0 (one half itself gives 0).
 int32_t drawRandomBit(bool drawRandom)
@@ -30,8 +26,7 @@ int32_t drawRandomBit(bool drawRandom)
     if (!drawRandom) {
         return 0;
     }
-    const double r = static_cast<double>(std::rand() % 32768) / kRandMaxPlusOne;
-    return r > 0.5 ? 1 : 0;
+    return randomUnit() > 0.5 ? 1 : 0;
 }
 
 // A product's bits masked to a byte: 1 * 255 gives 255, 2 * 255 gives 254, 4 * 255 gives 252.

@@ -5,10 +5,13 @@
 // no write ever leaves the 307200 words.
 #pragma once
 
+#include "conventions.h"
+
 #include <cstdint>
 
-constexpr int32_t kFrameWidth = 640;
-constexpr int32_t kFrameHeight = 480;
+// The frame covers the screen the demo takes.
+constexpr int32_t kFrameWidth = kScreenWidth;
+constexpr int32_t kFrameHeight = kScreenHeight;
 constexpr int32_t kFramePixels = kFrameWidth * kFrameHeight;
 
 // Every function below writes through `pixels`, which must point at

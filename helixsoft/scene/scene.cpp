@@ -2,30 +2,25 @@
 // stages are called in the frame loop's order.
 #include "scene.h"
 
+#include "conventions.h"
 #include "project.h"
 
 #include <cmath>
-#include <cstdlib>
 
 namespace {
 
-constexpr double kPi = 3.141593;
-constexpr double kDegreesPerHalfTurn = 180.0;
 constexpr double kTwistAmplitude = 0.3171;
-constexpr int32_t kFullTurn = 360;
 constexpr int32_t kTiltDegrees = 90;
 constexpr float kViewDistance = 60.0f;
 constexpr Vec3 kLightDirection = {1.0f, 15.0f, 3.0f};
 constexpr int32_t kInitialRecords = 2;  // arrays 0 to 1 before the builders size them
-constexpr double kRandMaxPlusOne = 32768.0;
 
 int32_t startSpin(const SceneStart& start)
 {
     if (start.drawRandom) {
-        const double r = static_cast<double>(std::rand() % 32768) / kRandMaxPlusOne;
-        return static_cast<int32_t>(std::floor(r * kFullTurn));
+        return static_cast<int32_t>(std::floor(randomUnit() * kDegreesPerTurn));
     }
-    return ((start.startSpin % kFullTurn) + kFullTurn) % kFullTurn;
+    return ((start.startSpin % kDegreesPerTurn) + kDegreesPerTurn) % kDegreesPerTurn;
 }
 
 // T(0, 0, 60) * Rz(spin) * Rx(90): each step multiplies in from the left.
@@ -64,7 +59,7 @@ void sceneRenderFrame(SceneState& scene)
     clearFrame(scene.pixels.data());
     matIdentity(scene.frameMatrix);
     // Wraps before the rotation: a frame never draws with spin 360.
-    scene.spinAngle = (scene.spinAngle + 1) % kFullTurn;
+    scene.spinAngle = (scene.spinAngle + 1) % kDegreesPerTurn;
     composeFrameMatrix(scene);
     // Wrapping rather than overflowing after 2^31 frames (about nine days at
     // full speed): the counter only feeds sin and the helix phase.

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 
 namespace {
 
@@ -22,7 +21,11 @@ TEST(Matrix, RotationsUseTheFloatAngle)
     Matrix4 identity;
     matIdentity(identity);
     matRotateZ(m, 0);
-    EXPECT_EQ(std::memcmp(&m, &identity, sizeof m), 0) << "Rz(0) is the identity to the bit";
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 4; ++c) {
+            EXPECT_EQ(m.e[r][c], identity.e[r][c]) << "Rz(0) is the identity, at " << r << "," << c;
+        }
+    }
 }
 
 TEST(Matrix, MultiplyForcesRowFourAndPutsTheStepOnTheLeft)
