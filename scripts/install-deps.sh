@@ -8,7 +8,7 @@ packages=(
   build-essential clang cmake ninja-build pkgconf
   libgtest-dev libgmock-dev libbenchmark-dev
   libglfw3-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
-  libstb-dev libsdl2-dev libpixman-1-dev
+  libstb-dev libsdl2-dev libpixman-1-dev libhwy-dev
   libx11-dev libxtst-dev xvfb xauth
 )
 
