@@ -124,39 +124,18 @@ void convertPixelsAs(const uint32_t* source, uint8_t* destination, int count)
     }
 }
 
-// The remainder of a row after the kernels, or all of it on the scalar path.
-void convertPixelsScalar(RowFormat format, const uint32_t* source, uint8_t* destination,
-                         int count)
-{
-    switch (format) {
-    case RowFormat::Copy32:
-        return convertPixelsAs<RowFormat::Copy32>(source, destination, count);
-    case RowFormat::Swapped32:
-        return convertPixelsAs<RowFormat::Swapped32>(source, destination, count);
-    case RowFormat::Packed24:
-        return convertPixelsAs<RowFormat::Packed24>(source, destination, count);
-    case RowFormat::Packed24Swapped:
-        return convertPixelsAs<RowFormat::Packed24Swapped>(source, destination, count);
-    case RowFormat::Rgb565:
-        return convertPixelsAs<RowFormat::Rgb565>(source, destination, count);
-    case RowFormat::Rgb565Swapped:
-        return convertPixelsAs<RowFormat::Rgb565Swapped>(source, destination, count);
-    case RowFormat::Rgb555:
-        return convertPixelsAs<RowFormat::Rgb555>(source, destination, count);
-    case RowFormat::Rgb555Swapped:
-        return convertPixelsAs<RowFormat::Rgb555Swapped>(source, destination, count);
-    }
-}
-
-void convertRowAs(RowFormat format, const uint32_t* source, uint8_t* destination, int count)
+// The kernels take the bulk of the row, the formula finishes it.
+template <RowFormat format>
+void convertRowAs(const uint32_t* source, uint8_t* destination, int count)
 {
     if (count <= 0) {
         return;
     }
-    const int bytesPerPixel = rowBytesPerPixel(format);
+    constexpr int kBytesPerPixel = rowBytesPerPixel(format);
     const int done = convertKernelRow(format, source, destination, count);
-    convertPixelsScalar(format, source + done,
-                        destination + static_cast<ptrdiff_t>(done) * bytesPerPixel, count - done);
+    convertPixelsAs<format>(source + done,
+                            destination + static_cast<ptrdiff_t>(done) * kBytesPerPixel,
+                            count - done);
 }
 
 } // namespace
@@ -184,37 +163,37 @@ void copyRow32(const uint32_t* source, uint8_t* destination, int count)
 
 void convertRow32Swapped(const uint32_t* source, uint8_t* destination, int count)
 {
-    convertRowAs(RowFormat::Swapped32, source, destination, count);
+    convertRowAs<RowFormat::Swapped32>(source, destination, count);
 }
 
 void convertRow24(const uint32_t* source, uint8_t* destination, int count)
 {
-    convertRowAs(RowFormat::Packed24, source, destination, count);
+    convertRowAs<RowFormat::Packed24>(source, destination, count);
 }
 
 void convertRow24Swapped(const uint32_t* source, uint8_t* destination, int count)
 {
-    convertRowAs(RowFormat::Packed24Swapped, source, destination, count);
+    convertRowAs<RowFormat::Packed24Swapped>(source, destination, count);
 }
 
 void convertRow565(const uint32_t* source, uint8_t* destination, int count)
 {
-    convertRowAs(RowFormat::Rgb565, source, destination, count);
+    convertRowAs<RowFormat::Rgb565>(source, destination, count);
 }
 
 void convertRow565Swapped(const uint32_t* source, uint8_t* destination, int count)
 {
-    convertRowAs(RowFormat::Rgb565Swapped, source, destination, count);
+    convertRowAs<RowFormat::Rgb565Swapped>(source, destination, count);
 }
 
 void convertRow555(const uint32_t* source, uint8_t* destination, int count)
 {
-    convertRowAs(RowFormat::Rgb555, source, destination, count);
+    convertRowAs<RowFormat::Rgb555>(source, destination, count);
 }
 
 void convertRow555Swapped(const uint32_t* source, uint8_t* destination, int count)
 {
-    convertRowAs(RowFormat::Rgb555Swapped, source, destination, count);
+    convertRowAs<RowFormat::Rgb555Swapped>(source, destination, count);
 }
 
 // Eight 8-byte moves per block; the compiler may merge them into wider ones.

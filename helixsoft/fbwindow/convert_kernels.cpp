@@ -97,9 +97,11 @@ int convertPacked24(const uint32_t* source, uint8_t* destination, int count)
             const auto c = shuffled(source + i + 8);
             const auto e = shuffled(source + i + 12);
             uint8_t* out = destination + 3 * i;
+            const auto second = hn::Or(hn::ShiftRightBytes<4>(d8, b), hn::ShiftLeftBytes<8>(d8, c));
+            const auto third = hn::Or(hn::ShiftRightBytes<8>(d8, c), hn::ShiftLeftBytes<4>(d8, e));
             hn::StoreU(hn::Or(a, hn::ShiftLeftBytes<12>(d8, b)), d8, out);
-            hn::StoreU(hn::Or(hn::ShiftRightBytes<4>(d8, b), hn::ShiftLeftBytes<8>(d8, c)), d8, out + 16);
-            hn::StoreU(hn::Or(hn::ShiftRightBytes<8>(d8, c), hn::ShiftLeftBytes<4>(d8, e)), d8, out + 32);
+            hn::StoreU(second, d8, out + 16);
+            hn::StoreU(third, d8, out + 32);
         } else {
             const auto a = placed(source + i, 0);
             const auto b = placed(source + i + lanes, 1);
@@ -173,7 +175,8 @@ HWY_INLINE auto mulAddBytePairs(VU8 bytes, VI8 scales)
 HWY_INLINE void storeWords(hn::Vec256<int32_t> a, hn::Vec256<int32_t> b, uint8_t* destination)
 {
     constexpr int kHalvesInOrder = 0xD8;  // 64-bit lanes 0, 2, 1, 3
-    const __m256i packed = _mm256_packus_epi32(_mm256_srli_epi32(a.raw, 3), _mm256_srli_epi32(b.raw, 3));
+    const __m256i packed =
+        _mm256_packus_epi32(_mm256_srli_epi32(a.raw, 3), _mm256_srli_epi32(b.raw, 3));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(destination),
                         _mm256_permute4x64_epi64(packed, kHalvesInOrder));
 }
@@ -213,7 +216,8 @@ int convertWords16(const uint32_t* source, uint8_t* destination, int count)
         const auto pairs = mulAddBytePairs(hn::BitCast(d8, hn::And(hn::LoadU(d32, pixels), kept)),
                                            byteScales);
         auto odd = hn::Zero(dPixel);
-        const auto even = hn::ReorderWidenMulAccumulate(dPixel, pairs, wordScales, hn::Zero(dPixel), odd);
+        const auto even =
+            hn::ReorderWidenMulAccumulate(dPixel, pairs, wordScales, hn::Zero(dPixel), odd);
         return hn::RearrangeToOddPlusEven(even, odd);
     };
     const auto lanes = static_cast<ptrdiff_t>(hn::Lanes(d32));

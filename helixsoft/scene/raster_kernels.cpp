@@ -38,7 +38,8 @@ HWY_INLINE PixelVec packPixels(PixelVec red, PixelVec green, PixelVec blue)
     const PixelVec r = hn::And(red, hn::Set(d, 0xFFFF0000u));
     const PixelVec g = hn::And(hn::BitCast(d, hn::ShiftRight<8>(hn::BitCast(di, green))),
                                hn::Set(d, 0xFFFFFF00u));
-    const PixelVec b = hn::And(hn::ShiftRight<kRasterFixedShift>(blue), hn::Set(d, kRasterChannelMask));
+    const PixelVec b =
+        hn::And(hn::ShiftRight<kRasterFixedShift>(blue), hn::Set(d, kRasterChannelMask));
     return hn::Or(hn::Or(r, g), b);
 }
 
@@ -155,8 +156,9 @@ struct RowBatch {
 };
 
 // Quotients of the lanes, truncated, through double.
-HWY_INLINE LaneVec batchQuotient(LaneVec difference, hn::Vec<hn::Repartition<double, LaneTag>> lengthLow,
-                                 hn::Vec<hn::Repartition<double, LaneTag>> lengthHigh)
+using HalfDoubles = hn::Vec<hn::Repartition<double, LaneTag>>;  // half as many lanes
+
+HWY_INLINE LaneVec batchQuotient(LaneVec difference, HalfDoubles lengthLow, HalfDoubles lengthHigh)
 {
     const LaneTag d;
     const hn::Half<LaneTag> dh;
@@ -223,19 +225,17 @@ HWY_INLINE void batchLanes(BatchSide& side, uint32_t rows, LaneVec (&v)[4])
     }
 }
 
-// Rows first..last of one half, as fillHalf draws them.
-HWY_INLINE void fillBatchedHalf(uint32_t* pixels, int64_t first, int64_t last,
-                                const Corner& cornerA, const EdgeSlopes& slopesA,
-                                const Corner& cornerB, const EdgeSlopes& slopesB)
+// One half's rows, as fillHalf draws them.
+HWY_INLINE void fillBatchedHalf(uint32_t* pixels, const TriangleHalf& half)
 {
-    const int64_t top = std::max<int64_t>(first, 0);
-    const int64_t bottom = std::min<int64_t>(last, kRasterLastRow);
-    if (top > bottom) {
+    int64_t top = 0;
+    int64_t bottom = 0;
+    if (!rowsOnScreen(half, top, bottom)) {
         return;
     }
     const auto rowsPerBatch = static_cast<int64_t>(hn::Lanes(LaneTag()));
-    BatchSide sideA = batchSide(cornerA, slopesA, top - cornerA.y);
-    BatchSide sideB = batchSide(cornerB, slopesB, top - cornerB.y);
+    BatchSide sideA = batchSide(half.cornerA, half.slopesA, top - half.cornerA.y);
+    BatchSide sideB = batchSide(half.cornerB, half.slopesB, top - half.cornerB.y);
     RowBatch batch;
     for (int64_t y = top; y <= bottom; y += rowsPerBatch) {
         LaneVec a[4];
@@ -267,9 +267,9 @@ HWY_INLINE bool fillBatchedTriangle(uint32_t* pixels, const TriangleSetup& corne
     }
     TriangleSetup t = corners;
     batchedEdges(t);
-    fillBatchedHalf(pixels, t.top.y, static_cast<int64_t>(t.middle.y) - 1, t.top, t.upper, t.top,
-                    t.longEdge);
-    fillBatchedHalf(pixels, t.middle.y, t.bottom.y, t.middle, t.lower, t.top, t.longEdge);
+    for (const TriangleHalf& half : triangleHalves(t)) {
+        fillBatchedHalf(pixels, half);
+    }
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include "raster.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <utility>
 
@@ -146,22 +147,47 @@ inline void setTriangleEdges(TriangleSetup& t)
     side.blue += slopes.blue;
 }
 
-// Draws rows first..last of one half. Side A starts at cornerA and side B at
-// cornerB (the top corner); rows off the screen are skipped without a visit,
+// One half of a triangle: rows first..last, side A from cornerA along slopesA,
+// side B from cornerB (the top corner) along slopesB (the long edge).
+struct TriangleHalf {
+    int64_t first, last;
+    Corner cornerA;
+    EdgeSlopes slopesA;
+    Corner cornerB;
+    EdgeSlopes slopesB;
+};
+
+// The middle row belongs to the lower half, where side A restarts exactly at
+// the middle corner and side B goes on along the long edge.
+inline std::array<TriangleHalf, 2> triangleHalves(const TriangleSetup& t)
+{
+    return {TriangleHalf{t.top.y, static_cast<int64_t>(t.middle.y) - 1, t.top, t.upper, t.top,
+                         t.longEdge},
+            TriangleHalf{t.middle.y, t.bottom.y, t.middle, t.lower, t.top, t.longEdge}};
+}
+
+// The half's rows that are on the screen, as top..bottom; false when none are.
+[[gnu::always_inline]] inline bool rowsOnScreen(const TriangleHalf& half, int64_t& top,
+                                                int64_t& bottom)
+{
+    top = std::max<int64_t>(half.first, 0);
+    bottom = std::min<int64_t>(half.last, kRasterLastRow);
+    return top <= bottom;
+}
+
+// Draws one half's rows. Rows off the screen are skipped without a visit,
 // which reaches the same values as visiting them. Columns are the integer parts
 // of the sides, between the edges' end columns, so they fit 32 bits.
 template <typename Kernel>
-[[gnu::always_inline]] inline void fillHalf(uint32_t* pixels, int64_t first, int64_t last,
-                                            const Corner& cornerA, const EdgeSlopes& slopesA,
-                                            const Corner& cornerB, const EdgeSlopes& slopesB)
+[[gnu::always_inline]] inline void fillHalf(uint32_t* pixels, const TriangleHalf& half)
 {
-    const int64_t top = std::max<int64_t>(first, 0);
-    const int64_t bottom = std::min<int64_t>(last, kRasterLastRow);
-    if (top > bottom) {
+    int64_t top = 0;
+    int64_t bottom = 0;
+    if (!rowsOnScreen(half, top, bottom)) {
         return;
     }
-    SideValues a = sideAt(cornerA, slopesA, top - cornerA.y);
-    SideValues b = sideAt(cornerB, slopesB, top - cornerB.y);
+    SideValues a = sideAt(half.cornerA, half.slopesA, top - half.cornerA.y);
+    SideValues b = sideAt(half.cornerB, half.slopesB, top - half.cornerB.y);
     uint32_t* row = pixels + top * kFrameWidth;
     for (int64_t y = top; y <= bottom; ++y, row += kFrameWidth) {
         const SpanEnds ends{static_cast<int32_t>(a.x >> kRasterFixedShift),
@@ -173,17 +199,15 @@ template <typename Kernel>
                             static_cast<int32_t>(a.blue),
                             static_cast<int32_t>(b.blue)};
         fillSpanRow<Kernel>(row, ends);
-        advanceSide(a, slopesA);
-        advanceSide(b, slopesB);
+        advanceSide(a, half.slopesA);
+        advanceSide(b, half.slopesB);
     }
 }
 
-// The middle row belongs to the lower half, where side A restarts exactly at
-// the middle corner and side B goes on along the long edge.
 template <typename Kernel>
 [[gnu::always_inline]] inline void fillTriangleRows(uint32_t* pixels, const TriangleSetup& t)
 {
-    fillHalf<Kernel>(pixels, t.top.y, static_cast<int64_t>(t.middle.y) - 1, t.top, t.upper, t.top,
-                     t.longEdge);
-    fillHalf<Kernel>(pixels, t.middle.y, t.bottom.y, t.middle, t.lower, t.top, t.longEdge);
+    for (const TriangleHalf& half : triangleHalves(t)) {
+        fillHalf<Kernel>(pixels, half);
+    }
 }

@@ -228,31 +228,25 @@ HWY_INLINE uint32_t maskBits(KeyTag d, hn::Mask<KeyTag> mask)
     return (bytes[0] | static_cast<uint32_t>(bytes[1]) << 8) & ((1u << hn::Lanes(d)) - 1u);
 }
 
-// Bit t set where keys[t] >= pivot; reads keys[0..31].
-HWY_INLINE uint32_t windowAtLeast(const int32_t* keys, int32_t pivot)
+// The keys of a window that a scan passes over, bit t for the t-th key it
+// meets: going up from keys[0] those below the pivot, going down from keys[0]
+// (reading keys[-31..0]) those above it. Its stops are the other bits.
+template <bool downwards>
+HWY_INLINE uint32_t passedKeys(const int32_t* keys, int32_t pivot)
 {
     const KeyTag d;
     const auto p = hn::Set(d, pivot);
     const size_t lanes = hn::Lanes(d);
-    uint32_t below = 0;
+    uint32_t passed = 0;
     for (size_t v = 0; v < kWindow; v += lanes) {
-        below |= maskBits(d, hn::Lt(hn::LoadU(d, keys + v), p)) << v;
+        if constexpr (downwards) {
+            const auto met = hn::Reverse(d, hn::LoadU(d, keys - v - (lanes - 1)));
+            passed |= maskBits(d, hn::Gt(met, p)) << v;
+        } else {
+            passed |= maskBits(d, hn::Lt(hn::LoadU(d, keys + v), p)) << v;
+        }
     }
-    return ~below;
-}
-
-// Bit t set where top[-t] <= pivot; reads top[-31..0].
-HWY_INLINE uint32_t windowAtMostDown(const int32_t* top, int32_t pivot)
-{
-    const KeyTag d;
-    const auto p = hn::Set(d, pivot);
-    const size_t lanes = hn::Lanes(d);
-    uint32_t above = 0;
-    for (size_t v = 0; v < kWindow; v += lanes) {
-        const auto keys = hn::Reverse(d, hn::LoadU(d, top - v - (lanes - 1)));
-        above |= maskBits(d, hn::Gt(keys, p)) << v;
-    }
-    return ~above;
+    return passed;
 }
 
 // The same partition with the scans' stops taken from masks. Exchanges only
@@ -265,16 +259,16 @@ HWY_INLINE uint32_t windowAtMostDown(const int32_t* top, int32_t pivot)
 // first exchange both scans stop at the pivot's own record at the latest. The
 // j-scan's windows run downwards, so both scans take their next stop from the
 // lowest set bit.
-HWY_INLINE void partitionMasked(int32_t* keys, int32_t* orders, int32_t low, int32_t high, int32_t& i,
-                     int32_t& j)
+HWY_INLINE void partitionMasked(int32_t* keys, int32_t* orders, int32_t low, int32_t high,
+                                int32_t& i, int32_t& j)
 {
     const int32_t pivot = keys[low + (high - low) / 2];  // (low + high) / 2 without overflow
     i = low;
     j = high;
     int32_t leftBase = low;
     int32_t rightTop = high;
-    uint32_t leftMask = windowAtLeast(keys + leftBase, pivot);
-    uint32_t rightMask = windowAtMostDown(keys + rightTop, pivot);
+    uint32_t leftMask = ~passedKeys<false>(keys + leftBase, pivot);
+    uint32_t rightMask = ~passedKeys<true>(keys + rightTop, pivot);
     for (;;) {
         while (leftMask == 0) {
             leftBase += kWindow;
@@ -282,7 +276,7 @@ HWY_INLINE void partitionMasked(int32_t* keys, int32_t* orders, int32_t low, int
                 i = j + 1;
                 return;
             }
-            leftMask = windowAtLeast(keys + leftBase, pivot);
+            leftMask = ~passedKeys<false>(keys + leftBase, pivot);
         }
         const int32_t p = leftBase + std::countr_zero(leftMask);
         if (p > j) {
@@ -296,7 +290,7 @@ HWY_INLINE void partitionMasked(int32_t* keys, int32_t* orders, int32_t low, int
                 j = p - 1;
                 return;
             }
-            rightMask = windowAtMostDown(keys + rightTop, pivot);
+            rightMask = ~passedKeys<true>(keys + rightTop, pivot);
         }
         const int32_t q = rightTop - std::countr_zero(rightMask);
         if (q < p) {
