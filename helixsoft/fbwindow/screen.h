@@ -32,9 +32,9 @@ void screenWindowProc(const DisplayEvent& event);
 // 1 once the window has been asked to close (the program ends as on a key).
 int32_t screenCloseRequested();
 
-// The three key hooks that screenOpen installs. The poll takes the oldest queued
-// key as its string (keyCodeString), "" when none; the test says whether a key
-// is queued and leaves it there.
+// The three key hooks that screenOpen installs. screenPollKey takes the oldest
+// queued key as its string (keyCodeString), "" when none; screenKeyWaiting says
+// whether a key is queued and leaves it there.
 std::string screenPollKey();
 int32_t screenKeyWaiting();
 // The wait takes the next key code, handling window events between attempts
