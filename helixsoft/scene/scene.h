@@ -34,9 +34,9 @@ struct SceneState {
 //    (srand of the clock in seconds, one value discarded); start-up then draws
 //    one value per face for buildFaces, in build order, and then one more for
 //    the start spin: floor(rand() / 32768 * 360). startSpin is ignored.
-//  - drawRandom = false (the capture tool, and any caller that wants repeatable frames): no random number is
-//    drawn at all; spinAngle = startSpin (taken modulo 360 into 0..359) and every
-//    face's randomBit is 0, which no stage reads.
+//  - drawRandom = false (the capture tool, and any caller that wants repeatable
+//    frames): no random number is drawn at all; spinAngle = startSpin (taken
+//    modulo 360 into 0..359) and every face's randomBit is 0, which no stage reads.
 struct SceneStart {
     bool drawRandom;
     int32_t startSpin;
