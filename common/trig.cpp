@@ -23,7 +23,6 @@
 #include "trigconstants.h"
 #include "trigexact.h"
 
-#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <cstddef>
@@ -42,9 +41,17 @@ constexpr int32_t kSteps = int32_t{1} << kStepsLog2;  // table steps per quarter
 // quarter of an ulp.
 constexpr double kTinyLimit = 0x1p-27;
 
+// Exact for normal powers: each step doubles or halves.
 constexpr double powerOfTwo(int e)
 {
-    return std::bit_cast<double>(static_cast<uint64_t>(e + 1023) << 52);
+    double p = 1.0;
+    for (; e > 0; --e) {
+        p *= 2.0;
+    }
+    for (; e < 0; ++e) {
+        p *= 0.5;
+    }
+    return p;
 }
 
 // Bits first to first + count - 1 (at most 53; bit 1 is the first after the

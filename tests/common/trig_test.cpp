@@ -199,7 +199,7 @@ std::vector<double> distinct(std::vector<double> values)
 TEST(Trig, MatchesMpfrOnEveryArgumentOfTheDemos)
 {
     const int32_t frames = 2100 * sweepFactor();
-    const int32_t pointFrameStep = sweepFactor() > 1 ? 1 : 100;
+    const int32_t pointFrameStep = std::max(1, 100 / sweepFactor());
     expectCorrectlyRounded(distinct(helixsoftTrigArguments(frames, pointFrameStep)), "helixsoft",
                            false);
     expectCorrectlyRounded(distinct(vesselglTrigArguments(frames, pointFrameStep)), "vesselgl",
