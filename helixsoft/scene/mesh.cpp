@@ -1,7 +1,10 @@
 // The tube's builders. Named intermediates (a, wobble, t, centres, z, ringAngle)
 // are floats, rounded once when computed; each formula runs in double with the
-// constants exactly as written, and sin, cos are the double ones.
+// constants exactly as written, and sin, cos are trig.h's correctly rounded
+// ones, so every compiler and C library gives the same tube.
 #include "mesh.h"
+
+#include "trig.h"
 
 #include <cassert>
 #include <cmath>
@@ -63,9 +66,12 @@ void twistRing(Vertex* ring, double radius, int32_t pointsPerRing, float ringAng
         const float a = static_cast<float>(kTwoPi / pointsPerRing * k);
         // ringAngle + a stays in double inside the cos and sin.
         const double angle = static_cast<double>(ringAngle) + static_cast<double>(a);
+        double sinAngle = 0.0;
+        double cosAngle = 0.0;
+        trigSinCos(angle, sinAngle, cosAngle);
         Vertex& v = ring[k];
-        v.pos.x = static_cast<float>((radius + wobble) * std::cos(angle) + centreX);
-        v.pos.y = static_cast<float>((radius + wobble) * std::sin(angle) + centreY);
+        v.pos.x = static_cast<float>((radius + wobble) * cosAngle + centreX);
+        v.pos.y = static_cast<float>((radius + wobble) * sinAngle + centreY);
         v.pos.z = -z;
         // The normal's components are floats before normalising, taken from
         // the stored position.
@@ -121,12 +127,15 @@ void twistTube(std::vector<Vertex>& vertices, int32_t radius, int32_t rings,
     float ringAngle = 0.0f;
     for (int32_t j = 0; j < rings; ++j) {
         const float wobble = static_cast<float>(
-            std::sin((static_cast<double>(wavePhase) + j) * kPi / kWobbleRings) *
+            trigSin((static_cast<double>(wavePhase) + j) * kPi / kWobbleRings) *
             kWobbleAmplitude);
         const float t = static_cast<float>(j + frameCounter * kHelixFramePace);
         const double helixAngle = kThreePi * t / rings;
-        const float centreX = static_cast<float>(std::cos(helixAngle) * kHelixRadius);
-        const float centreY = static_cast<float>(std::sin(helixAngle) * kHelixRadius);
+        double helixSin = 0.0;
+        double helixCos = 0.0;
+        trigSinCos(helixAngle, helixSin, helixCos);
+        const float centreX = static_cast<float>(helixCos * kHelixRadius);
+        const float centreY = static_cast<float>(helixSin * kHelixRadius);
         twistRing(&vertices[static_cast<size_t>(j) * pointsPerRing], radius, pointsPerRing,
                   ringAngle, z, wobble, centreX, centreY);
         ringAngle = static_cast<float>(static_cast<double>(ringAngle) + twistStep);

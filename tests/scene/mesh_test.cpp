@@ -1,6 +1,7 @@
 // The tube's records: topology, colours, the unused tail records and the
 // twisted geometry of the first frame.
 #include "mesh.h"
+#include "trig.h"
 
 #include <gtest/gtest.h>
 
@@ -95,13 +96,13 @@ TEST(Mesh, FirstFrameGeometryMatchesTheHelixAndRipple)
 {
     Tube tube = buildTube();
     float wavePhase = 0.0f;
-    const float twist = static_cast<float>(std::sin(1 * 3.141593 / 180) * 0.3171);
+    const float twist = static_cast<float>(trigSin(1 * 3.141593 / 180) * 0.3171);
     twistTube(tube.vertices, kTubeRadius, kTubeRings, kTubePointsPerRing, twist, 1, wavePhase);
     EXPECT_EQ(wavePhase, 0.1f);
     // Ring 0, point 0: angle 0, so the point is its centre moved by the radius.
-    const float wobble = static_cast<float>(std::sin(0.1f * 3.141593 / 10) * 10);
-    const float centreX = static_cast<float>(std::cos(9.424779 * 0.3f / 32) * 40);
-    const float centreY = static_cast<float>(std::sin(9.424779 * 0.3f / 32) * 40);
+    const float wobble = static_cast<float>(trigSin(0.1f * 3.141593 / 10) * 10);
+    const float centreX = static_cast<float>(trigCos(9.424779 * 0.3f / 32) * 40);
+    const float centreY = static_cast<float>(trigSin(9.424779 * 0.3f / 32) * 40);
     EXPECT_NEAR(centreX, 39.84396f, 1e-4f);
     EXPECT_NEAR(centreY, 3.529695f, 1e-5f);
     EXPECT_EQ(tube.vertices[0].pos.x, static_cast<float>((100.0 + wobble) * 1.0 + centreX));
