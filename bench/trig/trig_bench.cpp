@@ -2,7 +2,7 @@
 // two demos pass over frames 1 to 2,100 (the points of every 50th frame), in
 // one run: the pair, each alone, and the exact path that decides the few
 // arguments the fast one cannot.
-#include "demo_angles.h"
+#include "trig_arguments.h"
 #include "trig.h"
 #include "trigexact.h"
 

@@ -1,8 +1,13 @@
 // The demos' angle formulas, transcribed: doubles inside a formula, floats
 // where the demos keep a value.
-#include "demo_angles.h"
+#include "trig_arguments.h"
 
 #include "trig.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <random>
 
 namespace {
 
@@ -70,4 +75,61 @@ std::vector<double> vesselglTrigArguments(int32_t frames, int32_t pointFrameStep
         addVesselglFrame(out, phase, twist, time, frame % pointFrameStep == 0);
     }
     return out;
+}
+
+std::vector<double> demoTrigArguments(int32_t frames, int32_t pointFrameStep)
+{
+    std::vector<double> all = helixsoftTrigArguments(frames, pointFrameStep);
+    const std::vector<double> gl = vesselglTrigArguments(frames, pointFrameStep);
+    all.insert(all.end(), gl.begin(), gl.end());
+    std::sort(all.begin(), all.end());
+    all.erase(std::unique(all.begin(), all.end()), all.end());
+    return all;
+}
+
+std::vector<double> randomTrigArguments(int count, int low, int high, uint64_t seed)
+{
+    std::mt19937_64 random(seed);  // the standard fixes its sequence
+    std::vector<double> out;
+    for (int i = 0; i < count; ++i) {
+        const double mantissa = 1.0 + static_cast<double>(random() >> 12) * 0x1p-52;
+        const double x = std::ldexp(mantissa, low + static_cast<int>(random() % (high - low)));
+        out.push_back(random() % 2 == 0 ? x : -x);
+    }
+    return out;
+}
+
+std::vector<double> rangeTrigArguments()
+{
+    std::vector<double> all;
+    const int edges[] = {-1074, -27, -7, 10, 17, 30, 1024};
+    for (int i = 0; i + 1 < 7; ++i) {
+        const std::vector<double> part = randomTrigArguments(3000, edges[i], edges[i + 1], i);
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+void hashSinCosBits(uint64_t& hash, double s, double c)
+{
+    for (double result : {s, c}) {
+        uint64_t bits = 0;
+        std::memcpy(&bits, &result, sizeof bits);
+        for (int byte = 0; byte < 8; ++byte) {
+            hash = (hash ^ ((bits >> (8 * byte)) & 0xffu)) * 0x100000001b3u;
+        }
+    }
+}
+
+uint64_t sinCosBitsHash(const std::vector<double>& arguments,
+                        void (*sinCos)(double, double&, double&))
+{
+    uint64_t hash = kHashStart;
+    for (double x : arguments) {
+        double s = 0.0;
+        double c = 0.0;
+        sinCos(x, s, c);
+        hashSinCosBits(hash, s, c);
+    }
+    return hash;
 }
