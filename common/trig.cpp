@@ -28,8 +28,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#if !defined(FLT_EVAL_METHOD) || FLT_EVAL_METHOD != 0
-#error "the trigonometry needs double expressions evaluated in double precision"
+// The error-free sums and products need plain IEEE double arithmetic.
+#if !defined(FLT_EVAL_METHOD) || FLT_EVAL_METHOD != 0 || defined(__FAST_MATH__)
+#error "the trigonometry needs double expressions evaluated in double, without fast-math"
 #endif
 
 namespace {
