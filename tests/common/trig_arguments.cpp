@@ -29,8 +29,11 @@ void addHelixsoftFrame(std::vector<double>& out, int32_t frame, float wavePhase,
     }
 }
 
-void addVesselglFrame(std::vector<double>& out, float phase, float twist, float time, bool points)
+// The GL demo's frame time is the frame number as a float.
+void addVesselglFrame(std::vector<double>& out, int32_t frame, float phase, float twist,
+                      bool points)
 {
+    const float time = static_cast<float>(frame);
     float offset = 0.0f;
     for (int32_t i = 0; i < 42; ++i) {
         out.push_back(kThreePi * static_cast<float>(i + 0.3 * time) / 42.0);
@@ -42,6 +45,22 @@ void addVesselglFrame(std::vector<double>& out, float phase, float twist, float 
     }
 }
 
+using FrameAdder = void (*)(std::vector<double>&, int32_t, float, float, bool);
+
+// Frames 1 to `frames` of a demo: the frame's twist angle (its number in
+// degrees), then its rings, with the phase moved on by 0.1 first.
+void addFrames(std::vector<double>& out, int32_t frames, int32_t pointFrameStep, float phase,
+               double twistAmplitude, FrameAdder addFrame)
+{
+    for (int32_t frame = 1; frame <= frames; ++frame) {
+        const double twistAngle = frame * kPi / 180;
+        out.push_back(twistAngle);
+        const float twist = static_cast<float>(trigSin(twistAngle) * twistAmplitude);
+        phase = static_cast<float>(phase + 0.1);
+        addFrame(out, frame, phase, twist, frame % pointFrameStep == 0);
+    }
+}
+
 } // namespace
 
 std::vector<double> helixsoftTrigArguments(int32_t frames, int32_t pointFrameStep)
@@ -50,30 +69,16 @@ std::vector<double> helixsoftTrigArguments(int32_t frames, int32_t pointFrameSte
     for (int32_t degrees = 0; degrees < 360; ++degrees) {
         out.push_back(static_cast<float>(degrees * kPi / 180));
     }
-    float wavePhase = 0.0f;
-    for (int32_t frame = 1; frame <= frames; ++frame) {
-        const double twistAngle = frame * kPi / 180;
-        out.push_back(twistAngle);
-        const float twist = static_cast<float>(trigSin(twistAngle) * 0.3171);
-        wavePhase = static_cast<float>(wavePhase + 0.1);
-        addHelixsoftFrame(out, frame, wavePhase, twist, frame % pointFrameStep == 0);
-    }
+    addFrames(out, frames, pointFrameStep, 0.0f, 0.3171, addHelixsoftFrame);
     return out;
 }
 
 std::vector<double> vesselglTrigArguments(int32_t frames, int32_t pointFrameStep)
 {
+    // The start-up build: phase 0.1, no twist, time 0.
     std::vector<double> out;
-    float phase = 0.1f;
-    addVesselglFrame(out, phase, 0.0f, 0.0f, true);
-    for (int32_t frame = 1; frame <= frames; ++frame) {
-        const float time = static_cast<float>(frame);
-        const double twistAngle = kPi * time / 180.0;
-        out.push_back(twistAngle);
-        const float twist = static_cast<float>(trigSin(twistAngle) * 0.29171);
-        phase = static_cast<float>(phase + 0.1);
-        addVesselglFrame(out, phase, twist, time, frame % pointFrameStep == 0);
-    }
+    addVesselglFrame(out, 0, 0.1f, 0.0f, true);
+    addFrames(out, frames, pointFrameStep, 0.1f, 0.29171, addVesselglFrame);
     return out;
 }
 
