@@ -1,11 +1,11 @@
 // Advances the GL demo's animation by one frame. The formula runs in double
-// with 3.141593 as written, rounded once to float: double on every platform,
-// as the tube's own formulas, so desktop and web animate the same mesh.
+// with 3.141593 as written and trig.h's correctly rounded sine, rounded once to
+// float: the same on every platform, as the tube's own formulas, so desktop and
+// web animate the same mesh.
 #include "frameclock.h"
 
 #include "conventions.h"
-
-#include <cmath>
+#include "trig.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ constexpr double kTwistAmplitude = 0.29171;
 
 float frameTwist(float frameTime)
 {
-    return static_cast<float>(std::sin(kPi * frameTime / kDegreesPerHalfTurn) *
+    return static_cast<float>(trigSin(kPi * frameTime / kDegreesPerHalfTurn) *
                               kTwistAmplitude);
 }
 

@@ -1,6 +1,7 @@
 // The matrix kit's rounding points: rotations built from the float angle, sums
 // in matMultiply rounded after each addition, matTransformPoint rounded once.
 #include "matrix.h"
+#include "trig.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 // transcription of the formulas that rounds at each step.
 #include "float32.h"
 #include "mesh.h"
+#include "trig.h"
 
 #include <gtest/gtest.h>
 
@@ -109,16 +110,16 @@ void strictTwistTube(std::vector<Vertex>& vertices, float twistStep, int32_t fra
     float z = roundToFloat32(15.75 * 32 / 2);
     float ringAngle = 0.0f;
     for (int j = 0; j < 32; ++j) {
-        const float wobble = roundToFloat32(std::sin((double(wavePhase) + j) * 3.141593 / 10) * 10);
+        const float wobble = roundToFloat32(trigSin((double(wavePhase) + j) * 3.141593 / 10) * 10);
         const float t = roundToFloat32(j + frameCounter * 0.3);
-        const float centreX = roundToFloat32(std::cos(9.424779 * t / 32) * 40);
-        const float centreY = roundToFloat32(std::sin(9.424779 * t / 32) * 40);
+        const float centreX = roundToFloat32(trigCos(9.424779 * t / 32) * 40);
+        const float centreY = roundToFloat32(trigSin(9.424779 * t / 32) * 40);
         for (int k = 0; k < 32; ++k) {
             const float a = roundToFloat32(6.283186 / 32 * k);
             const double angle = double(ringAngle) + a;
             Vertex& v = vertices[32 * j + k];
-            v.pos.x = roundToFloat32((100.0 + wobble) * std::cos(angle) + centreX);
-            v.pos.y = roundToFloat32((100.0 + wobble) * std::sin(angle) + centreY);
+            v.pos.x = roundToFloat32((100.0 + wobble) * trigCos(angle) + centreX);
+            v.pos.y = roundToFloat32((100.0 + wobble) * trigSin(angle) + centreY);
             v.pos.z = -z;
             v.normal = Vec3{roundToFloat32(double(v.pos.x) - centreX),
                             roundToFloat32(double(v.pos.y) - centreY), v.pos.z};
@@ -143,7 +144,7 @@ TEST(Mesh, EveryFrameOfALongRunIsTheStrictTranscriptionToTheBit)
     float strictPhase = 0.0f;
     int32_t framesOff = 0;
     for (int32_t frame = 1; frame <= kFrames; ++frame) {
-        const float twist = static_cast<float>(std::sin(frame * 3.141593 / 180) * 0.3171);
+        const float twist = static_cast<float>(trigSin(frame * 3.141593 / 180) * 0.3171);
         twistTube(tube.vertices, kTubeRadius, kTubeRings, kTubePointsPerRing, twist, frame,
                   wavePhase);
         strictTwistTube(strict, twist, frame, strictPhase);

@@ -3,6 +3,7 @@
 // hand, which any later optimisation must reproduce bit for bit.
 #include "capture.h"
 #include "scene.h"
+#include "trig.h"
 
 #include <gtest/gtest.h>
 
