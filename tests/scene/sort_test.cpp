@@ -3,7 +3,6 @@
 // must match, so ties end in the same order and the same face is painted last.
 // Heavy ties, sorted and reversed runs, key extremes and sub-ranges amid
 // hostile neighbours. (The demo's own frames are every golden frame's.)
-#include "scene.h"
 #include "simd_targets.h"
 #include "sort.h"
 
@@ -11,7 +10,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cmath>
 #include <random>
 #include <string>
 #include <utility>
