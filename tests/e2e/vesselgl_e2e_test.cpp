@@ -2,7 +2,6 @@
 // holds (or lacks) artery.tga, ended with Escape or by a close request.
 #include "bigtga.h"
 #include "process.h"
-#include "vesselgl_xwindows.h"
 #include "xdriver.h"
 
 #include <gtest/gtest.h>
@@ -150,7 +149,7 @@ TEST(VesselglEndToEnd, ShowsTheLitTexturedTubeFullScreenAndAnimates)
     ASSERT_TRUE(xWaitForMappedWindow(run.server.display, kWindowTimeoutMs));
     std::this_thread::sleep_for(std::chrono::seconds(2));
 
-    const std::vector<WindowInfo> windows = mappedWindows(run.server.display);
+    const std::vector<XWindowInfo> windows = xMappedWindows(run.server.display);
     ASSERT_EQ(windows.size(), 1u);
     EXPECT_EQ(windows[0].title, "GLFW Window");
     EXPECT_EQ(windows[0].x, 0);

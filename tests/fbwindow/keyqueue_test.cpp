@@ -28,11 +28,11 @@ struct KeyCase {
 // The table wins over the layout's character; other keys give the layout's
 // single character, or nothing.
 const KeyCase kKeys[] = {
-    {0x26, 'x', 0x101, "\xFFH"},  {0x28, 0, 0x102, "\xFFP"},   {0x25, 0, 0x103, "\xFFK"},
-    {0x27, 0, 0x104, "\xFFM"},    {0x2D, 0, 0x105, "\xFFR"},   {0x2E, 0, 0x106, "\xFFS"},
-    {0x24, 0, 0x107, "\xFFG"},    {0x23, 0, 0x108, "\xFFO"},   {0x21, 0, 0x109, "\xFFI"},
-    {0x22, 0, 0x10A, "\xFFQ"},    {0x70, 'q', 0x10B, "\xFF;"}, {0x74, 0, 0x10F, "\xFF?"},
-    {0x79, 0, 0x114, "\xFF" "D"}, {kVirtualKeyNone, 27, 27, "\x1B"},
+    {0x26, 'x', 0x101, "\xFFH"}, {0x28, 0, 0x102, "\xFFP"}, {0x25, 0, 0x103, "\xFFK"},
+    {0x27, 0, 0x104, "\xFFM"},   {0x2D, 0, 0x105, "\xFFR"}, {0x2E, 0, 0x106, "\xFFS"},
+    {0x24, 0, 0x107, "\xFFG"},   {0x23, 0, 0x108, "\xFFO"}, {0x21, 0, 0x109, "\xFFI"},
+    {0x22, 0, 0x10A, "\xFFQ"},   {0x70, 'q', 0x10B, "\xFF;"}, {0x79, 0, 0x114, "\xFF" "D"},
+    {kVirtualKeyNone, 27, 27, "\x1B"},
     {kVirtualKeyNone, 3, 3, "\x03"}, {kVirtualKeyNone, 255, 255, "\xFF"},
     {0x7A, 0, 0, ""},  // F11: no character
     {0x10, 0, 0, ""},  // Shift alone

@@ -15,33 +15,24 @@ TEST(Divide, TruncatesExactlyLikeTheOperator)
 {
     std::mt19937_64 random(1);
     std::uniform_int_distribution<int64_t> wide(-kTwoPow53 + 1, kTwoPow53 - 1);
-    std::vector<int64_t> divisors;
+    std::vector<int64_t> divisors = {int64_t{1} << 21, (int64_t{1} << 32) - 1, int64_t{1} << 33,
+                                     kTwoPow53 - 3, kTwoPow53, -kTwoPow53 - 1};
     for (int64_t d = -3; d <= 1100; ++d) {
         divisors.push_back(d);
     }
-    for (const int64_t d : {int64_t{1} << 21, (int64_t{1} << 32) - 1, int64_t{1} << 33,
-                            kTwoPow53 - 3, kTwoPow53, -kTwoPow53 - 1}) {
-        divisors.push_back(d);
-    }
     for (const int64_t d : divisors) {
-        if (d == 0) {
-            continue;
-        }
         // Multiples and their neighbours are where a rounded quotient goes wrong.
-        for (const int64_t q : {int64_t{0}, int64_t{1}, int64_t{255}, int64_t{65535},
-                                int64_t{1} << 33, kTwoPow53 / 1100, kTwoPow53 / (d < 0 ? -d : d)}) {
-            if (q != 0 && (d < 0 ? -d : d) > INT64_MAX / 2 / q) {
-                continue;  // the multiple itself would not fit
-            }
-            for (const int64_t r : {int64_t{-1}, int64_t{0}, int64_t{1}}) {
-                for (const int64_t sign : {int64_t{-1}, int64_t{1}}) {
-                    const int64_t n = sign * (q * d + r);
-                    ASSERT_EQ(divideTruncating(n, d), n / d) << n << " / " << d;
-                }
+        std::vector<int64_t> dividends;
+        for (const int64_t q : {int64_t{1}, int64_t{255}, int64_t{65535}, int64_t{1} << 33,
+                                kTwoPow53 / 1100, kTwoPow53 / (d < 0 ? -d : d + (d == 0))}) {
+            if (d != 0 && q != 0 && (d < 0 ? -d : d) <= INT64_MAX / 2 / q) {
+                dividends.insert(dividends.end(), {q * d - 1, q * d, q * d + 1, 1 - q * d, -q * d});
             }
         }
         for (int i = 0; i < 50; ++i) {
-            const int64_t n = wide(random);
+            dividends.push_back(wide(random));
+        }
+        for (const int64_t n : d == 0 ? std::vector<int64_t>{} : dividends) {
             ASSERT_EQ(divideTruncating(n, d), n / d) << n << " / " << d;
         }
     }

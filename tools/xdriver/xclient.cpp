@@ -98,11 +98,21 @@ std::vector<Window> topLevelWindows(Display* display)
     return windows;
 }
 
-bool isViewable(Display* display, Window window)
+bool isViewable(Display* display, Window window, XWindowAttributes& attributes)
 {
-    XWindowAttributes attributes;
     return XGetWindowAttributes(display, window, &attributes) != 0 &&
            attributes.map_state == IsViewable;
+}
+
+std::string windowTitle(Display* display, Window window)
+{
+    char* name = nullptr;
+    XFetchName(display, window, &name);
+    const std::string title = name != nullptr ? name : "";
+    if (name != nullptr) {
+        XFree(name);
+    }
+    return title;
 }
 
 }  // namespace
@@ -199,7 +209,9 @@ bool xRequestClose(const std::string& display)
     int asked = 0;
     for (Window window : topLevelWindows(c.display)) {
         // Programs keep hidden helper windows too; only what the user sees is closed.
-        if (!isViewable(c.display, window) || !windowAcceptsDelete(c.display, window, deleteAtom)) {
+        XWindowAttributes attributes;
+        if (!isViewable(c.display, window, attributes) ||
+            !windowAcceptsDelete(c.display, window, deleteAtom)) {
             continue;
         }
         XEvent event{};
@@ -224,12 +236,30 @@ bool xWaitForMappedWindow(const std::string& display, int timeoutMs)
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     do {
+        XWindowAttributes attributes;
         for (Window window : topLevelWindows(c.display)) {
-            if (isViewable(c.display, window)) {
+            if (isViewable(c.display, window, attributes)) {
                 return true;
             }
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     } while (std::chrono::steady_clock::now() < deadline);
     return false;
+}
+
+std::vector<XWindowInfo> xMappedWindows(const std::string& display)
+{
+    std::vector<XWindowInfo> found;
+    Connection c{XOpenDisplay(display.c_str())};
+    if (c.display == nullptr) {
+        return found;
+    }
+    XWindowAttributes a;
+    for (Window window : topLevelWindows(c.display)) {
+        if (isViewable(c.display, window, a)) {
+            const std::string title = windowTitle(c.display, window);
+            found.push_back(XWindowInfo{a.x, a.y, a.width, a.height, title});
+        }
+    }
+    return found;
 }

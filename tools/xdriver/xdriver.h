@@ -45,3 +45,15 @@ bool xSendKey(const std::string& display, const std::string& keysymName);
 bool xRequestClose(const std::string& display);
 // Waits until some top-level window is mapped (viewable); false after timeoutMs.
 bool xWaitForMappedWindow(const std::string& display, int timeoutMs);
+
+// What a window manager sees of a mapped top-level window.
+struct XWindowInfo {
+    int x;
+    int y;
+    int width;
+    int height;
+    std::string title;  // WM_NAME
+};
+
+// The mapped top-level windows; empty when the display cannot be opened.
+std::vector<XWindowInfo> xMappedWindows(const std::string& display);
