@@ -92,7 +92,8 @@ TEST(Convert, EveryFormatOnEveryInstructionSetMatchesTheFormulaAndWritesOnlyItsR
                 const std::vector<uint32_t> source = randomPixels(count, 7919u * count + 1);
                 const std::vector<uint8_t> expected = referenceRow(format, source);
                 for (const size_t offset : {0, 1, 3}) {
-                    std::vector<uint8_t> buffer(offset + expected.size() + 2 * kCanaryBytes, kCanary);
+                    const size_t size = offset + expected.size() + 2 * kCanaryBytes;
+                    std::vector<uint8_t> buffer(size, kCanary);
                     uint8_t* row = buffer.data() + kCanaryBytes + offset;
                     format.converter(source.data(), row, count);
                     SCOPED_TRACE(simdTargetName(target) + " " + format.name + " count " +
@@ -154,17 +155,12 @@ TEST(SelectPixelConverter, MatchesOnlyTheEightExactFormats)
         {16, 0x1F, 0x7E0, 0xF800, convertRow565Swapped},
         {16, 0x7C00, 0x3E0, 0x1F, convertRow555},
         {16, 0x1F, 0x3E0, 0x7C00, convertRow555Swapped},
-        // 15-bit displays report 16; a bit count of 15 is not a format.
-        {15, 0x7C00, 0x3E0, 0x1F, nullptr},
-        {24, 0xF800, 0x7E0, 0x1F, nullptr},
-        {16, 0xFF0000, 0xFF00, 0xFF, nullptr},
-        // Green low, other channel orders, an alpha mask in place of a colour,
-        // a palette display.
-        {16, 0xF800, 0x1F, 0x7E0, nullptr},
-        {32, 0xFF00, 0xFF, 0xFF0000, nullptr},
-        {32, 0xFF000000, 0xFF00, 0xFF, nullptr},
-        {8, 0, 0, 0, nullptr},
-        {0xFFFFFFFF, 0xFF0000, 0xFF00, 0xFF, nullptr},
+        // 15-bit displays report 16; a bit count of 15 is not a format. Then a
+        // mode's masks at another depth, green low, an alpha mask in place of a
+        // colour, a palette display.
+        {15, 0x7C00, 0x3E0, 0x1F, nullptr},      {24, 0xF800, 0x7E0, 0x1F, nullptr},
+        {16, 0xF800, 0x1F, 0x7E0, nullptr},      {32, 0xFF000000, 0xFF00, 0xFF, nullptr},
+        {8, 0, 0, 0, nullptr},                   {0xFFFFFFFF, 0xFF0000, 0xFF00, 0xFF, nullptr},
     };
     for (const SelectCase& c : cases) {
         EXPECT_EQ(selectPixelConverter(c.bitCount, c.redMask, c.greenMask, c.blueMask),

@@ -57,7 +57,8 @@ void displayCreateWindow(const char* title, int32_t width, int32_t height)
 
 int32_t displaySetMode(int32_t width, int32_t height, int32_t bitsPerPixel)
 {
-    if (record("setMode " + std::to_string(bitsPerPixel), fake.acceptedModeBits.count(bitsPerPixel)) == 0) {
+    const bool accepted = fake.acceptedModeBits.count(bitsPerPixel) != 0;
+    if (record("setMode " + std::to_string(bitsPerPixel), accepted) == 0) {
         return 0;
     }
     fake.modeWidth = width;

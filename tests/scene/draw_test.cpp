@@ -36,60 +36,37 @@ TEST(Draw, CullValueIsExactAndSignedLikeTheScreen)
     }
 }
 
-TEST(Draw, IntensityIsClampedAndNanIsDark)
+TEST(Draw, IntensityIsClampedNanIsDarkAndChannelsRoundHalfToEven)
 {
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    struct IntensityCase {
-        Vec3 normal;
-        float expected;
+    const std::pair<Vec3, float> cases[] = {
+        {{0.0f, -0.3f, 0.0f}, 0.0f}, {{0.0f, 1.0000001f, 0.0f}, 1.0f},
+        {{nan, 0.0f, 0.0f}, 0.0f},   {{0.0f, 0.5f, 0.0f}, 0.5f},
     };
-    const IntensityCase cases[] = {
-        {{0.0f, -0.3f, 0.0f}, 0.0f},
-        {{0.0f, 1.0000001f, 0.0f}, 1.0f},
-        {{nan, 0.0f, 0.0f}, 0.0f},
-        {{0.0f, 0.5f, 0.0f}, 0.5f},
-        {{0.0f, 0.0f, 0.0f}, 0.0f},
-    };
-    for (const IntensityCase& c : cases) {
-        EXPECT_EQ(cornerIntensity(0.0f, 1.0f, 0.0f, c.normal), c.expected);
+    for (const auto& [normal, expected] : cases) {
+        EXPECT_EQ(cornerIntensity(0.0f, 1.0f, 0.0f, normal), expected);
     }
-}
-
-TEST(Draw, ColourChannelsRoundHalfToEven)
-{
     EXPECT_EQ(shadeColour(255.0f, 0.0f, 254.0f, 0.5f), 0x0080007Fu);
     EXPECT_EQ(shadeColour(255.0f, 255.0f, 255.0f, 1.0f), 0x00FFFFFFu);
     EXPECT_EQ(shadeColour(252.0f, 0.0f, 255.0f, 0.0f), 0u);
     EXPECT_EQ(shadeColour(5.0f, 3.0f, 1.0f, 0.5f), 0x00020200u);  // 2.5, 1.5, 0.5
 }
 
-Vertex screenVertex(float x, float y, float red)
-{
-    Vertex v{};
-    v.screenX = x;
-    v.screenY = y;
-    v.normal = Vec3{0.0f, 1.0f, 0.0f};
-    v.red = red;
-    return v;
-}
-
-Face face(int32_t i0, int32_t i1, int32_t i2, int32_t drawOrder)
-{
-    Face f{};
-    f.i0 = i0, f.i1 = i1, f.i2 = i2, f.drawOrder = drawOrder;
-    return f;
-}
-
 TEST(Draw, FarOffCornersAreCulledAndClippedWithoutOverflow)
 {
     // Corners saturate to the 32-bit range; the face covers y >= x on screen.
-    std::vector<Vertex> vertices = {
-        screenVertex(-3e9f, -3e9f, 255.0f),
-        screenVertex(-3e9f, 3e9f, 255.0f),
-        screenVertex(3e9f, 3e9f, 255.0f),
-        screenVertex(std::numeric_limits<float>::quiet_NaN(), 0.0f, 255.0f),
-    };
-    std::vector<Face> faces = {face(0, 1, 2, 0), face(3, 1, 2, 1)};
+    const float far[][2] = {{-3e9f, -3e9f}, {-3e9f, 3e9f}, {3e9f, 3e9f},
+                            {std::numeric_limits<float>::quiet_NaN(), 0.0f}};
+    std::vector<Vertex> vertices;
+    for (const auto& [x, y] : far) {
+        Vertex v{};
+        v.screenX = x, v.screenY = y, v.red = 255.0f;
+        v.normal = Vec3{0.0f, 1.0f, 0.0f};
+        vertices.push_back(v);
+    }
+    std::vector<Face> faces(2, Face{});
+    faces[0].i0 = 0, faces[0].i1 = 1, faces[0].i2 = 2;
+    faces[1].i0 = 3, faces[1].i1 = 1, faces[1].i2 = 2, faces[1].drawOrder = 1;
     std::vector<uint32_t> pixels(kFramePixels, 0u);
     drawMesh(pixels.data(), vertices, faces, 0.0f, 1.0f, 0.0f, corners);
     EXPECT_EQ(pixels[0], 255u << 16);

@@ -133,7 +133,8 @@ TEST(DepthSort, MatchesTheLiteralSortOnEverySizeShapeAndInstructionSet)
 TEST(DepthSort, SubRangesAtTheKeyExtremesIgnoreTheirNeighbours)
 {
     const int32_t extremes[] = {INT32_MIN, INT32_MIN + 1, -1, 0, 1, INT32_MAX - 1, INT32_MAX};
-    const std::pair<int32_t, int32_t> neighbours[] = {{INT32_MIN, INT32_MAX}, {INT32_MAX, INT32_MIN}};
+    const std::pair<int32_t, int32_t> neighbours[] = {{INT32_MIN, INT32_MAX},
+                                                      {INT32_MAX, INT32_MIN}};
     for (const int64_t target : simdTargets()) {
         const SimdTargetScope scope(target);
         std::mt19937 random(90);

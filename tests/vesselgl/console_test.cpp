@@ -22,7 +22,8 @@ constexpr int kShortWaitMs = 150;
 
 long elapsedMs(Clock::time_point start)
 {
-    return long(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+    const auto elapsed = Clock::now() - start;
+    return long(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
 }
 
 TEST(ConsoleWaitKey, InputOrItsEndEndsTheWaitEarlyAndNothingElseDoes)
