@@ -71,6 +71,7 @@
   }
 
   function start(page) {
+    document.activeElement.blur();  // a focused button would take the keys meant for the demo
     page.message.hidden = true;
     page.state = 'running';
     // Emscripten makes this object the program's Module: the display finds the

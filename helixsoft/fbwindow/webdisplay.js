@@ -2,7 +2,7 @@
 // 2D context, the cursor over it, the wake lock that stands in for switching
 // the screen saver off, and the wait through which the program's one loop
 // yields to the page until the next animation frame. Module.frameStats counts
-// how long our code ran between two waits, for the page's checks.
+// the frames shown and how long our code ran between two waits, for checks.
 mergeInto(LibraryManager.library, {
   $webDisplay: {context: null, image: null, wakeLock: null, resumedAt: 0},
 
@@ -18,7 +18,7 @@ mergeInto(LibraryManager.library, {
   webDisplayAttach: function() {
     if (!webDisplay.context) return 0;
     specialHTMLTargets['!canvas'] = Module['canvas'];
-    Module['frameStats'] = {waits: 0, busyMs: 0, busyMaxMs: 0, firstWaitAt: 0, lastWaitAt: 0};
+    Module['frameStats'] = {presents: 0, waits: 0, busyMs: 0, busyMaxMs: 0, firstWaitAt: 0, lastWaitAt: 0};
     return 1;
   },
 
@@ -43,6 +43,7 @@ mergeInto(LibraryManager.library, {
       image = webDisplay.image = new ImageData(bytes, width, height);
     }
     webDisplay.context.putImageData(image, 0, 0);
+    Module['frameStats'].presents += 1;
   },
 
   webDisplayShowCursor: function(shown) {

@@ -21,6 +21,7 @@
 //   sleep MS
 //   hide | show            another tab comes to the front / the page's tab again
 //   blur | focus           the page loses / regains the keyboard focus, staying visible
+//                          (it has the focus from the start)
 // Exit status: 0 when every command succeeded, 1 with "webdriver: REASON" otherwise, 2 for
 // bad arguments.
 'use strict';
@@ -190,7 +191,7 @@ class Page {
   constructor(browser, site) {
     this.browser = browser;
     this.site = site;
-    this.others = [];  // tabs and windows opened to take the front or the focus
+    this.others = [];  // tabs opened to take the front
   }
 
   async attach() {
@@ -207,6 +208,7 @@ class Page {
       await this.send(domain + '.enable');
     }
     await this.size('640x480');
+    await this.focus(true);
   }
 
   report(message) {
@@ -276,16 +278,23 @@ class Page {
     await this.send('Input.dispatchMouseEvent', {type: 'mouseReleased', ...point});
   }
 
-  async openOther(newWindow) {
-    const {targetId} = await this.browser.send('Target.createTarget', {url: 'about:blank', newWindow});
+  async hide() {
+    const {targetId} = await this.browser.send('Target.createTarget', {url: 'about:blank'});
     this.others.push(targetId);
   }
 
-  async closeOthers() {
+  async show() {
     for (const targetId of this.others.splice(0)) {
       await this.browser.send('Target.closeTarget', {targetId});
     }
     await this.browser.send('Target.activateTarget', {targetId: this.targetId});
+  }
+
+  // A headless browser's window never has the system's focus: the page gets it
+  // by emulation, and losing it is the end of that emulation, with the
+  // browser's own blur and focus events either way.
+  focus(focused) {
+    return this.send('Emulation.setFocusEmulationEnabled', {enabled: focused});
   }
 
   async shot(file) {
@@ -306,10 +315,10 @@ const kCommands = {
   key: [1, false, (page, name) => page.key(name)],
   click: [2, false, (page, x, y) => page.click(x, y)],
   sleep: [1, false, (page, ms) => new Promise((resolve) => setTimeout(resolve, Number(ms)))],
-  hide: [0, false, (page) => page.openOther(false)],
-  blur: [0, false, (page) => page.openOther(true)],
-  show: [0, false, (page) => page.closeOthers()],
-  focus: [0, false, (page) => page.closeOthers()],
+  hide: [0, false, (page) => page.hide()],
+  show: [0, false, (page) => page.show()],
+  blur: [0, false, (page) => page.focus(false)],
+  focus: [0, false, (page) => page.focus(true)],
 };
 
 // [[name, args...], ...]. A timeout is a number, and no command's name is one.
