@@ -10,16 +10,17 @@
 //                                          fresh headless Chromium, in order
 // Commands (timeouts in milliseconds, default 60000):
 //   size WxH               the viewport's size in CSS pixels (default 640x480), scale 1
+//   init JS                run JS in every page from now on, before the page's own scripts
 //   open PATH              load PATH of the site and wait for its load event
 //   wait-title TEXT [MS]   until document.title is TEXT
-//   wait JS [MS]           until the expression is true
+//   wait JS [MS]           until the expression is true (throwing counts as false)
 //   eval JS                print "eval: " and the expression's value as JSON
 //   shot FILE              save the viewport as a PNG
 //   key NAME               press and release a key: a letter, a digit, Escape, Enter, Tab,
 //                          Backspace, Space, ArrowUp/Down/Left/Right, F1-F12, Shift, Control
 //   click X Y              a left click at (X, Y) in the viewport
 //   sleep MS
-//   hide | show            another tab comes to the front / the page's tab again
+//   hide | show            the page's window is minimised / restored
 //   blur | focus           the page loses / regains the keyboard focus, staying visible
 //                          (it has the focus from the start)
 // Exit status: 0 when every command succeeded, 1 with "webdriver: REASON" otherwise, 2 for
@@ -191,7 +192,6 @@ class Page {
   constructor(browser, site) {
     this.browser = browser;
     this.site = site;
-    this.others = [];  // tabs opened to take the front
   }
 
   async attach() {
@@ -237,11 +237,21 @@ class Page {
     return result.result.value;
   }
 
+  // An expression that throws counts as not yet true (the page may still be
+  // setting up what it reads); a timeout names the last error.
   async until(expression, timeoutMs, what) {
     const deadline = Date.now() + timeoutMs;
-    while (!(await this.evaluate('!!(' + expression + ')'))) {
+    let lastError = '';
+    for (;;) {
+      try {
+        if (await this.evaluate('!!(' + expression + ')')) {
+          return;
+        }
+      } catch (error) {
+        lastError = ' (last: ' + error.message + ')';
+      }
       if (Date.now() > deadline) {
-        throw new Error('timed out after ' + timeoutMs + ' ms waiting for ' + what);
+        throw new Error('timed out after ' + timeoutMs + ' ms waiting for ' + what + lastError);
       }
       await new Promise((resolve) => setTimeout(resolve, kPollMs));
     }
@@ -278,16 +288,10 @@ class Page {
     await this.send('Input.dispatchMouseEvent', {type: 'mouseReleased', ...point});
   }
 
-  async hide() {
-    const {targetId} = await this.browser.send('Target.createTarget', {url: 'about:blank'});
-    this.others.push(targetId);
-  }
-
-  async show() {
-    for (const targetId of this.others.splice(0)) {
-      await this.browser.send('Target.closeTarget', {targetId});
-    }
-    await this.browser.send('Target.activateTarget', {targetId: this.targetId});
+  // A minimised window hides its page, as the browser's own visibility has it.
+  async setWindowState(windowState) {
+    const {windowId} = await this.browser.send('Browser.getWindowForTarget', {targetId: this.targetId});
+    await this.browser.send('Browser.setWindowBounds', {windowId, bounds: {windowState}});
   }
 
   // A headless browser's window never has the system's focus: the page gets it
@@ -306,6 +310,7 @@ class Page {
 // Each command: [arguments it needs, whether a timeout may follow, action].
 const kCommands = {
   size: [1, false, (page, text) => page.size(text)],
+  init: [1, false, (page, source) => page.send('Page.addScriptToEvaluateOnNewDocument', {source})],
   open: [1, false, (page, pagePath) => page.open(pagePath)],
   'wait-title': [1, true, (page, text, ms) => page.until('document.title === ' + JSON.stringify(text),
                                                           Number(ms || kTimeoutMs), 'the title "' + text + '"')],
@@ -315,8 +320,8 @@ const kCommands = {
   key: [1, false, (page, name) => page.key(name)],
   click: [2, false, (page, x, y) => page.click(x, y)],
   sleep: [1, false, (page, ms) => new Promise((resolve) => setTimeout(resolve, Number(ms)))],
-  hide: [0, false, (page) => page.hide()],
-  show: [0, false, (page) => page.show()],
+  hide: [0, false, (page) => page.setWindowState('minimized')],
+  show: [0, false, (page) => page.setWindowState('normal')],
   blur: [0, false, (page) => page.focus(false)],
   focus: [0, false, (page) => page.focus(true)],
 };

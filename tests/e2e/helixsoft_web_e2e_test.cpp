@@ -1,0 +1,311 @@
+// helixsoft in the browser and under Node.js, judged against the native
+// renderer run in this process: the site's page in headless Chromium (through
+// the webdriver tool) and the WebAssembly build of the capture tool. They run
+// when TUBE_WEB_SITE (the built site) and TUBE_WEB_CAPTURE (the tool's .js)
+// name a web build, as scripts/test-web.sh does; otherwise they are skipped.
+#include "process.h"
+#include "scene.h"
+
+#include <gtest/gtest.h>
+#include <stb_image.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kDriverTimeoutMs = 240000;
+constexpr int kShotWidth = 700;  // larger than the frame: a fixed run must not scale it
+constexpr int kShotHeight = 540;
+
+std::string environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+struct ProgramRun {
+    int status = -1;
+    std::vector<std::string> lines;  // standard output
+    std::string err;
+};
+
+ProgramRun runProgram(const std::vector<std::string>& argv)
+{
+    ProgramRun run;
+    ChildProcess child;
+    if (!childStart(child, argv, ChildOptions{})) {
+        return run;
+    }
+    if (!childWait(child, kDriverTimeoutMs, run.status)) {
+        run.status = -1;
+    }
+    childKill(child);
+    std::istringstream out(child.out);
+    for (std::string line; std::getline(out, line);) {
+        run.lines.push_back(line);
+    }
+    run.err = child.err;
+    return run;
+}
+
+std::string transcript(const ProgramRun& run)
+{
+    std::string text = run.err;
+    for (const std::string& line : run.lines) {
+        text += line + "\n";
+    }
+    return text;
+}
+
+// The driver's "eval:" lines in order, each the JSON of a value.
+std::vector<std::string> evalResults(const ProgramRun& run)
+{
+    std::vector<std::string> values;
+    for (const std::string& line : run.lines) {
+        if (line.rfind("eval: ", 0) == 0) {
+            values.push_back(line.substr(6));
+        }
+    }
+    return values;
+}
+
+// Console errors, page errors and the driver's own failure.
+std::vector<std::string> problems(const ProgramRun& run)
+{
+    std::vector<std::string> found;
+    for (const std::string& line : run.lines) {
+        if (line.rfind("console error", 0) == 0 || line.rfind("webdriver:", 0) == 0) {
+            found.push_back(line);
+        }
+    }
+    return found;
+}
+
+// 0x00RRGGBB pixels of a PNG; empty when it cannot be read.
+std::vector<uint32_t> loadPng(const std::string& path, int& width, int& height)
+{
+    int channels = 0;
+    unsigned char* data = stbi_load(path.c_str(), &width, &height, &channels, 3);
+    std::vector<uint32_t> pixels;
+    for (int i = 0; data != nullptr && i < width * height; ++i) {
+        pixels.push_back((uint32_t{data[3 * i]} << 16) | (uint32_t{data[3 * i + 1]} << 8) |
+                         data[3 * i + 2]);
+    }
+    stbi_image_free(data);
+    return pixels;
+}
+
+std::vector<uint32_t> nativeFrame(int32_t spin, int32_t frame)
+{
+    SceneState scene{};
+    sceneStartup(scene, SceneStart{false, spin});
+    while (scene.frameCounter < frame) {
+        sceneRenderFrame(scene);
+    }
+    return scene.pixels;
+}
+
+double litShare(const std::vector<uint32_t>& pixels)
+{
+    size_t lit = 0;
+    for (const uint32_t p : pixels) {
+        lit += (p & 0xFFFFFFu) != 0 ? 1 : 0;
+    }
+    return pixels.empty() ? 0.0 : static_cast<double>(lit) / static_cast<double>(pixels.size());
+}
+
+class WebBuild : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        site = environment("TUBE_WEB_SITE");
+        capture = environment("TUBE_WEB_CAPTURE");
+        if (site.empty() || capture.empty()) {
+            GTEST_SKIP() << "no web build named (TUBE_WEB_SITE, TUBE_WEB_CAPTURE)";
+        }
+    }
+
+    ProgramRun drive(const std::vector<std::string>& commands) const
+    {
+        std::vector<std::string> argv = {NODE_PATH, WEBDRIVER_PATH, "run", site};
+        argv.insert(argv.end(), commands.begin(), commands.end());
+        return runProgram(argv);
+    }
+
+    std::string site;
+    std::string capture;
+};
+
+struct FixedRun {
+    int32_t spin;
+    int32_t frames;
+};
+
+// The page's frame N is the native frame N, pixel for pixel, alone at the top
+// left: the rest of a larger window stays black.
+TEST_F(WebBuild, FixedRunsShowTheNativeFrameUnscaledAtTheTopLeft)
+{
+    const FixedRun runs[] = {{0, 1}, {40, 90}, {200, 360}, {359, 1000}};
+    std::vector<std::string> commands = {"size", std::to_string(kShotWidth) + "x" +
+                                                     std::to_string(kShotHeight)};
+    for (const FixedRun& r : runs) {
+        const std::string frames = std::to_string(r.frames);
+        const std::string shot = ::testing::TempDir() + "web_spin" + std::to_string(r.spin) +
+                                 "_frame" + frames + ".png";
+        commands.insert(commands.end(),
+                        {"open", "helixsoft.html?spin=" + std::to_string(r.spin) + "&frames=" + frames,
+                         "wait-title", "frame " + frames, "shot", shot});
+    }
+    const ProgramRun run = drive(commands);
+    ASSERT_EQ(run.status, 0) << transcript(run);
+    EXPECT_EQ(problems(run), std::vector<std::string>{});
+    for (const FixedRun& r : runs) {
+        int width = 0;
+        int height = 0;
+        const std::vector<uint32_t> shot =
+            loadPng(::testing::TempDir() + "web_spin" + std::to_string(r.spin) + "_frame" +
+                        std::to_string(r.frames) + ".png",
+                    width, height);
+        ASSERT_EQ(width, kShotWidth);
+        ASSERT_EQ(height, kShotHeight);
+        const std::vector<uint32_t> native = nativeFrame(r.spin, r.frames);
+        int differing = 0;
+        for (int y = 0; y < kShotHeight; ++y) {
+            for (int x = 0; x < kShotWidth; ++x) {
+                const bool inFrame = x < kFrameWidth && y < kFrameHeight;
+                const uint32_t expected = inFrame ? native[y * kFrameWidth + x] : 0u;
+                differing += shot[y * kShotWidth + x] != expected ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(differing, 0) << "spin " << r.spin << ", frame " << r.frames;
+    }
+}
+
+// The demo as a visitor meets it: it animates, draws nothing while the page
+// has lost the focus or is hidden and resumes after, takes the canvas full
+// screen on a click with the cursor hidden, ends on a key (leaving full
+// screen), says so, and starts again on request; no console error throughout.
+// Headless Chromium reports no visibility changes of its own: a minimised
+// window just gets no animation frames, so the page's hidden state is also
+// announced by hand, with the event the browser would send.
+TEST_F(WebBuild, AnimatesPausesWhenInactiveEndsOnAKeyAndRestarts)
+{
+    const std::string shotA = ::testing::TempDir() + "web_running_a.png";
+    const std::string shotB = ::testing::TempDir() + "web_running_b.png";
+    const std::string presents = "demoPage.module.frameStats.presents";
+    const std::string markPresents = "window.mark = " + presents;
+    const std::string sinceMark = presents + " - window.mark";
+    const std::string resumed = presents + " > window.mark + 10";
+    const std::string hidePage =
+        "Object.defineProperty(document, 'hidden', {value: true, configurable: true});"
+        "document.dispatchEvent(new Event('visibilitychange'))";
+    const std::string showPage =
+        "delete document.hidden; document.dispatchEvent(new Event('visibilitychange'))";
+    const std::vector<std::string> paused = {"sleep", "200", "eval", markPresents,
+                                             "sleep", "700", "eval", sinceMark};
+    std::vector<std::string> commands = {
+        "open", "helixsoft.html", "wait", presents + " >= 30", "shot", shotA, "sleep", "300",
+        "shot", shotB,
+        "eval", "Object.assign(demoPage.module.frameStats, {waits: 0, busyMs: 0, busyMaxMs: 0,"
+                " firstWaitAt: 0, lastWaitAt: 0})",
+        "sleep", "2000", "eval", "JSON.stringify(demoPage.module.frameStats)", "blur"};
+    commands.insert(commands.end(), paused.begin(), paused.end());
+    commands.insert(commands.end(), {"focus", "wait", resumed, "hide"});
+    commands.insert(commands.end(), paused.begin(), paused.end());
+    commands.insert(commands.end(), {"show", "wait", resumed, "eval", hidePage});
+    commands.insert(commands.end(), paused.begin(), paused.end());
+    commands.insert(commands.end(), {
+        "eval", showPage, "wait", resumed,
+        "click", "320", "240", "wait", "document.fullscreenElement !== null",
+        "eval", "document.fullscreenElement.id + ' ' + demoPage.canvas.style.cursor",
+        "key", "a", "wait", "demoPage.state === 'ended' && document.fullscreenElement === null",
+        "eval", "document.querySelector('.message-text').textContent",
+        "eval", "document.querySelector('.restart').click()",
+        "wait", "demoPage.state === 'running' && " + presents + " >= 10"});
+    const ProgramRun run = drive(commands);
+    ASSERT_EQ(run.status, 0) << transcript(run);
+    EXPECT_EQ(problems(run), std::vector<std::string>{});
+    const std::vector<std::string> values = evalResults(run);
+    ASSERT_EQ(values.size(), 13u);
+    RecordProperty("frame_stats", values[1]);  // frames drawn and time in our code over 2 s
+    std::printf("frame statistics over 2 s: %s\n", values[1].c_str());
+    EXPECT_EQ(values[3], "0") << "drew while the page had no focus";
+    EXPECT_EQ(values[5], "0") << "drew while the window was minimised";
+    EXPECT_EQ(values[8], "0") << "drew while the page was hidden";
+    EXPECT_EQ(values[10], "\"canvas none\"");
+    EXPECT_EQ(values[11], "\"The demo has ended.\"");
+
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> a = loadPng(shotA, width, height);
+    const std::vector<uint32_t> b = loadPng(shotB, width, height);
+    ASSERT_EQ(a.size(), b.size());
+    EXPECT_NE(a, b) << "the picture did not move";
+    a.resize(static_cast<size_t>(width) * 400);  // the canvas' rows, above the hint's text
+    const double share = litShare(a);
+    EXPECT_GE(share, 0.30);  // every frame of the tube lights 45-79 % of the frame
+    EXPECT_LE(share, 0.90);
+    for (const uint32_t p : a) {
+        ASSERT_EQ(p & 0x00FF00u, 0u) << "green in the tube: channels out of place";
+    }
+}
+
+// What the page says instead of running: a bad fixed run, no WebAssembly.
+TEST_F(WebBuild, SaysWhyItCannotRun)
+{
+    const std::string message = "document.querySelector('.message-text').textContent";
+    const ProgramRun run = drive({
+        "open", "helixsoft.html?spin=360&frames=5", "eval", message, "eval", "document.title",
+        "init", "delete window.WebAssembly", "open", "helixsoft.html", "eval", message,
+    });
+    ASSERT_EQ(run.status, 0) << transcript(run);
+    EXPECT_EQ(problems(run), std::vector<std::string>{});
+    const std::vector<std::string> values = evalResults(run);
+    ASSERT_EQ(values.size(), 3u);
+    EXPECT_EQ(values[0], "\"A fixed run needs spin a whole number from 0 to 359 and frames a "
+                         "whole number from 1 to 2147483647.\"");
+    EXPECT_EQ(values[1], "\"Spindra by (Quelmot)\"");
+    EXPECT_EQ(values[2], "\"This demo needs WebAssembly, which this browser does not offer.\"");
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The capture tool built to WebAssembly writes the native tool's PNG files
+// byte for byte and keeps its argument contract.
+TEST_F(WebBuild, CaptureUnderNodejsWritesTheNativeFiles)
+{
+    const std::string nativeDir = ::testing::TempDir() + "capture_native";
+    const std::string wasmDir = ::testing::TempDir() + "capture_wasm";
+    const std::vector<std::string> args = {"--start-spin", "40", "--frames", "300", "--save", "1,300"};
+    std::vector<std::string> native = {HELIXSOFT_CAPTURE_PATH};
+    std::vector<std::string> wasm = {NODE_PATH, capture};
+    native.insert(native.end(), args.begin(), args.end());
+    wasm.insert(wasm.end(), args.begin(), args.end());
+    native.insert(native.end(), {"--out", nativeDir});
+    wasm.insert(wasm.end(), {"--out", wasmDir});
+    ASSERT_EQ(runProgram(native).status, 0);
+    const ProgramRun run = runProgram(wasm);
+    ASSERT_EQ(run.status, 0) << transcript(run);
+    ASSERT_EQ(run.lines.size(), 1u);
+    EXPECT_EQ(run.lines[0].rfind("rendered 300 frames in ", 0), 0u) << run.lines[0];
+    for (const char* name : {"/frame_000001.png", "/frame_000300.png"}) {
+        const std::string expected = readFile(nativeDir + name);
+        ASSERT_FALSE(expected.empty()) << name;
+        EXPECT_EQ(readFile(wasmDir + name), expected) << name;
+    }
+    const ProgramRun bad = runProgram({NODE_PATH, capture, "--start-spin", "40", "--frames", "0"});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("--frames: '0' is not a whole number of at least 1"), std::string::npos);
+}
+
+}  // namespace
