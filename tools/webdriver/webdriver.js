@@ -49,9 +49,14 @@ const kMimeTypes = {
 function serve(root, port) {
   const base = path.resolve(root);
   const server = http.createServer((request, response) => {
-    const urlPath = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
+    let urlPath = '';
+    try {
+      urlPath = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
+    } catch (error) {
+      urlPath = '';  // a malformed escape names no file
+    }
     const file = path.join(base, urlPath.endsWith('/') ? urlPath + 'index.html' : urlPath);
-    const inside = file.startsWith(base + path.sep);
+    const inside = urlPath !== '' && file.startsWith(base + path.sep);
     fs.readFile(inside ? file : '', (error, data) => {
       if (error || (request.method !== 'GET' && request.method !== 'HEAD')) {
         response.writeHead(error ? 404 : 405, {'Content-Type': 'text/plain'});
