@@ -69,7 +69,7 @@ int main(int argc, char** argv)
         registerCapture("render/native2", other);
     }
     if (const char* wasm = std::getenv("TUBE_BENCH_CAPTURE_WASM")) {
-        registerCapture("render/wasm_node", std::string(NODE_PATH) + " " + wasm);
+        registerCapture("render/wasm_node", std::string(NODE_PROGRAM) + " " + wasm);
     }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

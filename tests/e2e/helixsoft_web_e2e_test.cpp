@@ -133,7 +133,7 @@ protected:
 
     ProgramRun drive(const std::vector<std::string>& commands) const
     {
-        std::vector<std::string> argv = {NODE_PATH, WEBDRIVER_PATH, "run", site};
+        std::vector<std::string> argv = {NODE_PROGRAM, WEBDRIVER_PATH, "run", site};
         argv.insert(argv.end(), commands.begin(), commands.end());
         return runProgram(argv);
     }
@@ -292,7 +292,7 @@ TEST_F(WebBuild, CaptureUnderNodejsWritesTheNativeFiles)
     const std::string wasmDir = ::testing::TempDir() + "capture_wasm";
     const std::vector<std::string> args = {"--start-spin", "40", "--frames", "300", "--save", "1,300"};
     std::vector<std::string> native = {HELIXSOFT_CAPTURE_PATH};
-    std::vector<std::string> wasm = {NODE_PATH, capture};
+    std::vector<std::string> wasm = {NODE_PROGRAM, capture};
     native.insert(native.end(), args.begin(), args.end());
     wasm.insert(wasm.end(), args.begin(), args.end());
     native.insert(native.end(), {"--out", nativeDir});
@@ -307,7 +307,7 @@ TEST_F(WebBuild, CaptureUnderNodejsWritesTheNativeFiles)
         ASSERT_FALSE(expected.empty()) << name;
         EXPECT_EQ(readFile(wasmDir + name), expected) << name;
     }
-    const ProgramRun bad = runProgram({NODE_PATH, capture, "--start-spin", "40", "--frames", "0"});
+    const ProgramRun bad = runProgram({NODE_PROGRAM, capture, "--start-spin", "40", "--frames", "0"});
     EXPECT_EQ(bad.status, 2);
     EXPECT_NE(bad.err.find("--frames: '0' is not a whole number of at least 1"), std::string::npos);
 }
