@@ -4,7 +4,7 @@
 // started here instead, and its last return goes to exit(), which reports the
 // status to Module.onExit as a native exit would.
 Module['noInitialRun'] = true;
-Module['onRuntimeInitialized'] = function () {
+Module['onRuntimeInitialized'] = (function (pageInitialized) {
   function end(status) {
     try {
       exit(status);
@@ -12,10 +12,13 @@ Module['onRuntimeInitialized'] = function () {
       if (!(e instanceof ExitStatus)) throw e;  // exit() ends by throwing ExitStatus
     }
   }
-  var status = Module['_main'](0, 0);
-  if (Asyncify.currData) {
-    Asyncify.whenDone().then(end);  // main sleeps: it returns on a later animation frame
-  } else {
-    end(status);
-  }
-};
+  return function () {
+    if (pageInitialized) pageInitialized();
+    var status = Module['_main'](0, 0);
+    if (Asyncify.currData) {
+      Asyncify.whenDone().then(end);  // main sleeps: it returns on a later animation frame
+    } else {
+      end(status);
+    }
+  };
+})(Module['onRuntimeInitialized']);
