@@ -5,9 +5,9 @@
 // name a web build, as scripts/test-web.sh does; otherwise they are skipped.
 #include "process.h"
 #include "scene.h"
+#include "webpage.h"
 
 #include <gtest/gtest.h>
-#include <stb_image.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr int kDriverTimeoutMs = 240000;
+constexpr int kCaptureTimeoutMs = 120000;
 constexpr int kShotWidth = 700;  // larger than the frame: a fixed run must not scale it
 constexpr int kShotHeight = 540;
 
@@ -31,7 +31,7 @@ std::string environment(const char* name)
 
 struct ProgramRun {
     int status = -1;
-    std::vector<std::string> lines;  // standard output
+    std::string out;
     std::string err;
 };
 
@@ -39,66 +39,13 @@ ProgramRun runProgram(const std::vector<std::string>& argv)
 {
     ProgramRun run;
     ChildProcess child;
-    if (!childStart(child, argv, ChildOptions{})) {
-        return run;
-    }
-    if (!childWait(child, kDriverTimeoutMs, run.status)) {
+    if (childStart(child, argv, ChildOptions{}) && !childWait(child, kCaptureTimeoutMs, run.status)) {
         run.status = -1;
     }
     childKill(child);
-    std::istringstream out(child.out);
-    for (std::string line; std::getline(out, line);) {
-        run.lines.push_back(line);
-    }
+    run.out = child.out;
     run.err = child.err;
     return run;
-}
-
-std::string transcript(const ProgramRun& run)
-{
-    std::string text = run.err;
-    for (const std::string& line : run.lines) {
-        text += line + "\n";
-    }
-    return text;
-}
-
-// The driver's "eval:" lines in order, each the JSON of a value.
-std::vector<std::string> evalResults(const ProgramRun& run)
-{
-    std::vector<std::string> values;
-    for (const std::string& line : run.lines) {
-        if (line.rfind("eval: ", 0) == 0) {
-            values.push_back(line.substr(6));
-        }
-    }
-    return values;
-}
-
-// Console errors, page errors and the driver's own failure.
-std::vector<std::string> problems(const ProgramRun& run)
-{
-    std::vector<std::string> found;
-    for (const std::string& line : run.lines) {
-        if (line.rfind("console error", 0) == 0 || line.rfind("webdriver:", 0) == 0) {
-            found.push_back(line);
-        }
-    }
-    return found;
-}
-
-// 0x00RRGGBB pixels of a PNG; empty when it cannot be read.
-std::vector<uint32_t> loadPng(const std::string& path, int& width, int& height)
-{
-    int channels = 0;
-    unsigned char* data = stbi_load(path.c_str(), &width, &height, &channels, 3);
-    std::vector<uint32_t> pixels;
-    for (int i = 0; data != nullptr && i < width * height; ++i) {
-        pixels.push_back((uint32_t{data[3 * i]} << 16) | (uint32_t{data[3 * i + 1]} << 8) |
-                         data[3 * i + 2]);
-    }
-    stbi_image_free(data);
-    return pixels;
 }
 
 std::vector<uint32_t> nativeFrame(int32_t spin, int32_t frame)
@@ -131,11 +78,9 @@ protected:
         }
     }
 
-    ProgramRun drive(const std::vector<std::string>& commands) const
+    WebDriverRun drive(const std::vector<std::string>& commands) const
     {
-        std::vector<std::string> argv = {NODE_PROGRAM, WEBDRIVER_PATH, "run", site};
-        argv.insert(argv.end(), commands.begin(), commands.end());
-        return runProgram(argv);
+        return webDriverRun(site, commands);
     }
 
     std::string site;
@@ -162,14 +107,14 @@ TEST_F(WebBuild, FixedRunsShowTheNativeFrameUnscaledAtTheTopLeft)
                         {"open", "helixsoft.html?spin=" + std::to_string(r.spin) + "&frames=" + frames,
                          "wait-title", "frame " + frames, "shot", shot});
     }
-    const ProgramRun run = drive(commands);
-    ASSERT_EQ(run.status, 0) << transcript(run);
-    EXPECT_EQ(problems(run), std::vector<std::string>{});
+    const WebDriverRun run = drive(commands);
+    ASSERT_EQ(run.status, 0) << webDriverTranscript(run);
+    EXPECT_EQ(webDriverProblems(run), std::vector<std::string>{});
     for (const FixedRun& r : runs) {
         int width = 0;
         int height = 0;
         const std::vector<uint32_t> shot =
-            loadPng(::testing::TempDir() + "web_spin" + std::to_string(r.spin) + "_frame" +
+            webLoadPng(::testing::TempDir() + "web_spin" + std::to_string(r.spin) + "_frame" +
                         std::to_string(r.frames) + ".png",
                     width, height);
         ASSERT_EQ(width, kShotWidth);
@@ -228,10 +173,10 @@ TEST_F(WebBuild, AnimatesPausesWhenInactiveEndsOnAKeyAndRestarts)
         "eval", "document.querySelector('.message-text').textContent",
         "eval", "document.querySelector('.restart').click()",
         "wait", "demoPage.state === 'running' && " + presents + " >= 10"});
-    const ProgramRun run = drive(commands);
-    ASSERT_EQ(run.status, 0) << transcript(run);
-    EXPECT_EQ(problems(run), std::vector<std::string>{});
-    const std::vector<std::string> values = evalResults(run);
+    const WebDriverRun run = drive(commands);
+    ASSERT_EQ(run.status, 0) << webDriverTranscript(run);
+    EXPECT_EQ(webDriverProblems(run), std::vector<std::string>{});
+    const std::vector<std::string> values = webDriverEvals(run);
     ASSERT_EQ(values.size(), 13u);
     RecordProperty("frame_stats", values[1]);  // frames drawn and time in our code over 2 s
     std::printf("frame statistics over 2 s: %s\n", values[1].c_str());
@@ -243,8 +188,8 @@ TEST_F(WebBuild, AnimatesPausesWhenInactiveEndsOnAKeyAndRestarts)
 
     int width = 0;
     int height = 0;
-    std::vector<uint32_t> a = loadPng(shotA, width, height);
-    const std::vector<uint32_t> b = loadPng(shotB, width, height);
+    std::vector<uint32_t> a = webLoadPng(shotA, width, height);
+    const std::vector<uint32_t> b = webLoadPng(shotB, width, height);
     ASSERT_EQ(a.size(), b.size());
     EXPECT_NE(a, b) << "the picture did not move";
     a.resize(static_cast<size_t>(width) * 400);  // the canvas' rows, above the hint's text
@@ -260,15 +205,15 @@ TEST_F(WebBuild, AnimatesPausesWhenInactiveEndsOnAKeyAndRestarts)
 TEST_F(WebBuild, SaysWhyItCannotRun)
 {
     const std::string message = "document.querySelector('.message-text').textContent";
-    const ProgramRun run = drive({
+    const WebDriverRun run = drive({
         "open", "helixsoft.html?spin=360&frames=5", "eval", message, "eval", "document.title",
         "init", "HTMLCanvasElement.prototype.getContext = () => null",
         "open", "helixsoft.html", "eval", message,
         "init", "delete window.WebAssembly", "open", "helixsoft.html", "eval", message,
     });
-    ASSERT_EQ(run.status, 0) << transcript(run);
-    EXPECT_EQ(problems(run), std::vector<std::string>{});
-    const std::vector<std::string> values = evalResults(run);
+    ASSERT_EQ(run.status, 0) << webDriverTranscript(run);
+    EXPECT_EQ(webDriverProblems(run), std::vector<std::string>{});
+    const std::vector<std::string> values = webDriverEvals(run);
     ASSERT_EQ(values.size(), 4u);
     EXPECT_EQ(values[0], "\"A fixed run needs spin a whole number from 0 to 359 and frames a "
                          "whole number from 1 to 2147483647.\"");
@@ -299,9 +244,8 @@ TEST_F(WebBuild, CaptureUnderNodejsWritesTheNativeFiles)
     wasm.insert(wasm.end(), {"--out", wasmDir});
     ASSERT_EQ(runProgram(native).status, 0);
     const ProgramRun run = runProgram(wasm);
-    ASSERT_EQ(run.status, 0) << transcript(run);
-    ASSERT_EQ(run.lines.size(), 1u);
-    EXPECT_EQ(run.lines[0].rfind("rendered 300 frames in ", 0), 0u) << run.lines[0];
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("rendered 300 frames in ", 0), 0u) << run.out;
     for (const char* name : {"/frame_000001.png", "/frame_000300.png"}) {
         const std::string expected = readFile(nativeDir + name);
         ASSERT_FALSE(expected.empty()) << name;
