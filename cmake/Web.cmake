@@ -7,7 +7,7 @@
 # loader of this Emscripten would fetch a separate .wasm by a file path, which
 # Node.js 18 and later refuse ("Failed to parse URL").
 function(tube_web_program target environment)
-  target_link_options(${target} PRIVATE -sENVIRONMENT=${environment} -sEXIT_RUNTIME)
+  target_link_options(${target} PRIVATE -sENVIRONMENT=${environment} -sEXIT_RUNTIME -msimd128)
   if(environment STREQUAL "node")
     target_link_options(${target} PRIVATE -sNODERAWFS -sSINGLE_FILE)
   endif()
