@@ -10,6 +10,10 @@
 
 (function () {
   var kRanges = {spin: [0, 359], frames: [1, 2147483647]};
+  // A module of one function that uses a 128-bit SIMD instruction (i8x16.splat):
+  // the programs are built with WebAssembly's SIMD.
+  var kSimdProbe = new Uint8Array([0, 97, 115, 109, 1, 0, 0, 0, 1, 5, 1, 96, 0, 1, 123, 3, 2, 1, 0,
+                                   10, 8, 1, 6, 0, 65, 0, 253, 15, 11]);
 
   function describe(name) {
     var range = kRanges[name];
@@ -38,6 +42,9 @@
   function browserLacks(context) {
     if (typeof WebAssembly !== 'object' || typeof WebAssembly.instantiate !== 'function') {
       return 'This demo needs WebAssembly, which this browser does not offer.';
+    }
+    if (!WebAssembly.validate(kSimdProbe)) {
+      return 'This demo needs WebAssembly with SIMD, which this browser does not offer.';
     }
     var probe = document.createElement('canvas');
     if (!probe.getContext || !probe.getContext(context)) {

@@ -201,7 +201,8 @@ TEST_F(WebBuild, AnimatesPausesWhenInactiveEndsOnAKeyAndRestarts)
     }
 }
 
-// What the page says instead of running: a bad fixed run, no canvas, no WebAssembly.
+// What the page says instead of running: a bad fixed run, no canvas, no
+// WebAssembly SIMD, no WebAssembly.
 TEST_F(WebBuild, SaysWhyItCannotRun)
 {
     const std::string message = "document.querySelector('.message-text').textContent";
@@ -209,18 +210,21 @@ TEST_F(WebBuild, SaysWhyItCannotRun)
         "open", "helixsoft.html?spin=360&frames=5", "eval", message, "eval", "document.title",
         "init", "HTMLCanvasElement.prototype.getContext = () => null",
         "open", "helixsoft.html", "eval", message,
+        "init", "WebAssembly.validate = () => false", "open", "helixsoft.html", "eval", message,
         "init", "delete window.WebAssembly", "open", "helixsoft.html", "eval", message,
     });
     ASSERT_EQ(run.status, 0) << webDriverTranscript(run);
     EXPECT_EQ(webDriverProblems(run), std::vector<std::string>{});
     const std::vector<std::string> values = webDriverEvals(run);
-    ASSERT_EQ(values.size(), 4u);
+    ASSERT_EQ(values.size(), 5u);
     EXPECT_EQ(values[0], "\"A fixed run needs spin a whole number from 0 to 359 and frames a "
                          "whole number from 1 to 2147483647.\"");
     EXPECT_EQ(values[1], "\"Spindra by (Quelmot)\"");
     EXPECT_EQ(values[2], "\"This demo needs an HTML5 canvas (2d), which this browser does not "
                          "offer.\"");
-    EXPECT_EQ(values[3], "\"This demo needs WebAssembly, which this browser does not offer.\"");
+    EXPECT_EQ(values[3], "\"This demo needs WebAssembly with SIMD, which this browser does not "
+                         "offer.\"");
+    EXPECT_EQ(values[4], "\"This demo needs WebAssembly, which this browser does not offer.\"");
 }
 
 std::string readFile(const std::string& path)
