@@ -3,8 +3,8 @@
 // the flip. The program's single thread is the page's: the sleep is where it
 // yields, until the next animation frame, and the browser's events wait in a
 // small queue until the screen asks for them. Several DirectDraw steps have
-// nothing to do here and succeed at once. The only file of the program that
-// includes Emscripten's headers; its JavaScript half is webdisplay.js.
+// nothing to do here and succeed at once. The only file of the window layer
+// that includes Emscripten's headers; its JavaScript half is webdisplay.js.
 #include "fbplatform.h"
 #include "keyqueue.h"
 #include "webinput.h"
