@@ -58,6 +58,12 @@ std::vector<uint32_t> nativeFrame(int32_t spin, int32_t frame)
     return scene.pixels;
 }
 
+std::string fixedShot(int32_t spin, int32_t frames)
+{
+    return ::testing::TempDir() + "web_spin" + std::to_string(spin) + "_frame" +
+           std::to_string(frames) + ".png";
+}
+
 double litShare(const std::vector<uint32_t>& pixels)
 {
     size_t lit = 0;
@@ -78,11 +84,6 @@ protected:
         }
     }
 
-    WebDriverRun drive(const std::vector<std::string>& commands) const
-    {
-        return webDriverRun(site, commands);
-    }
-
     std::string site;
     std::string capture;
 };
@@ -101,22 +102,17 @@ TEST_F(WebBuild, FixedRunsShowTheNativeFrameUnscaledAtTheTopLeft)
                                                      std::to_string(kShotHeight)};
     for (const FixedRun& r : runs) {
         const std::string frames = std::to_string(r.frames);
-        const std::string shot = ::testing::TempDir() + "web_spin" + std::to_string(r.spin) +
-                                 "_frame" + frames + ".png";
         commands.insert(commands.end(),
                         {"open", "helixsoft.html?spin=" + std::to_string(r.spin) + "&frames=" + frames,
-                         "wait-title", "frame " + frames, "shot", shot});
+                         "wait-title", "frame " + frames, "shot", fixedShot(r.spin, r.frames)});
     }
-    const WebDriverRun run = drive(commands);
-    ASSERT_EQ(run.status, 0) << webDriverTranscript(run);
-    EXPECT_EQ(webDriverProblems(run), std::vector<std::string>{});
+    const WebDriverRun run = webDriverRun(site, commands);
+    ASSERT_EQ(run.status, 0) << run.transcript;
+    EXPECT_EQ(run.problems, std::vector<std::string>{});
     for (const FixedRun& r : runs) {
         int width = 0;
         int height = 0;
-        const std::vector<uint32_t> shot =
-            webLoadPng(::testing::TempDir() + "web_spin" + std::to_string(r.spin) + "_frame" +
-                        std::to_string(r.frames) + ".png",
-                    width, height);
+        const std::vector<uint32_t> shot = webLoadPng(fixedShot(r.spin, r.frames), width, height);
         ASSERT_EQ(width, kShotWidth);
         ASSERT_EQ(height, kShotHeight);
         const std::vector<uint32_t> native = nativeFrame(r.spin, r.frames);
@@ -173,10 +169,10 @@ TEST_F(WebBuild, AnimatesPausesWhenInactiveEndsOnAKeyAndRestarts)
         "eval", "document.querySelector('.message-text').textContent",
         "eval", "document.querySelector('.restart').click()",
         "wait", "demoPage.state === 'running' && " + presents + " >= 10"});
-    const WebDriverRun run = drive(commands);
-    ASSERT_EQ(run.status, 0) << webDriverTranscript(run);
-    EXPECT_EQ(webDriverProblems(run), std::vector<std::string>{});
-    const std::vector<std::string> values = webDriverEvals(run);
+    const WebDriverRun run = webDriverRun(site, commands);
+    ASSERT_EQ(run.status, 0) << run.transcript;
+    EXPECT_EQ(run.problems, std::vector<std::string>{});
+    const std::vector<std::string>& values = run.evals;
     ASSERT_EQ(values.size(), 13u);
     RecordProperty("frame_stats", values[1]);  // frames drawn and time in our code over 2 s
     std::printf("frame statistics over 2 s: %s\n", values[1].c_str());
@@ -206,16 +202,16 @@ TEST_F(WebBuild, AnimatesPausesWhenInactiveEndsOnAKeyAndRestarts)
 TEST_F(WebBuild, SaysWhyItCannotRun)
 {
     const std::string message = "document.querySelector('.message-text').textContent";
-    const WebDriverRun run = drive({
+    const WebDriverRun run = webDriverRun(site, {
         "open", "helixsoft.html?spin=360&frames=5", "eval", message, "eval", "document.title",
         "init", "HTMLCanvasElement.prototype.getContext = () => null",
         "open", "helixsoft.html", "eval", message,
         "init", "WebAssembly.validate = () => false", "open", "helixsoft.html", "eval", message,
         "init", "delete window.WebAssembly", "open", "helixsoft.html", "eval", message,
     });
-    ASSERT_EQ(run.status, 0) << webDriverTranscript(run);
-    EXPECT_EQ(webDriverProblems(run), std::vector<std::string>{});
-    const std::vector<std::string> values = webDriverEvals(run);
+    ASSERT_EQ(run.status, 0) << run.transcript;
+    EXPECT_EQ(run.problems, std::vector<std::string>{});
+    const std::vector<std::string>& values = run.evals;
     ASSERT_EQ(values.size(), 5u);
     EXPECT_EQ(values[0], "\"A fixed run needs spin a whole number from 0 to 359 and frames a "
                          "whole number from 1 to 2147483647.\"");

@@ -25,50 +25,20 @@ WebDriverRun webDriverRun(const std::string& site, const std::vector<std::string
     argv.insert(argv.end(), commands.begin(), commands.end());
     WebDriverRun run;
     ChildProcess child;
-    if (!childStart(child, argv, ChildOptions{})) {
-        return run;
-    }
-    if (!childWait(child, kDriverTimeoutMs, run.status)) {
+    if (childStart(child, argv, ChildOptions{}) && !childWait(child, kDriverTimeoutMs, run.status)) {
         run.status = -1;
     }
     childKill(child);
+    run.transcript = child.err + child.out;
     std::istringstream out(child.out);
     for (std::string line; std::getline(out, line);) {
-        run.lines.push_back(line);
-    }
-    run.err = child.err;
-    return run;
-}
-
-std::vector<std::string> webDriverEvals(const WebDriverRun& run)
-{
-    std::vector<std::string> values;
-    for (const std::string& line : run.lines) {
         if (startsWith(line, "eval: ")) {
-            values.push_back(line.substr(6));
+            run.evals.push_back(line.substr(6));
+        } else if (startsWith(line, "console error") || startsWith(line, "webdriver:")) {
+            run.problems.push_back(line);
         }
     }
-    return values;
-}
-
-std::vector<std::string> webDriverProblems(const WebDriverRun& run)
-{
-    std::vector<std::string> found;
-    for (const std::string& line : run.lines) {
-        if (startsWith(line, "console error") || startsWith(line, "webdriver:")) {
-            found.push_back(line);
-        }
-    }
-    return found;
-}
-
-std::string webDriverTranscript(const WebDriverRun& run)
-{
-    std::string text = run.err;
-    for (const std::string& line : run.lines) {
-        text += line + "\n";
-    }
-    return text;
+    return run;
 }
 
 std::vector<uint32_t> webLoadPng(const std::string& path, int& width, int& height)
