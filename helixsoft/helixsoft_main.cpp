@@ -17,6 +17,7 @@ constexpr const char* kWindowTitle = "Spindra by (Quelmot)";
 constexpr int32_t kScreenWidth = 640;
 constexpr int32_t kScreenHeight = 480;
 constexpr int kOpenFailedStatus = -1;
+constexpr int32_t kFixedRunProgressFrames = 128;  // about a fifth of a second in a browser
 
 void runUntilKey(SceneState& scene)
 {
@@ -29,12 +30,16 @@ void runUntilKey(SceneState& scene)
     }
 }
 
-// Frames 1 to N unseen, then frame N: while the application is inactive the
-// update skips it, so it is offered again until it has been shown.
+// Frames 1 to N, every 128th shown as progress, so that a long run also hands
+// the browser control now and then; then frame N. While the application is
+// inactive the update skips it, so it is offered again until it has been shown.
 void runFixed(SceneState& scene, int32_t frames)
 {
     while (scene.frameCounter < frames) {
         sceneRenderFrame(scene);
+        if (scene.frameCounter % kFixedRunProgressFrames == 0 && scene.frameCounter < frames) {
+            screenUpdate(scene.pixels.data());
+        }
     }
     do {
         screenUpdate(scene.pixels.data());
