@@ -1,8 +1,8 @@
 // How the host asks the program to run. Free: a random start spin, frames until
 // a key. Fixed, for checks and previews (the web page's ?spin=S&frames=N):
-// start spin S and no random numbers, frames 1 to N drawn unseen, frame N
-// shown, then the end. One implementation is linked per platform: the
-// desktop's always runs free, since the program ignores its command line.
+// start spin S and no random numbers, frames 1 to N, frame N shown, then the
+// end. One implementation is linked per platform: the desktop's always runs
+// free, since the program ignores its command line.
 #pragma once
 
 #include <cstdint>
