@@ -185,8 +185,7 @@ function keyDefinition(name) {
   if (!known) {
     throw new Error('unknown key ' + name);
   }
-  return {key: name === 'Space' ? ' ' : name.replace(/^Control$/, 'Control'), code: known[0],
-          keyCode: known[1], text: known[2] || ''};
+  return {key: name === 'Space' ? ' ' : name, code: known[0], keyCode: known[1], text: known[2] || ''};
 }
 
 function consoleText(args) {
