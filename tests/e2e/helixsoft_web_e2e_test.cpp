@@ -129,9 +129,10 @@ TEST_F(WebBuild, FixedRunsShowTheNativeFrameUnscaledAtTheTopLeft)
 }
 
 // The demo as a visitor meets it: it animates, draws nothing while the page
-// has lost the focus or is hidden and resumes after, takes the canvas full
-// screen on a click with the cursor hidden, ends on a key (leaving full
-// screen), says so, and starts again on request; no console error throughout.
+// has lost the focus or is hidden (and ignores keys then) and resumes after,
+// takes the canvas full screen on a click with the cursor hidden, ends on a key
+// (leaving full screen), says so, and starts again on request; no console
+// error throughout.
 // Headless Chromium reports no visibility changes of its own: a minimised
 // window just gets no animation frames, so the page's hidden state is also
 // announced by hand, with the event the browser would send.
@@ -162,7 +163,7 @@ TEST_F(WebBuild, AnimatesPausesWhenInactiveEndsOnAKeyAndRestarts)
     commands.insert(commands.end(), {"show", "wait", resumed, "eval", hidePage});
     commands.insert(commands.end(), paused.begin(), paused.end());
     commands.insert(commands.end(), {
-        "eval", showPage, "wait", resumed,
+        "key", "a", "sleep", "200", "eval", "demoPage.state", "eval", showPage, "wait", resumed,
         "click", "320", "240", "wait", "document.fullscreenElement !== null",
         "eval", "document.fullscreenElement.id + ' ' + demoPage.canvas.style.cursor",
         "key", "a", "wait", "demoPage.state === 'ended' && document.fullscreenElement === null",
@@ -173,14 +174,15 @@ TEST_F(WebBuild, AnimatesPausesWhenInactiveEndsOnAKeyAndRestarts)
     ASSERT_EQ(run.status, 0) << run.transcript;
     EXPECT_EQ(run.problems, std::vector<std::string>{});
     const std::vector<std::string>& values = run.evals;
-    ASSERT_EQ(values.size(), 13u);
+    ASSERT_EQ(values.size(), 14u);
     RecordProperty("frame_stats", values[1]);  // frames drawn and time in our code over 2 s
     std::printf("frame statistics over 2 s: %s\n", values[1].c_str());
     EXPECT_EQ(values[3], "0") << "drew while the page had no focus";
     EXPECT_EQ(values[5], "0") << "drew while the window was minimised";
     EXPECT_EQ(values[8], "0") << "drew while the page was hidden";
-    EXPECT_EQ(values[10], "\"canvas none\"");
-    EXPECT_EQ(values[11], "\"The demo has ended.\"");
+    EXPECT_EQ(values[9], "\"running\"") << "a key ended the demo while the page was hidden";
+    EXPECT_EQ(values[11], "\"canvas none\"");
+    EXPECT_EQ(values[12], "\"The demo has ended.\"");
 
     int width = 0;
     int height = 0;
