@@ -21,5 +21,6 @@ run_suite() {
 
 run_suite build
 run_suite build-asan -DTUBE_SANITIZE=ON -DTUBE_BUILD_BENCHMARKS=OFF
+bash scripts/test-native-builds.sh
 bash scripts/test-web.sh
 echo "=== all tests passed in both builds"

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -19,7 +20,7 @@
 
 namespace {
 
-constexpr int kCaptureTimeoutMs = 120000;
+constexpr int kCaptureTimeoutMs = 240000;
 constexpr int kShotWidth = 700;  // larger than the frame: a fixed run must not scale it
 constexpr int kShotHeight = 540;
 
@@ -35,17 +36,22 @@ struct ProgramRun {
     std::string err;
 };
 
-ProgramRun runProgram(const std::vector<std::string>& argv)
+ProgramRun waitProgram(ChildProcess& child)
 {
     ProgramRun run;
-    ChildProcess child;
-    if (childStart(child, argv, ChildOptions{}) && !childWait(child, kCaptureTimeoutMs, run.status)) {
+    if (!childWait(child, kCaptureTimeoutMs, run.status)) {
         run.status = -1;
     }
     childKill(child);
     run.out = child.out;
     run.err = child.err;
     return run;
+}
+
+ProgramRun runProgram(const std::vector<std::string>& argv)
+{
+    ChildProcess child;
+    return childStart(child, argv, ChildOptions{}) ? waitProgram(child) : ProgramRun{};
 }
 
 std::vector<uint32_t> nativeFrame(int32_t spin, int32_t frame)
@@ -231,27 +237,49 @@ std::string readFile(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The capture tool built to WebAssembly writes the native tool's PNG files
-// byte for byte and keeps its argument contract.
-TEST_F(WebBuild, CaptureUnderNodejsWritesTheNativeFiles)
+// The first line of `actual` that differs from `expected`'s, or "" when they agree.
+std::string firstDifference(const std::string& actual, const std::string& expected)
 {
-    const std::string nativeDir = ::testing::TempDir() + "capture_native";
-    const std::string wasmDir = ::testing::TempDir() + "capture_wasm";
-    const std::vector<std::string> args = {"--start-spin", "40", "--frames", "300", "--save", "1,300"};
-    std::vector<std::string> native = {HELIXSOFT_CAPTURE_PATH};
-    std::vector<std::string> wasm = {NODE_PROGRAM, capture};
-    native.insert(native.end(), args.begin(), args.end());
-    wasm.insert(wasm.end(), args.begin(), args.end());
-    native.insert(native.end(), {"--out", nativeDir});
-    wasm.insert(wasm.end(), {"--out", wasmDir});
-    ASSERT_EQ(runProgram(native).status, 0);
-    const ProgramRun run = runProgram(wasm);
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out.rfind("rendered 300 frames in ", 0), 0u) << run.out;
-    for (const char* name : {"/frame_000001.png", "/frame_000300.png"}) {
-        const std::string expected = readFile(nativeDir + name);
-        ASSERT_FALSE(expected.empty()) << name;
-        EXPECT_EQ(readFile(wasmDir + name), expected) << name;
+    std::istringstream a(actual);
+    std::istringstream e(expected);
+    std::string lineA;
+    std::string lineE;
+    while (std::getline(e, lineE)) {
+        if (!std::getline(a, lineA) || lineA != lineE) {
+            return "expected " + lineE + ", got " + lineA;
+        }
+    }
+    return std::getline(a, lineA) ? "extra " + lineA : "";
+}
+
+// Every frame of long runs from four start spins: the capture tool built to
+// WebAssembly writes the native tool's checksum lines (each frame's pixels
+// hashed), and keeps its argument contract under Node.js. Both tools render at
+// once, one per core.
+TEST_F(WebBuild, CaptureUnderNodejsMatchesTheNativeToolInEveryFrame)
+{
+    const std::string frames = "2200";  // past frame 2092, once moved by a merged rounding
+    for (const char* spin : {"0", "40", "181", "359"}) {
+        const std::string nativeSums = ::testing::TempDir() + "sums_native_" + spin;
+        const std::string wasmSums = ::testing::TempDir() + "sums_wasm_" + spin;
+        const std::vector<std::string> args = {"--start-spin", spin, "--frames", frames,
+                                               "--checksums"};
+        std::vector<std::string> native = {HELIXSOFT_CAPTURE_PATH};
+        std::vector<std::string> wasm = {NODE_PROGRAM, capture};
+        native.insert(native.end(), args.begin(), args.end());
+        wasm.insert(wasm.end(), args.begin(), args.end());
+        native.push_back(nativeSums);
+        wasm.push_back(wasmSums);
+        ChildProcess nativeChild;
+        ASSERT_TRUE(childStart(nativeChild, native, ChildOptions{}));
+        const ProgramRun run = runProgram(wasm);
+        const ProgramRun nativeRun = waitProgram(nativeChild);
+        ASSERT_EQ(nativeRun.status, 0) << nativeRun.err;
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out.rfind("rendered " + frames + " frames in ", 0), 0u) << run.out;
+        const std::string expected = readFile(nativeSums);
+        ASSERT_EQ(std::count(expected.begin(), expected.end(), '\n'), std::stoi(frames));
+        EXPECT_EQ(firstDifference(readFile(wasmSums), expected), "") << "spin " << spin;
     }
     const ProgramRun bad = runProgram({NODE_PROGRAM, capture, "--start-spin", "40", "--frames", "0"});
     EXPECT_EQ(bad.status, 2);
