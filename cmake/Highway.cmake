@@ -5,7 +5,8 @@
 #    that picks the best instruction set at run time.
 #  - Cross builds (web, Windows) have no such library for their target: they
 #    compile Highway's headers for one instruction set, the one the compiler
-#    is told to build for (WebAssembly SIMD on the web), with no run-time choice.
+#    is told to build for (WebAssembly SIMD on the web, as
+#    tube_configure_target asks), with no run-time choice.
 #  - TUBE_PORTABLE_KERNELS builds Highway's portable emulation alone, the code
 #    that processors without a SIMD target of their own run.
 option(TUBE_PORTABLE_KERNELS "Build only the kernels' portable code, as other processors run it" OFF)
@@ -22,10 +23,8 @@ if(CMAKE_CROSSCOMPILING OR TUBE_PORTABLE_KERNELS)
   else()
     target_compile_definitions(tube_highway INTERFACE HWY_COMPILE_ONLY_STATIC)
   endif()
-  if(EMSCRIPTEN)
-    target_compile_options(tube_highway INTERFACE -msimd128)
-  endif()
 else()
+  find_package(PkgConfig REQUIRED)
   pkg_check_modules(HWY REQUIRED IMPORTED_TARGET libhwy)
   target_link_libraries(tube_highway INTERFACE PkgConfig::HWY)
 endif()

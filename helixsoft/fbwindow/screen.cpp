@@ -215,6 +215,11 @@ int32_t screenKeyWaiting()
     return keyQueueWaiting();
 }
 
+int32_t screenActive()
+{
+    return screen.appActive;
+}
+
 int32_t screenWaitKey()
 {
     if (!screen.isOpen) {

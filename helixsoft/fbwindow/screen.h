@@ -32,6 +32,10 @@ void screenWindowProc(const DisplayEvent& event);
 // 1 once the window has been asked to close (the program ends as on a key).
 int32_t screenCloseRequested();
 
+// 1 while the application is active, so that updates draw; 0 after it lost
+// activation (on the web: the page is hidden or has no keyboard focus).
+int32_t screenActive();
+
 // The three key hooks that screenOpen installs. screenPollKey takes the oldest
 // queued key as its string (keyCodeString), "" when none; screenKeyWaiting says
 // whether a key is queued and leaves it there.
