@@ -2,15 +2,30 @@
 # Installs every package that building, running and testing both demos needs,
 # from Debian's (or Ubuntu's) archive. Safe to run again: packages already
 # present are skipped, and apt is not touched at all when nothing is missing.
+#   bash scripts/install-deps.sh [desktop|windows|all]     (default: desktop)
 set -euo pipefail
 
-packages=(
+desktop=(
   build-essential cmake ninja-build pkgconf
   libgtest-dev libgmock-dev libbenchmark-dev
   libglfw3-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   libstb-dev libsdl2-dev libpixman-1-dev
   libx11-dev libxtst-dev xvfb xauth
 )
+# The Windows cross build: the compilers, Wine to run the results, dpkg-dev for
+# unpacking GLFW's Debian source package, and GoogleTest's and stb's sources.
+windows=(
+  cmake ninja-build pkgconf dpkg-dev
+  g++-mingw-w64-x86-64-posix wine wine64
+  libgtest-dev libstb-dev
+)
+
+case "${1:-desktop}" in
+  desktop) packages=("${desktop[@]}") ;;
+  windows) packages=("${windows[@]}") ;;
+  all) mapfile -t packages < <(printf '%s\n' "${desktop[@]}" "${windows[@]}" | sort -u) ;;
+  *) echo "usage: bash scripts/install-deps.sh [desktop|windows|all]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

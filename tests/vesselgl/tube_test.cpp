@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <numbers>
 #include <set>
 
 namespace {
@@ -103,7 +104,7 @@ TEST(BuildTube, EachRingTurnsByTheTwistAgainstThePreviousOne)
         const long double sweep = 9.424779L * i / 42.0L;
         const double dx = mesh.vertices[n].x - float(std::cos(sweep) * 2.8L);
         const double dy = mesh.vertices[n].y - float(std::sin(sweep) * 2.8L);
-        EXPECT_NEAR(std::remainder(std::atan2(dy, dx) - offset, 2.0 * M_PI), 0.0, 1e-5)
+        EXPECT_NEAR(std::remainder(std::atan2(dy, dx) - offset, 2.0 * std::numbers::pi), 0.0, 1e-5)
             << "ring " << i;
         offset = float(twist + static_cast<long double>(offset));
     }
