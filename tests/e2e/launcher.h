@@ -1,0 +1,29 @@
+// How the end-to-end tests start a program: the Linux build as it is, or the
+// Windows build under Wine. One implementation is linked into each test
+// program, so the same tests judge both builds.
+#pragma once
+
+#include "process.h"
+
+#include <string>
+#include <vector>
+
+struct Launcher {
+    bool ownsStderr;        // false: the launcher's own processes write there too
+    int startupMs;          // the launcher's own start-up, added to the time limits
+    bool offers15BitModes;  // a 15-bit X screen gives a 15-bit mode
+};
+
+extern const Launcher kLauncher;
+
+// false, with a reason, when the launcher cannot run here: the tests skip.
+bool launcherAvailable(std::string& reason);
+// The command line of a program of the build: "helixsoft", "vesselgl" or
+// "helixsoft-capture"; args follow the program.
+std::vector<std::string> launcherCommand(const std::string& program,
+                                         const std::vector<std::string>& args = {});
+// Adds what the launcher needs to a child's environment.
+void launcherPrepare(ChildOptions& options);
+// Ends whatever the launcher left running after a program (Wine's server,
+// which stays bound to the X display it first met), so the next run starts clean.
+void launcherFinish();
