@@ -30,6 +30,10 @@ set(ENV{PKG_CONFIG_PATH} "")
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
+# CTest lists each test program's cases when the tests run, not while they are
+# built: building (and packaging) needs no Wine.
+set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
+
 # Wine runs in a prefix of the build's own (TUBE_WINE_PREFIX, default wine/ in
 # the build folder), quietly, and without offering to install Mono or Gecko.
 find_program(TUBE_WINE NAMES wine wine64)

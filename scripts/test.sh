@@ -2,11 +2,12 @@
 # Installs what is missing, then builds and runs the whole suite twice: a normal
 # build with warnings as errors, and an AddressSanitizer + UBSan build. Both run
 # the unit tests and the end-to-end tests (which start their own Xvfb servers).
+# Then the Windows part: the cross build's tests under Wine (scripts/test-windows.sh).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh all
 
 jobs="$(nproc 2>/dev/null || echo 2)"
 
@@ -21,4 +22,5 @@ run_suite() {
 
 run_suite build
 run_suite build-asan -DTUBE_SANITIZE=ON -DTUBE_BUILD_BENCHMARKS=OFF
-echo "=== all tests passed in both builds"
+bash scripts/test-windows.sh
+echo "=== all tests passed in both builds and on Windows"
