@@ -76,13 +76,16 @@ std::string withoutCarriageReturns(std::string text)
     return text;
 }
 
-void skipUnlessLaunchable()
-{
-    std::string reason;
-    if (!launcherAvailable(reason)) {
-        GTEST_SKIP() << reason;
+class VesselglEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string reason;
+        if (!launcherAvailable(reason)) {
+            GTEST_SKIP() << reason;
+        }
     }
-}
+};
 
 // One run of the demo in its own X server; everything is torn down on exit.
 struct DemoRun {
@@ -135,9 +138,8 @@ void expectCleanExit(DemoRun& run)
 
 }  // namespace
 
-TEST(VesselglEndToEnd, ShowsTheLitTexturedTubeFullScreenAndAnimates)
+TEST_F(VesselglEndToEnd, ShowsTheLitTexturedTubeFullScreenAndAnimates)
 {
-    skipUnlessLaunchable();
     DemoRun run;
     ASSERT_TRUE(demoStart(run, true));
     ASSERT_TRUE(xWaitForMappedWindow(run.server.display, kWindowTimeoutMs + kLauncher.startupMs));
@@ -168,9 +170,8 @@ TEST(VesselglEndToEnd, ShowsTheLitTexturedTubeFullScreenAndAnimates)
     expectCleanExit(run);
 }
 
-TEST(VesselglEndToEnd, EndsOnEscapeOrACloseRequest)
+TEST_F(VesselglEndToEnd, EndsOnEscapeOrACloseRequest)
 {
-    skipUnlessLaunchable();
     for (const bool byEscape : {true, false}) {
         DemoRun run;
         ASSERT_TRUE(demoStart(run, true));
@@ -184,23 +185,19 @@ TEST(VesselglEndToEnd, EndsOnEscapeOrACloseRequest)
     }
 }
 
-TEST(VesselglEndToEnd, AnUnusableTextureEndsWithTheLoadMessage)
+TEST_F(VesselglEndToEnd, AnUnusableTextureEndsWithTheLoadMessage)
 {
-    skipUnlessLaunchable();
-    const std::vector<uint8_t> absurd = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                         0xff, 0xff, 0xff, 0xff, 24, 0, 1, 2, 3};
-    enum class Texture { Missing, Truncated, Absurd, Directory };
-    for (const Texture kind :
-         {Texture::Missing, Texture::Truncated, Texture::Absurd, Texture::Directory}) {
+    // Malformed headers and data are the decoder's unit tests' business; here
+    // the program's own ways to a file: none, one cut short, and a name that is
+    // no regular file.
+    enum class Texture { Missing, Truncated, Directory };
+    for (const Texture kind : {Texture::Missing, Texture::Truncated, Texture::Directory}) {
         DemoRun run;
         run.dir = makeWorkDir(kind == Texture::Truncated);
         ASSERT_FALSE(run.dir.empty());
         const std::string file = run.dir + "/artery.tga";
         if (kind == Texture::Truncated) {
             ASSERT_EQ(truncate(file.c_str(), 5000), 0);
-        } else if (kind == Texture::Absurd) {
-            std::ofstream(file, std::ios::binary)
-                .write(reinterpret_cast<const char*>(absurd.data()), std::streamsize(absurd.size()));
         } else if (kind == Texture::Directory) {
             ASSERT_EQ(mkdir(file.c_str(), 0700), 0);
         }
@@ -214,9 +211,8 @@ TEST(VesselglEndToEnd, AnUnusableTextureEndsWithTheLoadMessage)
     }
 }
 
-TEST(VesselglEndToEnd, WithoutADisplayItReportsAndEndsWithinTwoSeconds)
+TEST_F(VesselglEndToEnd, WithoutADisplayItReportsAndEndsWithinTwoSeconds)
 {
-    skipUnlessLaunchable();
     const auto limit = std::chrono::milliseconds(2000 + kLauncher.startupMs);
     // Standard input at its end (from /dev/null, or a pipe closed at once)
     // ends the one-second wait for a key early.
