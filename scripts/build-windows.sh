@@ -116,6 +116,7 @@ rm -rf "$package" "$package.zip"
 mkdir -p "$package"
 cp "$build/vesselgl/vesselgl.exe" "$build/helixsoft/helixsoft.exe" \
   "$build/tools/helixsoft_capture/helixsoft-capture.exe" vesselgl/assets/artery.tga "$package/"
+x86_64-w64-mingw32-strip "$package"/*.exe  # symbols are for debugging the build, not for users
 sed 's/$/\r/' scripts/windows-readme.txt >"$package/README.txt"
 (cd "$root/out/windows" && cmake -E tar cf tubedemos-windows-x64.zip --format=zip tubedemos-windows-x64)
 echo "=== build-windows: $root/out/windows/tubedemos-windows-x64.zip"
