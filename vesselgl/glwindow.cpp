@@ -1,8 +1,10 @@
 // GLFW 3 behind the GL demo's window operations. GLFW reports errors to no
 // callback, so nothing but the demo's own message ever reaches the console.
+// A display that goes away is the window's end, not the process's.
 #include "glwindow.h"
 
 #include "console.h"
+#include "glconnection.h"
 
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
@@ -58,6 +60,7 @@ GLFWwindow* openDisplay()
         consoleWaitKey(STDIN_FILENO, kInitFailureWaitMs);
         endProcess();  // GLFW is not terminated on this path: it never started
     }
+    connectionWatchStart();
     hintBitDepths(s);
     GLFWmonitor* monitor = s.fullScreen ? glfwGetPrimaryMonitor() : nullptr;
     GLFWwindow* window = glfwCreateWindow(s.width, s.height, kWindowTitle, monitor, nullptr);
@@ -78,6 +81,7 @@ void closeDisplay(GLFWwindow* window)
 {
     glfwDestroyWindow(window);
     glfwTerminate();
+    connectionWatchStop();
 }
 
 void displaySwap(GLFWwindow* window)
@@ -88,6 +92,6 @@ void displaySwap(GLFWwindow* window)
 
 bool displayWantsQuit(GLFWwindow* window)
 {
-    return glfwGetKey(window, GLFW_KEY_ESCAPE) == GLFW_PRESS ||
+    return connectionLost() || glfwGetKey(window, GLFW_KEY_ESCAPE) == GLFW_PRESS ||
            glfwWindowShouldClose(window) == GLFW_TRUE;
 }

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -139,7 +140,7 @@ protected:
         if (!reason.empty()) {
             GTEST_SKIP() << reason;
         }
-        if (GetParam().depth == 15 && !kLauncher.offers15BitModes) {
+        if (GetParam().depth == 15 && !kLauncher.native) {
             GTEST_SKIP() << "no 15-bit display modes under this launcher";
         }
         ASSERT_TRUE(xvfbStart(server, kWidth, kHeight, GetParam().depth));
@@ -159,7 +160,7 @@ protected:
         ASSERT_TRUE(childWait(child, exitTimeoutMs(), status));
         EXPECT_EQ(status, 0);
         EXPECT_EQ(child.out, "");
-        if (kLauncher.ownsStderr) {
+        if (kLauncher.native) {
             EXPECT_EQ(child.err, "");
         }
     }
@@ -190,6 +191,33 @@ TEST_P(HelixsoftOnDepth, EndsOnACloseRequest)
     expectCleanExit();
 }
 
+// A killed X server is taken as a close request: status 0 and not a word from Xlib.
+TEST(HelixsoftLosingTheDisplay, EndsAsOnACloseRequestWithoutAWord)
+{
+    const std::string reason = skipReason();
+    if (!reason.empty()) {
+        GTEST_SKIP() << reason;
+    }
+    if (!kLauncher.native) {
+        GTEST_SKIP() << "the X connection is Wine's, not the program's";
+    }
+    XServerProcess server;
+    ChildProcess child;
+    ASSERT_TRUE(xvfbStart(server, kWidth, kHeight, 24));
+    ASSERT_TRUE(childStart(child, launcherCommand("helixsoft"), childOptions(server.display)));
+    Screenshot shot;
+    EXPECT_TRUE(waitForPicture(server.display, shot));
+    kill(server.pid, SIGKILL);
+    xvfbStop(server);  // reaps it
+    int status = -1;
+    const bool ended = childWait(child, kExitTimeoutMs, status);
+    childKill(child);
+    ASSERT_TRUE(ended) << "still running without its display";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(child.out, "");
+    EXPECT_EQ(child.err, "");
+}
+
 INSTANTIATE_TEST_SUITE_P(Depths, HelixsoftOnDepth,
                          // F10 comes to a Windows program as a system key.
                          ::testing::Values(DepthCase{24, 0xFF0000, 0xFF00, 0xFF, "Escape"},
@@ -210,7 +238,7 @@ void expectSilentOpenFailure(const std::string& display)
     ASSERT_TRUE(ended);
     EXPECT_EQ(status, kOpenFailedStatus);
     EXPECT_EQ(child.out, "");
-    if (kLauncher.ownsStderr) {
+    if (kLauncher.native) {
         EXPECT_EQ(child.err, "");
     }
 }

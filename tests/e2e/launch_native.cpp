@@ -1,7 +1,7 @@
 // The Linux build's programs, started directly.
 #include "launcher.h"
 
-const Launcher kLauncher{true, 0, true};
+const Launcher kLauncher{true, 0};
 
 bool launcherAvailable(std::string&)
 {

@@ -33,7 +33,7 @@ std::string programPath(const std::string& program)
 }  // namespace
 
 // A cold Wine start takes a few seconds before the program's first line runs.
-const Launcher kLauncher{false, 5000, false};
+const Launcher kLauncher{false, 5000};
 
 bool launcherAvailable(std::string& reason)
 {

@@ -9,9 +9,11 @@
 #include <vector>
 
 struct Launcher {
-    bool ownsStderr;        // false: the launcher's own processes write there too
-    int startupMs;          // the launcher's own start-up, added to the time limits
-    bool offers15BitModes;  // a 15-bit X screen gives a 15-bit mode
+    // true: the Linux build itself. false: Wine stands between the program and
+    // the test (Wine's processes share standard error, hold the X connection
+    // and the memory, and Wine offers no 15-bit modes).
+    bool native;
+    int startupMs;  // the launcher's own start-up, added to the time limits
 };
 
 extern const Launcher kLauncher;
