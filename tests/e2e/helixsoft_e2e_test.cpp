@@ -141,7 +141,7 @@ protected:
             GTEST_SKIP() << reason;
         }
         if (GetParam().depth == 15 && !kLauncher.native) {
-            GTEST_SKIP() << "no 15-bit display modes under this launcher";
+            GTEST_SKIP() << "Wine makes no DirectDraw surface on a 15-bit screen";
         }
         ASSERT_TRUE(xvfbStart(server, kWidth, kHeight, GetParam().depth));
         ASSERT_TRUE(childStart(child, launcherCommand("helixsoft"), childOptions(server.display)));

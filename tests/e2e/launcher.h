@@ -11,7 +11,7 @@
 struct Launcher {
     // true: the Linux build itself. false: Wine stands between the program and
     // the test (Wine's processes share standard error, hold the X connection
-    // and the memory, and Wine offers no 15-bit modes).
+    // and the memory, and on a 15-bit screen Wine makes no DirectDraw surface).
     bool native;
     int startupMs;  // the launcher's own start-up, added to the time limits
 };
