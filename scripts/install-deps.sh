@@ -6,7 +6,7 @@
 set -euo pipefail
 
 desktop=(
-  build-essential cmake ninja-build pkgconf
+  build-essential clang cmake ninja-build pkgconf
   libgtest-dev libgmock-dev libbenchmark-dev
   libglfw3-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   libstb-dev libsdl2-dev libpixman-1-dev

@@ -22,5 +22,6 @@ run_suite() {
 
 run_suite build
 run_suite build-asan -DTUBE_SANITIZE=ON -DTUBE_BUILD_BENCHMARKS=OFF
+bash scripts/test-native-builds.sh
 bash scripts/test-windows.sh
-echo "=== all tests passed in both builds and on Windows"
+echo "=== all tests passed in both builds, the other native builds and on Windows"

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <charconv>
 #include <chrono>
+#include <cinttypes>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -19,16 +20,24 @@
 #include <system_error>
 
 const char* const kCaptureUsage =
-    "usage: helixsoft-capture --start-spin S --frames N [--save LIST] [--out DIR]\n"
+    "usage: helixsoft-capture --start-spin S --frames N [--save LIST] [--out DIR]"
+    " [--checksums FILE]\n"
     "  S: start spin angle 0..359; N: frames to render, at least 1;\n"
     "  LIST: comma-separated frame numbers 1..N to save as DIR/frame_NNNNNN.png (default none);\n"
-    "  DIR: output directory, created if missing (default .)\n";
+    "  DIR: output directory, created if missing (default .);\n"
+    "  FILE: write a line 'frame_NNNNNN XXXXXXXXXXXXXXXX' for every frame 1..N, the\n"
+    "    64-bit FNV-1a of its pixel words as little-endian bytes in hex (default none)\n";
 
 namespace {
 
 constexpr int32_t kLastSpin = 359;
 constexpr int kRgbChannels = 3;
 constexpr size_t kShownMax = 64;  // longer values are shown cut in the middle
+constexpr uint64_t kFnvOffsetBasis = 0xcbf29ce484222325u;
+constexpr uint64_t kFnvPrime = 0x100000001b3u;
+// Hashing a zero byte only multiplies by the prime, so a zero word (the black
+// background) is one multiplication by the prime's fourth power, modulo 2^64.
+constexpr uint64_t kFnvPrimeToTheFourth = kFnvPrime * kFnvPrime * kFnvPrime * kFnvPrime;
 
 bool parseInt(const std::string& text, int32_t& value)
 {
@@ -94,6 +103,12 @@ bool applyOption(const std::string& name, const std::string& value, CaptureOptio
         }
     } else if (name == "--save") {
         return parseFrameList(value, options.saveFrames, reason);
+    } else if (name == "--checksums") {
+        if (value.empty()) {
+            reason = "--checksums: empty file name";
+            return false;
+        }
+        options.checksumsPath = value;
     } else {
         if (value.empty()) {
             reason = "--out: empty directory name";
@@ -136,6 +151,16 @@ bool writeWholeFile(const std::string& path, const std::vector<uint8_t>& bytes,
         return false;
     }
     return true;
+}
+
+// Appends frame's line to lines when the run writes checksums.
+void addChecksumLine(const CaptureOptions& options, int32_t frame, const uint32_t* pixels,
+                     std::vector<uint8_t>& lines)
+{
+    if (!options.checksumsPath.empty()) {
+        const std::string line = captureChecksumLine(frame, captureChecksum(pixels)) + "\n";
+        lines.insert(lines.end(), line.begin(), line.end());
+    }
 }
 
 } // namespace
@@ -198,7 +223,7 @@ bool captureParseArgs(const std::vector<std::string>& args, CaptureOptions& opti
                       std::string& reason)
 {
     static const std::vector<std::string> kOptions = {"--start-spin", "--frames", "--save",
-                                                      "--out"};
+                                                      "--out", "--checksums"};
     options = CaptureOptions{};
     std::vector<std::string> seen;
     for (size_t i = 0; i < args.size(); i += 2) {
@@ -270,6 +295,28 @@ bool captureWritePng(const std::string& path, const uint32_t* pixels, std::strin
     return writeWholeFile(path, png, reason);
 }
 
+uint64_t captureChecksum(const uint32_t* pixels)
+{
+    uint64_t hash = kFnvOffsetBasis;
+    for (int32_t i = 0; i < kFramePixels; ++i) {
+        if (pixels[i] == 0) {
+            hash *= kFnvPrimeToTheFourth;
+            continue;
+        }
+        for (int shift = 0; shift < 32; shift += 8) {
+            hash = (hash ^ ((pixels[i] >> shift) & 0xFFu)) * kFnvPrime;
+        }
+    }
+    return hash;
+}
+
+std::string captureChecksumLine(int32_t frame, uint64_t checksum)
+{
+    char line[48];
+    std::snprintf(line, sizeof line, "frame_%06d %016" PRIx64, frame, checksum);
+    return line;
+}
+
 bool captureRun(const CaptureOptions& options, CaptureResult& result, std::string& reason)
 {
     using Clock = std::chrono::steady_clock;
@@ -277,11 +324,13 @@ bool captureRun(const CaptureOptions& options, CaptureResult& result, std::strin
     sceneStartup(scene, SceneStart{false, options.startSpin});
     Clock::duration pipeline{};
     auto nextSave = options.saveFrames.begin();
+    std::vector<uint8_t> checksums;
     ProgressMeter progress = progressStart(options.frames, stderr);
     for (int32_t frame = 1; frame <= options.frames; ++frame) {
         const Clock::time_point start = Clock::now();
         sceneRenderFrame(scene);
         pipeline += Clock::now() - start;
+        addChecksumLine(options, frame, scene.pixels.data(), checksums);
         if (nextSave != options.saveFrames.end() && *nextSave == frame) {
             const std::string path = options.outDir + "/" + captureFileName(frame);
             if (!captureWritePng(path, scene.pixels.data(), reason)) {
@@ -295,7 +344,8 @@ bool captureRun(const CaptureOptions& options, CaptureResult& result, std::strin
     }
     progressFinish(progress);
     result.pipelineMs = std::chrono::duration<double, std::milli>(pipeline).count();
-    return true;
+    return options.checksumsPath.empty() ||
+           writeWholeFile(options.checksumsPath, checksums, reason);
 }
 
 std::string captureSummary(int32_t frames, double pipelineMs)

@@ -14,6 +14,7 @@ struct CaptureOptions {
     int32_t frames = 0;                 // >= 1
     std::vector<int32_t> saveFrames;    // ascending, no repeats, each in 1..frames
     std::string outDir = ".";
+    std::string checksumsPath;          // empty: no checksum file
 };
 
 extern const char* const kCaptureUsage;
@@ -48,6 +49,14 @@ bool capturePrepareDir(const std::string& dir, std::string& reason);
 // write leaves no file behind; the reason names the path and the system's error.
 bool captureWritePng(const std::string& path, const uint32_t* pixels, std::string& reason);
 
+// 64-bit FNV-1a of one frame's 640x480 pixel words, each taken as its four
+// little-endian bytes, row 0 first: equal frames give equal checksums on every
+// platform, so builds can be compared frame by frame without saving pictures.
+uint64_t captureChecksum(const uint32_t* pixels);
+
+// "frame_000090 " and the checksum as 16 lowercase hex digits, no line break.
+std::string captureChecksumLine(int32_t frame, uint64_t checksum);
+
 struct CaptureResult {
     double pipelineMs;  // frame pipeline alone, PNG writing excluded
 };
@@ -55,7 +64,9 @@ struct CaptureResult {
 // Start-up with the given spin and no random numbers, then frames 1..frames,
 // saving the listed ones; on a terminal, progress on standard error. A frame
 // that cannot be saved ends the run: the reason starts "frame N: ", and the
-// frames saved before it stay. The options must have passed captureParseArgs.
+// frames saved before it stay. With a checksums path, one line per frame goes
+// to that file, written whole (like a frame) once the last frame is rendered.
+// The options must have passed captureParseArgs.
 bool captureRun(const CaptureOptions& options, CaptureResult& result, std::string& reason);
 
 // "rendered N frames in T ms (F frames/s)"
