@@ -6,6 +6,7 @@
 #include "conventions.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>  // the light-model colour control is OpenGL 1.2: Windows' gl.h stops at 1.1
 #include <GL/glu.h>
 
 #include <initializer_list>

@@ -4,14 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <climits>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
+#include <filesystem>
+#include <random>
 #include <string>
 
 namespace {
@@ -64,9 +59,11 @@ std::vector<uint8_t> expectedPixels(const TgaKind& kind)
 
 std::string tempDir()
 {
-    char pattern[] = "/tmp/vesselgl_tex_XXXXXX";
-    const char* dir = mkdtemp(pattern);
-    return dir == nullptr ? std::string("/tmp") : std::string(dir);
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() /
+                         ("vesselgl_tex_" + std::to_string(std::random_device{}()));
+    fs::create_directory(dir);
+    return dir.string();
 }
 
 void putU16(std::vector<uint8_t>& bytes, size_t at, int value)
@@ -164,25 +161,21 @@ TEST(TgaLoadFile, ReadsARegularFileAndRefusesEverythingElse)
     ASSERT_TRUE(texPrepareFile(good.c_str(), levels));
     EXPECT_EQ(levels.size(), 4u);  // 5 x 3 grown to 8 x 4, down to 1 x 1
 
-    const std::string fifo = dir + "/fifo.tga";
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // A FIFO with no writer would block a plain open; it must fail at once instead.
+    const std::string special = makeSpecialFile(dir);
+    ASSERT_FALSE(special.empty());
     const std::string empty = dir + "/empty.tga";
     ASSERT_TRUE(writeFile(empty, {}));
     const std::string sub = dir + "/directory.tga";
-    ASSERT_EQ(mkdir(sub.c_str(), 0700), 0);
-    // A FIFO with no writer would block a plain open; it must fail at once instead.
-    const std::string refused[] = {dir + "/missing.tga", fifo, empty, sub, ""};
+    ASSERT_TRUE(std::filesystem::create_directory(sub));
+    const std::string refused[] = {dir + "/missing.tga", special, empty, sub, ""};
     for (const std::string& path : refused) {
         EXPECT_FALSE(tgaLoadFile(path.c_str(), image)) << path;
         EXPECT_FALSE(texPrepareFile(path.c_str(), levels)) << path;
         EXPECT_TRUE(levels.empty()) << "the whole chain or nothing";
     }
     EXPECT_FALSE(tgaLoadFile(nullptr, image));
-    for (const std::string& path : {good, fifo, empty}) {
-        unlink(path.c_str());
-    }
-    rmdir(sub.c_str());
-    rmdir(dir.c_str());
+    std::filesystem::remove_all(dir);
 }
 
 // Sides grow to the next power of two, then halve down to 1 x 1; a uniform

@@ -2,6 +2,7 @@
 // are strict: whole decimal numbers only, each option at most once.
 #include "capture.h"
 
+#include "capture_os.h"
 #include "capture_progress.h"
 #include "scene.h"
 
@@ -14,11 +15,9 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <limits>
 #include <system_error>
-#include <unistd.h>
 
 const char* const kCaptureUsage =
     "usage: helixsoft-capture --start-spin S --frames N [--save LIST] [--out DIR]"
@@ -139,35 +138,13 @@ bool checkComplete(const std::vector<std::string>& seen, const CaptureOptions& o
     return true;
 }
 
-// True when every byte was written and the file closed without error; else
-// false with errno saying why. The file is closed either way.
-bool writeAndClose(int fd, const std::vector<uint8_t>& bytes)
-{
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
-        if (wrote < 0 && errno == EINTR) {
-            continue;
-        }
-        if (wrote <= 0) {
-            const int writeError = wrote < 0 ? errno : ENOSPC;  // 0 bytes: no room left
-            close(fd);
-            errno = writeError;
-            return false;
-        }
-        done += static_cast<size_t>(wrote);
-    }
-    return close(fd) == 0;  // some file systems report a failed write only here
-}
-
 // Written under a temporary name and renamed, so a file with the final name
 // is always complete; on any failure the temporary file is removed.
 bool writeWholeFile(const std::string& path, const std::vector<uint8_t>& bytes,
                     std::string& reason)
 {
     const std::string partial = path + ".partial";
-    const int fd = open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0 || !writeAndClose(fd, bytes) || std::rename(partial.c_str(), path.c_str()) != 0) {
+    if (!captureOsWriteAndRename(partial, path, bytes)) {
         const int error = errno;
         std::remove(partial.c_str());
         reason = "cannot write " + captureShown(path) + ": " + std::strerror(error);
@@ -235,7 +212,7 @@ bool capturePrint(std::FILE* stream, const std::string& text, std::string& reaso
 
 bool captureStdoutOpen(std::string& reason)
 {
-    if (fcntl(STDOUT_FILENO, F_GETFD) < 0) {
+    if (!captureOsStdoutOpen()) {
         reason = std::string("cannot write to standard output: ") + std::strerror(errno);
         return false;
     }
@@ -289,14 +266,10 @@ bool capturePrepareDir(const std::string& dir, std::string& reason)
         reason = "cannot create directory " + captureShown(dir) + ": " + error.message();
         return false;
     }
-    std::string probe = dir + "/.helixsoft-capture-XXXXXX";
-    const int fd = mkstemp(probe.data());
-    if (fd < 0) {
+    if (!captureOsProbeDir(dir)) {
         reason = "cannot write into directory " + captureShown(dir) + ": " + std::strerror(errno);
         return false;
     }
-    close(fd);
-    std::remove(probe.c_str());
     return true;
 }
 

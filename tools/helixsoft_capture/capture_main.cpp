@@ -3,8 +3,8 @@
 // usage on bad arguments or an output directory that cannot be used; 1 with a
 // reason when a frame or the summary cannot be written.
 #include "capture.h"
+#include "capture_os.h"
 
-#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -30,9 +30,7 @@ int failRun(const std::string& reason)
 
 int main(int argc, char** argv)
 {
-    // Past a file-size limit a write then fails with EFBIG and is reported,
-    // instead of the signal ending the tool with a partial file behind.
-    std::signal(SIGXFSZ, SIG_IGN);
+    captureOsPrepare();
     const std::vector<std::string> args(argv + 1, argv + argc);
     std::string reason;
     if (!captureStdoutOpen(reason)) {

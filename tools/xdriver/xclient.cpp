@@ -16,8 +16,22 @@
 
 namespace {
 
+// Windows of the program under test come and go at any moment: one can vanish
+// between listing it and looking at it. Xlib's default handler would end this
+// process for that; here such a request just fails and the caller moves on.
+int ignoreRequestError(Display*, XErrorEvent*)
+{
+    return 0;
+}
+
 struct Connection {
     Display* display = nullptr;
+    explicit Connection(const std::string& name) : display(XOpenDisplay(name.c_str()))
+    {
+        XSetErrorHandler(ignoreRequestError);
+    }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
     ~Connection()
     {
         if (display != nullptr) {
@@ -119,7 +133,7 @@ std::string windowTitle(Display* display, Window window)
 
 bool xScreenshot(const std::string& display, Screenshot& shot)
 {
-    Connection c{XOpenDisplay(display.c_str())};
+    Connection c{display};
     if (c.display == nullptr) {
         return false;
     }
@@ -174,7 +188,7 @@ bool writeScreenshotPng(const Screenshot& shot, const std::string& path)
 
 bool xSendKey(const std::string& display, const std::string& keysymName)
 {
-    Connection c{XOpenDisplay(display.c_str())};
+    Connection c{display};
     if (c.display == nullptr) {
         return false;
     }
@@ -200,7 +214,7 @@ bool xSendKey(const std::string& display, const std::string& keysymName)
 
 bool xRequestClose(const std::string& display)
 {
-    Connection c{XOpenDisplay(display.c_str())};
+    Connection c{display};
     if (c.display == nullptr) {
         return false;
     }
@@ -230,7 +244,7 @@ bool xRequestClose(const std::string& display)
 
 bool xWaitForMappedWindow(const std::string& display, int timeoutMs)
 {
-    Connection c{XOpenDisplay(display.c_str())};
+    Connection c{display};
     if (c.display == nullptr) {
         return false;
     }
@@ -250,7 +264,7 @@ bool xWaitForMappedWindow(const std::string& display, int timeoutMs)
 std::vector<XWindowInfo> xMappedWindows(const std::string& display)
 {
     std::vector<XWindowInfo> found;
-    Connection c{XOpenDisplay(display.c_str())};
+    Connection c{display};
     if (c.display == nullptr) {
         return found;
     }
