@@ -3,9 +3,10 @@
 # out/windows/tubedemos-windows-x64.zip.
 #   bash scripts/build-windows.sh [--tests]     (--tests: build the unit tests too)
 # Nothing is downloaded but Debian packages: GoogleTest is built from the
-# sources in libgtest-dev, GLFW from Debian's source package (fetched with
-# apt-get source through a private deb-src list, the system's apt configuration
-# untouched) and stb from Debian's headers, all into build-windows/deps/prefix.
+# sources in libgtest-dev, GLFW and Highway from Debian's source packages
+# (fetched with apt-get source through a private deb-src list, the system's apt
+# configuration untouched) and stb from Debian's headers, all into
+# build-windows/deps/prefix.
 # A rerun reuses that prefix.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -19,6 +20,7 @@ case "${1:-}" in
 esac
 
 glfw_version=3.3.8-1
+highway_version=1.0.3-3+deb12u1  # the libhwy-dev of the Linux build
 build="$root/build-windows"
 deps="$build/deps"
 prefix="$deps/prefix"
@@ -45,9 +47,10 @@ private_apt() {
     -o Debug::NoLocking=1 -o APT::Sandbox::User=root "$@"
 }
 
-fetch_glfw_source() {
-  local apt="$deps/apt" line
-  [ -d "$deps/src/glfw3-3.3.8" ] && return
+# apt-get source of one package version, unpacked in $deps/src/<folder>.
+fetch_source() {
+  local package="$1" version="$2" folder="$3" apt="$deps/apt" line
+  [ -d "$deps/src/$folder" ] && return
   line="$(archive_source_line)"
   if [ -z "$line" ]; then
     echo "build-windows: no Debian archive found in the apt sources" >&2
@@ -56,7 +59,7 @@ fetch_glfw_source() {
   mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$deps/src"
   echo "$line" >"$apt/sources.list"
   private_apt update >/dev/null
-  (cd "$deps/src" && private_apt source "glfw3=$glfw_version" >/dev/null)
+  (cd "$deps/src" && private_apt source "$package=$version" >/dev/null)
 }
 
 # cmake configure, build and install of one dependency into the prefix.
@@ -98,9 +101,13 @@ EOF
   touch "$stamp"
 }
 
-fetch_glfw_source
+fetch_source glfw3 "$glfw_version" glfw3-3.3.8
 build_dependency glfw "$deps/src/glfw3-3.3.8" -DBUILD_SHARED_LIBS=OFF \
   -DGLFW_BUILD_EXAMPLES=OFF -DGLFW_BUILD_TESTS=OFF -DGLFW_BUILD_DOCS=OFF
+# Highway's run-time choice of instruction set for the renderer's kernels.
+fetch_source highway "$highway_version" highway-1.0.3
+build_dependency highway "$deps/src/highway-1.0.3" -DBUILD_SHARED_LIBS=OFF \
+  -DBUILD_TESTING=OFF -DHWY_ENABLE_TESTS=OFF -DHWY_ENABLE_EXAMPLES=OFF -DHWY_ENABLE_CONTRIB=OFF
 if [ "$build_tests" = ON ]; then
   build_dependency gtest /usr/src/googletest -DBUILD_GMOCK=OFF
 fi
