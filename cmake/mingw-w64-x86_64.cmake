@@ -7,7 +7,7 @@
 # folder), where scripts/build-windows.sh installs GoogleTest, GLFW and stb; the
 # host's Linux .pc files and libraries are never looked at.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)  # the x86-64 SIMD kernels stay in
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
 set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
