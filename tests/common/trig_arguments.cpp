@@ -2,6 +2,7 @@
 // where the demos keep a value.
 #include "trig_arguments.h"
 
+#include "conventions.h"
 #include "trig.h"
 
 #include <algorithm>
@@ -10,10 +11,6 @@
 #include <random>
 
 namespace {
-
-constexpr double kPi = 3.141593;
-constexpr double kTwoPi = 6.283186;
-constexpr double kThreePi = 9.424779;
 
 void addHelixsoftFrame(std::vector<double>& out, int32_t frame, float wavePhase, float twist,
                        bool points)

@@ -9,8 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -22,12 +20,6 @@ constexpr int kFrames = 2100;  // more than five whole turns of the twist
 constexpr const char* kSavedFrames = "1,2,90,180,181,360,361,720,1441,2100";
 constexpr size_t kSavedCount = 10;
 constexpr int kRunTimeoutMs = 180000;
-
-std::string readFile(const fs::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 bool runCapture(std::vector<std::string> command, int spin, const fs::path& dir,
                 std::string& output)

@@ -12,8 +12,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -30,28 +28,16 @@ std::string environment(const char* name)
     return value != nullptr ? value : "";
 }
 
-struct ProgramRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-ProgramRun waitProgram(ChildProcess& child)
+// The started child's exit status, -1 when it does not end in time; its
+// output is then in child.out and child.err.
+int finish(ChildProcess& child)
 {
-    ProgramRun run;
-    if (!childWait(child, kCaptureTimeoutMs, run.status)) {
-        run.status = -1;
+    int status = -1;
+    if (!childWait(child, kCaptureTimeoutMs, status)) {
+        status = -1;
     }
     childKill(child);
-    run.out = child.out;
-    run.err = child.err;
-    return run;
-}
-
-ProgramRun runProgram(const std::vector<std::string>& argv)
-{
-    ChildProcess child;
-    return childStart(child, argv, ChildOptions{}) ? waitProgram(child) : ProgramRun{};
+    return status;
 }
 
 std::vector<uint32_t> nativeFrame(int32_t spin, int32_t frame)
@@ -231,12 +217,6 @@ TEST_F(WebBuild, SaysWhyItCannotRun)
     EXPECT_EQ(values[4], "\"This demo needs WebAssembly, which this browser does not offer.\"");
 }
 
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // The first line of `actual` that differs from `expected`'s, or "" when they agree.
 std::string firstDifference(const std::string& actual, const std::string& expected)
 {
@@ -270,19 +250,20 @@ TEST_F(WebBuild, CaptureUnderNodejsMatchesTheNativeToolInEveryFrame)
         wasm.insert(wasm.end(), args.begin(), args.end());
         native.push_back(nativeSums);
         wasm.push_back(wasmSums);
-        ChildProcess nativeChild;
-        ASSERT_TRUE(childStart(nativeChild, native, ChildOptions{}));
-        const ProgramRun run = runProgram(wasm);
-        const ProgramRun nativeRun = waitProgram(nativeChild);
-        ASSERT_EQ(nativeRun.status, 0) << nativeRun.err;
-        ASSERT_EQ(run.status, 0) << run.err;
+        ChildProcess nativeRun;
+        ChildProcess run;
+        ASSERT_TRUE(childStart(nativeRun, native, ChildOptions{}));
+        ASSERT_TRUE(childStart(run, wasm, ChildOptions{}));
+        ASSERT_EQ(finish(nativeRun), 0) << nativeRun.err;
+        ASSERT_EQ(finish(run), 0) << run.err;
         EXPECT_EQ(run.out.rfind("rendered " + frames + " frames in ", 0), 0u) << run.out;
         const std::string expected = readFile(nativeSums);
         ASSERT_EQ(std::count(expected.begin(), expected.end(), '\n'), std::stoi(frames));
         EXPECT_EQ(firstDifference(readFile(wasmSums), expected), "") << "spin " << spin;
     }
-    const ProgramRun bad = runProgram({NODE_PROGRAM, capture, "--start-spin", "40", "--frames", "0"});
-    EXPECT_EQ(bad.status, 2);
+    ChildProcess bad;
+    ASSERT_TRUE(childStart(bad, {NODE_PROGRAM, capture, "--start-spin", "40", "--frames", "0"}, {}));
+    EXPECT_EQ(finish(bad), 2);
     EXPECT_NE(bad.err.find("--frames: '0' is not a whole number of at least 1"), std::string::npos);
 }
 

@@ -55,12 +55,10 @@ std::string outputFile()
 
 std::string takeFile(std::string& path)
 {
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
+    const std::string text = readFile(path);
     unlink(path.c_str());
     path.clear();
-    return text.str();
+    return text;
 }
 
 }  // namespace
@@ -99,6 +97,14 @@ bool childWait(ChildProcess& child, int timeoutMs, int& exitStatus)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return false;
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
 }
 
 void childKill(ChildProcess& child)

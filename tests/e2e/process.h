@@ -29,3 +29,6 @@ bool childStart(ChildProcess& child, const std::vector<std::string>& argv,
 bool childWait(ChildProcess& child, int timeoutMs, int& exitStatus);
 // Kills the child if still running and reaps it.
 void childKill(ChildProcess& child);
+
+// The whole file, "" when it cannot be read.
+std::string readFile(const std::string& path);

@@ -75,7 +75,7 @@ int32_t displayCreateFlipChain(int32_t backBuffers)
 
 int32_t displayGetBackBuffer()
 {
-    return record("getBackBuffer", !fake.refuseBackBuffer && fake.chainBackBuffers > 0);
+    return record("getBackBuffer", fake.chainBackBuffers > 0);  // none on a lone primary
 }
 
 int32_t displayGetPixelFormat(DisplayPixelFormat& format)

@@ -24,7 +24,6 @@ struct FakeDisplay {
     bool refuseExclusive = false;
     std::set<int32_t> acceptedModeBits{32, 24, 16};
     std::set<int32_t> acceptedBackBuffers{2, 1, 0};
-    bool refuseBackBuffer = false;  // also refused whenever the chain is a lone primary
     bool refusePixelFormat = false;
     bool refuseLock = false;
     DisplayPixelFormat format{32, 0xFF0000, 0xFF00, 0xFF, true};

@@ -1,10 +1,9 @@
 // The SDL2 backend without an X server: SDL's dummy video driver, asked for by
 // name, carries the events that the tests push, so the event translation can be
-// checked. (The screen over real SDL surfaces, and the refusal to run with no
-// display, are the end-to-end tests' to see.)
+// checked. (The screen over real SDL surfaces, and the refusal of a screen
+// without the demo's mode or of no display, are the end-to-end tests' to see.)
 #include "fbplatform.h"
 #include "keyqueue.h"
-#include "screen.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -15,11 +14,6 @@
 #include <vector>
 
 namespace {
-
-void useDummyDriver()
-{
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-}
 
 std::optional<DisplayEvent> nextEvent()
 {
@@ -34,7 +28,7 @@ class SdlEvents : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        useDummyDriver();
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
         ASSERT_EQ(displayLoad(), 1);
         while (nextEvent()) {
         }
@@ -130,18 +124,6 @@ TEST_F(SdlEvents, WindowEventsBecomeActivationCursorAndCloseRequests)
                                                         {T::SetCursor, 0},
                                                         {T::CloseRequest, 0},
                                                         {T::CloseRequest, 0}}));
-}
-
-class SdlScreen : public ::testing::Test {
-protected:
-    void SetUp() override { useDummyDriver(); }
-    void TearDown() override { screenClose(); }
-};
-
-TEST_F(SdlScreen, ASizeWithoutADisplayModeFails)
-{
-    EXPECT_EQ(screenOpen("dummy", 123, 45), 0);
-    EXPECT_EQ(keyHooksCurrent().pollKey, nullptr);
 }
 
 }  // namespace

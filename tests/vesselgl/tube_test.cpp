@@ -89,20 +89,6 @@ TEST(BuildTube, FirstCallGivesTheKnownCornerValues)
     EXPECT_TRUE(mesh.texCoords[32].s == 0.0f && mesh.texCoords[32].t == 2.0f);
 }
 
-TEST(BuildTube, RebuildingReusesTheArraysStorage)
-{
-    TubeMesh mesh = startUpMesh();
-    const Vec3* vertices = mesh.vertices.data();
-    const Vec3* normals = mesh.normals.data();
-    const TexCoord* texCoords = mesh.texCoords.data();
-    for (int frame = 1; frame <= 3; ++frame) {
-        buildTube(mesh, kRadius, 42.0f, 32.0f, frameTwist(float(frame)), float(frame));
-    }
-    EXPECT_EQ(mesh.vertices.data(), vertices);
-    EXPECT_EQ(mesh.normals.data(), normals);
-    EXPECT_EQ(mesh.texCoords.data(), texCoords);
-}
-
 TEST(BuildTube, UnusableCountsLeaveNothingToDraw)
 {
     const float nan = std::numeric_limits<float>::quiet_NaN();
