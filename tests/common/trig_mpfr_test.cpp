@@ -2,11 +2,10 @@
 // sine and cosine: random arguments in every range, the doubles nearest to
 // multiples of pi/2, arguments built to lie a hair from a rounding boundary,
 // and every argument the demos use; and the hashes the portable tests compare
-// with. (A wrong digit in the tables of 2/pi or pi/4 shows in the random
-// arguments of its size.) TUBE_TRIG_SWEEP=N multiplies the sample sizes for a
-// long run.
+// with. TUBE_TRIG_SWEEP=N multiplies the sample sizes for a long run.
 #include "trig.h"
 #include "trig_arguments.h"
+#include "trigconstants.h"
 #include "trigexact.h"
 
 #include <gtest/gtest.h>
@@ -192,6 +191,27 @@ TEST(TrigExact, MatchesMpfrWithoutTheFastPath)
     for (double x : randomTrigArguments(1000 * sweepFactor(), -27, 1024, 7)) {
         expectExactCorrectlyRounded(x);
     }
+}
+
+TEST(TrigExact, ConstantsAreTheDigitsOfTwoOverPiAndPiOverFour)
+{
+    mpfr_t value;
+    mpfr_init2(value, 2400);
+    const auto expectDigits = [&](const uint32_t* digits, int count) {
+        for (int i = 0; i < count; ++i) {
+            mpfr_mul_2ui(value, value, 32, MPFR_RNDN);  // exact
+            const unsigned long digit = mpfr_get_ui(value, MPFR_RNDZ);
+            mpfr_sub_ui(value, value, digit, MPFR_RNDN);
+            EXPECT_EQ(digits[i], digit) << "digit " << i;
+        }
+    };
+    mpfr_const_pi(value, MPFR_RNDN);
+    mpfr_ui_div(value, 2, value, MPFR_RNDN);
+    expectDigits(kTwoOverPi, kTwoOverPiDigits);
+    mpfr_const_pi(value, MPFR_RNDN);
+    mpfr_div_2ui(value, value, 2, MPFR_RNDN);
+    expectDigits(kPiOverFour, kPiOverFourDigits);
+    mpfr_clear(value);
 }
 
 } // namespace
