@@ -1,11 +1,21 @@
-// normalizeVec3 at the edges: its roundings in the ordinary case are every
-// golden frame's.
 #include "vec3.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+
+TEST(NormalizeVec3, RoundsTheScaleToFloatBeforeMultiplying)
+{
+    // (3, 4, 0): 1/5 as a float is 0.2000000029802..., so 3 * scale rounds to
+    // float(0.6000000089...) and not to float(0.6).
+    Vec3 v{3.0f, 4.0f, 0.0f};
+    normalizeVec3(v);
+    const float scale = static_cast<float>(1.0 / 5.0);
+    EXPECT_EQ(v.x, static_cast<float>(3.0 * static_cast<double>(scale)));
+    EXPECT_EQ(v.y, static_cast<float>(4.0 * static_cast<double>(scale)));
+    EXPECT_EQ(v.z, 0.0f);
+}
 
 TEST(NormalizeVec3, DegenerateVectorsBecomeUnitZ)
 {
