@@ -2,7 +2,8 @@
 # Native builds beyond the suite's own: clang with the portable kernels, warnings
 # as errors, running its unit tests; then every frame of long runs of the
 # software demo compared, by checksum, between that build and the GCC Release
-# build with the x86 kernels (the suite's "build", configured here if missing).
+# build, whose kernels take the best instruction set the processor has (the
+# suite's "build", configured here if missing).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
