@@ -87,7 +87,7 @@ __attribute__((flatten)) void spanRow(uint32_t* row, const SpanEnds& ends)
     fillSpanRow<VectorSpanKernel>(row, ends);
 }
 
-#if HWY_TARGET != HWY_SCALAR && HWY_HAVE_FLOAT64
+#if HWY_TARGET != HWY_SCALAR
 
 // Near the screen, with corners within +-kBatchColumnLimit columns, every 16.16
 // value of a side fits 32 bits, so a batch of rows is set up at once, one row
@@ -112,11 +112,10 @@ HWY_INLINE bool fitsBatchedPath(const TriangleSetup& t)
 }
 
 // The twelve slopes of the three edges, as many per division as a vector of
-// doubles holds. An edge of zero height keeps zero slopes, as edgeSlopes gives.
+// doubles holds (one where vectors hold no doubles: WebAssembly's, in this
+// Highway). An edge of zero height keeps zero slopes, as edgeSlopes gives.
 HWY_INLINE void batchedEdges(TriangleSetup& t)
 {
-    const hn::ScalableTag<double> dd;
-    const hn::Rebind<int32_t, decltype(dd)> dq;
     constexpr size_t kPadded = kSlopeValues + HWY_MAX_BYTES / sizeof(double);
     alignas(64) double difference[kPadded] = {};
     alignas(64) double height[kPadded];
@@ -137,10 +136,18 @@ HWY_INLINE void batchedEdges(TriangleSetup& t)
             height[4 * e + v] = rows;
         }
     }
+#if HWY_HAVE_FLOAT64
+    const hn::ScalableTag<double> dd;
+    const hn::Rebind<int32_t, decltype(dd)> dq;
     for (size_t k = 0; k < kSlopeValues; k += hn::Lanes(dd)) {
         const auto quotient = hn::Div(hn::Load(dd, difference + k), hn::Load(dd, height + k));
         hn::StoreU(hn::DemoteTo(dq, quotient), dq, slope + k);  // truncates
     }
+#else
+    for (size_t k = 0; k < kSlopeValues; ++k) {
+        slope[k] = static_cast<int32_t>(difference[k] / height[k]);  // truncates
+    }
+#endif
     EdgeSlopes* edges[3] = {&t.upper, &t.lower, &t.longEdge};
     for (int e = 0; e < 3; ++e) {
         *edges[e] = EdgeSlopes{slope[4 * e], slope[4 * e + 1], slope[4 * e + 2], slope[4 * e + 3]};
@@ -155,26 +162,61 @@ struct RowBatch {
     alignas(64) int32_t step[3][kMaxBatchRows];
 };
 
-// Quotients of the lanes, truncated, through double.
-using HalfDoubles = hn::Vec<hn::Repartition<double, LaneTag>>;  // half as many lanes
+// The spans' lengths, all at least 1, as divisors for the channels' steps: the
+// quotients are truncated from a division in double.
+#if HWY_HAVE_FLOAT64
+struct BatchLengths {
+    hn::Vec<hn::Repartition<double, LaneTag>> low;  // half as many lanes each
+    hn::Vec<hn::Repartition<double, LaneTag>> high;
+};
 
-HWY_INLINE LaneVec batchQuotient(LaneVec difference, HalfDoubles lengthLow, HalfDoubles lengthHigh)
+HWY_INLINE BatchLengths batchLengths(LaneVec length)
+{
+    const hn::Half<LaneTag> dh;
+    const hn::Repartition<double, LaneTag> dd;
+    return BatchLengths{hn::PromoteTo(dd, hn::LowerHalf(dh, length)),
+                        hn::PromoteTo(dd, hn::UpperHalf(dh, length))};
+}
+
+HWY_INLINE LaneVec batchQuotient(LaneVec difference, const BatchLengths& length)
 {
     const LaneTag d;
     const hn::Half<LaneTag> dh;
     const hn::Repartition<double, LaneTag> dd;
-    const auto low = hn::Div(hn::PromoteTo(dd, hn::LowerHalf(dh, difference)), lengthLow);
-    const auto high = hn::Div(hn::PromoteTo(dd, hn::UpperHalf(dh, difference)), lengthHigh);
+    const auto low = hn::Div(hn::PromoteTo(dd, hn::LowerHalf(dh, difference)), length.low);
+    const auto high = hn::Div(hn::PromoteTo(dd, hn::UpperHalf(dh, difference)), length.high);
     return hn::Combine(d, hn::DemoteTo(dh, high), hn::DemoteTo(dh, low));
 }
+#else
+struct BatchLengths {
+    alignas(64) int32_t lane[kMaxBatchRows];
+};
+
+HWY_INLINE BatchLengths batchLengths(LaneVec length)
+{
+    BatchLengths lengths;
+    hn::Store(length, LaneTag(), lengths.lane);
+    return lengths;
+}
+
+// Lane by lane.
+HWY_INLINE LaneVec batchQuotient(LaneVec difference, const BatchLengths& length)
+{
+    const LaneTag d;
+    alignas(64) int32_t lane[kMaxBatchRows];
+    hn::Store(difference, d, lane);
+    for (size_t k = 0; k < hn::Lanes(d); ++k) {
+        lane[k] = static_cast<int32_t>(static_cast<double>(lane[k]) / length.lane[k]);
+    }
+    return hn::Load(d, lane);
+}
+#endif
 
 // Exchange, rejection, cut and gradient of a batch of rows, as prepareSpan does
 // for one. a and b hold x, red, green, blue of sides A and B.
 HWY_INLINE void prepareBatch(const LaneVec (&a)[4], const LaneVec (&b)[4], RowBatch& batch)
 {
     const LaneTag d;
-    const hn::Half<LaneTag> dh;
-    const hn::Repartition<double, LaneTag> dd;
     const LaneVec x1 = hn::ShiftRight<kRasterFixedShift>(a[0]);
     const LaneVec x2 = hn::ShiftRight<kRasterFixedShift>(b[0]);
     const auto exchange = hn::Gt(x1, x2);
@@ -182,8 +224,7 @@ HWY_INLINE void prepareBatch(const LaneVec (&a)[4], const LaneVec (&b)[4], RowBa
     const LaneVec right = hn::IfThenElse(exchange, x1, x2);
     const LaneVec one = hn::Set(d, 1);
     const LaneVec length = hn::Sub(right, hn::Sub(left, one));
-    const auto lengthLow = hn::PromoteTo(dd, hn::LowerHalf(dh, length));
-    const auto lengthHigh = hn::PromoteTo(dd, hn::UpperHalf(dh, length));
+    const BatchLengths lengths = batchLengths(length);
     const LaneVec zero = hn::Zero(d);
     const LaneVec cutLeft = hn::Max(hn::Sub(zero, left), zero);
     const LaneVec visibleLeft = hn::Max(left, zero);
@@ -193,7 +234,7 @@ HWY_INLINE void prepareBatch(const LaneVec (&a)[4], const LaneVec (&b)[4], RowBa
     for (int c = 0; c < 3; ++c) {
         const LaneVec start = hn::IfThenElse(exchange, b[c + 1], a[c + 1]);
         const LaneVec end = hn::IfThenElse(exchange, a[c + 1], b[c + 1]);
-        const LaneVec step = batchQuotient(hn::Sub(end, start), lengthLow, lengthHigh);
+        const LaneVec step = batchQuotient(hn::Sub(end, start), lengths);
         hn::Store(step, d, batch.step[c]);
         hn::Store(hn::Add(start, hn::Mul(cutLeft, step)), d, batch.value[c]);
     }
@@ -275,7 +316,7 @@ HWY_INLINE bool fillBatchedTriangle(uint32_t* pixels, const TriangleSetup& corne
 
 #else
 
-// One lane, or no division in double: every triangle takes the rows one by one.
+// One lane: every triangle takes the rows one by one.
 HWY_INLINE bool fillBatchedTriangle(uint32_t*, const TriangleSetup&)
 {
     return false;
