@@ -6,8 +6,14 @@
 # its exit status. A tool is one file, NAME.js, with the module inside: the
 # loader of this Emscripten would fetch a separate .wasm by a file path, which
 # Node.js 18 and later refuse ("Failed to parse URL").
+# V8 keeps a WebAssembly function in its baseline code for as long as that call
+# runs; optimised code serves the next call. Binaryen inlines every function
+# that has a single caller, so a program's whole frame loop would end up in
+# main, called once, and never run optimised: single callers get the inlining
+# any caller gets instead.
 function(tube_web_program target environment)
-  target_link_options(${target} PRIVATE -sENVIRONMENT=${environment} -sEXIT_RUNTIME -msimd128)
+  target_link_options(${target} PRIVATE -sENVIRONMENT=${environment} -sEXIT_RUNTIME -msimd128
+    "-sBINARYEN_EXTRA_PASSES=--one-caller-inline-max-function-size=0")
   if(environment STREQUAL "node")
     target_link_options(${target} PRIVATE -sNODERAWFS -sSINGLE_FILE)
   endif()
