@@ -111,7 +111,9 @@ GlCaptureStatus glCaptureRun(const GlCaptureOptions& options, double& renderMs,
         status = GlCaptureStatus::badInput;
         break;
     case GlDemoStart::started:
-        status = runFrames(options, demo, renderMs, reason);
+        status = capturePrepareDir(options.outDir, reason)
+                     ? runFrames(options, demo, renderMs, reason)
+                     : GlCaptureStatus::badInput;
         break;
     }
     glDemoStop();

@@ -22,11 +22,12 @@ bool glCaptureParseArgs(const std::vector<std::string>& args, GlCaptureOptions& 
 
 enum class GlCaptureStatus {
     done,
-    badInput,  // unusable texture, or a frame that cannot be written
+    badInput,  // unusable texture, or an output directory or frame that cannot be written
     noGL,      // no off-screen context, or the GL path cannot start
 };
 
-// Start-up exactly as the program's, then frames 1..frames, saving the listed
+// Start-up exactly as the program's, then the output directory (created only
+// once the texture has loaded), then frames 1..frames, saving the listed
 // ones. renderMs times the frames alone (the GL finished), not the files.
 GlCaptureStatus glCaptureRun(const GlCaptureOptions& options, double& renderMs,
                              std::string& reason);

@@ -28,8 +28,7 @@ int main(int argc, char** argv)
     const std::vector<std::string> args(argv + 1, argv + argc);
     GlCaptureOptions options;
     std::string reason;
-    if (!glCaptureParseArgs(args, options, reason) ||
-        !capturePrepareDir(options.outDir, reason)) {
+    if (!glCaptureParseArgs(args, options, reason)) {
         return fail(reason, true);
     }
     double renderMs = 0.0;
