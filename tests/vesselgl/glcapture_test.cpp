@@ -84,7 +84,6 @@ RunResult runTool(const char* tool, const std::vector<std::string>& args, const 
     argv.insert(argv.end(), args.begin(), args.end());
     ChildOptions options;
     options.workDir = dir.string();
-    options.setEnv = {{"ASAN_OPTIONS", "detect_leaks=0"}};  // Mesa keeps allocations by design
     ChildProcess child;
     RunResult result;
     if (!childStart(child, argv, options) || !childWait(child, kRunTimeoutMs, result.status)) {
