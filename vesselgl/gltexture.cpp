@@ -38,6 +38,10 @@ bool uploadTexture(const std::vector<TexImage>& levels)
     GLint savedAlignment = 4;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &savedAlignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);  // rows of 1 or 3 bytes a texel are not padded
+    // How many levels follow: told nothing, Mesa sizes its storage for level 0
+    // alone, then at level 1 allocates the whole chain and copies level 0 over,
+    // holding both for a moment (an extra gigabyte for a 16384x16384 image).
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels.size() - 1));
     for (std::size_t level = 0; level < levels.size(); ++level) {
         const TexImage& image = levels[level];
         glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), static_cast<GLint>(format),

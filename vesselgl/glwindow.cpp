@@ -1,11 +1,15 @@
 // GLFW 3 behind the GL demo's window operations. GLFW reports errors to no
 // callback, so nothing but the demo's own message ever reaches the console.
+// GLFW runs over X11 here; a display that goes away is the window's end, not
+// the process's: Xlib is told to neither print nor exit, and the loop ends.
 #include "glwindow.h"
 
 #include "console.h"
 
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
+#define GLFW_EXPOSE_NATIVE_X11
+#include <GLFW/glfw3native.h>
 
 #include <unistd.h>
 
@@ -30,6 +34,35 @@ struct WindowSettings {
 
 constexpr WindowSettings kWindowSettings{640, 480, 8, 8, 8, 8, 32, 8, true};
 constexpr const char* kWindowTitle = "GLFW Window";
+
+struct ConnectionWatch {
+    XIOErrorHandler savedHandler = nullptr;
+    bool lost = false;  // the connection to the X server broke; Xlib's calls now do nothing
+};
+
+ConnectionWatch connection;
+
+// Xlib's own handler prints the broken connection; the loop reports it instead.
+int ignoreConnectionLoss(Display*)
+{
+    return 0;
+}
+
+// Replaces Xlib's exit: returning leaves the connection dead but the process running.
+void noteConnectionLoss(Display*, void*)
+{
+    connection.lost = true;
+}
+
+void watchConnection()
+{
+    Display* display = glfwGetX11Display();
+    if (display == nullptr) {
+        return;  // not on X11: nothing of Xlib's to quiet
+    }
+    connection.savedHandler = XSetIOErrorHandler(ignoreConnectionLoss);
+    XSetIOErrorExitHandler(display, noteConnectionLoss, nullptr);
+}
 
 [[noreturn]] void endProcess()
 {
@@ -58,6 +91,7 @@ GLFWwindow* openDisplay()
         consoleWaitKey(STDIN_FILENO, kInitFailureWaitMs);
         endProcess();  // GLFW is not terminated on this path: it never started
     }
+    watchConnection();
     hintBitDepths(s);
     GLFWmonitor* monitor = s.fullScreen ? glfwGetPrimaryMonitor() : nullptr;
     GLFWwindow* window = glfwCreateWindow(s.width, s.height, kWindowTitle, monitor, nullptr);
@@ -78,6 +112,8 @@ void closeDisplay(GLFWwindow* window)
 {
     glfwDestroyWindow(window);
     glfwTerminate();
+    XSetIOErrorHandler(connection.savedHandler);  // the connection it watched is closed
+    connection = ConnectionWatch{};
 }
 
 void displaySwap(GLFWwindow* window)
@@ -88,6 +124,6 @@ void displaySwap(GLFWwindow* window)
 
 bool displayWantsQuit(GLFWwindow* window)
 {
-    return glfwGetKey(window, GLFW_KEY_ESCAPE) == GLFW_PRESS ||
+    return connection.lost || glfwGetKey(window, GLFW_KEY_ESCAPE) == GLFW_PRESS ||
            glfwWindowShouldClose(window) == GLFW_TRUE;
 }

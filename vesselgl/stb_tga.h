@@ -1,13 +1,23 @@
-// The one place that calls stb_image. Its output is rows top first; the copy
-// handed back is rows bottom first, as the texture wants it.
+// The one place that calls stb_image. The image handed back is stb's own
+// buffer, not a copy; its rows are bottom first, as the texture wants them,
+// because the prelude's origin bit says the opposite of the file's.
 #pragma once
 
 #include "teximage.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
+
+// A TGA file as stb reads it: the prelude (header, id and palette, as adjusted
+// by tgaDecode) followed by the file's pixel data, read in place.
+struct StbTgaSource {
+    std::vector<uint8_t> prelude;
+    const uint8_t* pixelData;
+    size_t pixelBytes;
+};
 
 // Decodes a TGA already checked by tgaDecode; false unless the result has
 // exactly the expected size and component count.
-bool stbTgaDecode(const uint8_t* data, size_t size, int width, int height, int components,
+bool stbTgaDecode(const StbTgaSource& source, int width, int height, int components,
                   TexImage& image);

@@ -1,6 +1,7 @@
 // Validates a TGA file against its header, then lets stb_image decode it.
 // stb_image silently zero-fills (or leaves unset) pixels of a short stream and
 // misreads a palette that does not start at index 0, so both are settled here.
+// The pixel data is read where it lies: only the header and palette are copied.
 #include "tga.h"
 
 #include "stb_tga.h"
@@ -10,12 +11,13 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstring>
 
 namespace {
 
 constexpr size_t kHeaderBytes = 18;
+constexpr size_t kDescriptorByte = 17;
+constexpr uint8_t kTopOriginFlag = 0x20;
 constexpr int kColorMapped = 1;
 constexpr int kTrueColor = 2;
 constexpr int kGrey = 3;
@@ -130,11 +132,17 @@ bool streamCheckRunLength(PixelStream& s, uint64_t pixelCount)
     return true;
 }
 
-bool tgaCheckData(const uint8_t* data, size_t size, const TgaHeader& h)
+// Where the pixel data begins: after the header, the id and the palette.
+uint64_t tgaDataStart(const TgaHeader& h)
 {
     const uint64_t paletteBytes =
         h.colorMapType == kColorMapped ? uint64_t(h.paletteLength) * (h.paletteBits / 8) : 0;
-    const uint64_t dataStart = kHeaderBytes + h.idLength + paletteBytes;
+    return kHeaderBytes + h.idLength + paletteBytes;
+}
+
+bool tgaCheckData(const uint8_t* data, size_t size, const TgaHeader& h)
+{
+    const uint64_t dataStart = tgaDataStart(h);
     if (dataStart > size) {
         return false;
     }
@@ -144,21 +152,28 @@ bool tgaCheckData(const uint8_t* data, size_t size, const TgaHeader& h)
                        : streamTakePixels(stream, pixelCount);
 }
 
-// A copy of the file whose palette starts at index 0: the unused leading
-// entries become black, so stored indices keep their meaning for the decoder.
-std::vector<uint8_t> tgaRebasePalette(const uint8_t* data, size_t size, const TgaHeader& h)
+// What stb reads before the pixel data: the header, the id and the palette,
+// with the palette moved to start at index 0 (the unused leading entries
+// black, so stored indices keep their meaning) and the origin bit inverted,
+// so that stb, which turns rows top first, leaves them bottom first in place.
+std::vector<uint8_t> tgaPrelude(const uint8_t* data, size_t dataStart, const TgaHeader& h)
 {
     const size_t entryBytes = static_cast<size_t>(h.paletteBits / 8);
     const size_t paletteStart = kHeaderBytes + h.idLength;
-    const size_t padding = static_cast<size_t>(h.paletteFirst) * entryBytes;
-    std::vector<uint8_t> copy(size + padding, 0);
-    std::memcpy(copy.data(), data, paletteStart);
-    std::memcpy(copy.data() + paletteStart + padding, data + paletteStart, size - paletteStart);
-    const long length = h.paletteFirst + h.paletteLength;
-    copy[3] = copy[4] = 0;
-    copy[5] = static_cast<uint8_t>(length & 0xff);
-    copy[6] = static_cast<uint8_t>(length >> 8);
-    return copy;
+    const size_t padding =
+        h.colorMapType == kColorMapped ? static_cast<size_t>(h.paletteFirst) * entryBytes : 0;
+    std::vector<uint8_t> prelude(dataStart + padding, 0);
+    std::memcpy(prelude.data(), data, paletteStart);
+    std::memcpy(prelude.data() + paletteStart + padding, data + paletteStart,
+                dataStart - paletteStart);
+    if (padding != 0) {
+        const long length = h.paletteFirst + h.paletteLength;
+        prelude[3] = prelude[4] = 0;
+        prelude[5] = static_cast<uint8_t>(length & 0xff);
+        prelude[6] = static_cast<uint8_t>(length >> 8);
+    }
+    prelude[kDescriptorByte] ^= kTopOriginFlag;
+    return prelude;
 }
 
 // Directories, FIFOs and devices are refused before any read, so nothing blocks.
@@ -189,7 +204,7 @@ bool readWholeFile(int fd, std::vector<uint8_t>& bytes)
 bool tgaDecode(const uint8_t* data, size_t size, TexImage& image)
 {
     image = TexImage{};
-    if (data == nullptr || size < kHeaderBytes || size > INT_MAX) {
+    if (data == nullptr || size < kHeaderBytes) {
         return false;
     }
     const TgaHeader h = tgaReadHeader(data);
@@ -198,16 +213,9 @@ bool tgaDecode(const uint8_t* data, size_t size, TexImage& image)
         h.height > kTgaMaxSide || !tgaCheckData(data, size, h)) {
         return false;
     }
-    std::vector<uint8_t> rebased;
-    if (h.colorMapType == kColorMapped && h.paletteFirst != 0) {
-        rebased = tgaRebasePalette(data, size, h);
-        data = rebased.data();
-        size = rebased.size();
-        if (size > INT_MAX) {
-            return false;
-        }
-    }
-    return stbTgaDecode(data, size, h.width, h.height, components, image);
+    const size_t dataStart = static_cast<size_t>(tgaDataStart(h));
+    const StbTgaSource source{tgaPrelude(data, dataStart, h), data + dataStart, size - dataStart};
+    return stbTgaDecode(source, h.width, h.height, components, image);
 }
 
 bool tgaLoadFile(const char* path, TexImage& image)

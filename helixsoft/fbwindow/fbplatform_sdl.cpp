@@ -2,11 +2,14 @@
 // display's own pixel format (framebuffer acceleration off): one back buffer,
 // presented by SDL_UpdateWindowSurface, which never waits for the retrace.
 // Mode bits are a format's bytes per pixel x 8, as the pixel format reports
-// them. The only file of the program that includes SDL.
+// them. The only file of the program that includes SDL. Over X11, a display
+// that goes away reads as a close request: Xlib is told to neither print nor
+// exit, so the program closes the screen and ends as it would when asked to.
 #include "fbplatform.h"
 #include "keyqueue.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -30,9 +33,38 @@ struct SdlDisplay {
     std::array<int32_t, kMaxPendingChars> pendingChars{};  // characters of one text event
     size_t pendingCount = 0;
     size_t pendingNext = 0;
+    XIOErrorHandler savedIoHandler = nullptr;
+    bool watchingConnection = false;
+    bool displayLost = false;        // the X connection broke; Xlib's calls now do nothing
+    bool lossReported = false;       // the close request for it has been handed out
 };
 
 SdlDisplay sdl;
+
+// Xlib's own handler prints the broken connection; the close request reports it instead.
+int ignoreConnectionLoss(Display*)
+{
+    return 0;
+}
+
+// Replaces Xlib's exit: returning leaves the connection dead but the process running.
+void noteConnectionLoss(Display*, void*)
+{
+    sdl.displayLost = true;
+}
+
+// Only an X11 window has a connection to watch; other drivers keep their own ways.
+void watchConnection(SDL_Window* window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) {
+        return;
+    }
+    sdl.savedIoHandler = XSetIOErrorHandler(ignoreConnectionLoss);
+    XSetIOErrorExitHandler(info.info.x11.display, noteConnectionLoss, nullptr);
+    sdl.watchingConnection = true;
+}
 
 // "offscreen" and "dummy" draw nowhere and read no keyboard: a demo run on
 // them would be invisible and endless, so they count only when asked for.
@@ -266,6 +298,9 @@ void displayCreateWindow(const char* title, int32_t width, int32_t height)
         return;
     }
     sdl.window = SDL_CreateWindow(title, 0, 0, width, height, SDL_WINDOW_HIDDEN);
+    if (sdl.window != nullptr) {
+        watchConnection(sdl.window);
+    }
 }
 
 int32_t displaySetExclusive()
@@ -350,9 +385,12 @@ void displayReleaseFlipChain()
     sdl.surfaceFormat = SDL_PIXELFORMAT_UNKNOWN;
 }
 
+// Once the connection is lost, SDL's hiding, mode switching and destroying of
+// the window would wait for the dead server's answer for ever: the window, the
+// mode and SDL's own state all end with the process instead.
 void displayDestroy()
 {
-    if (sdl.window != nullptr) {
+    if (sdl.window != nullptr && !sdl.displayLost) {
         SDL_SetWindowFullscreen(sdl.window, 0);  // back to the desktop's mode
         SDL_HideWindow(sdl.window);
     }
@@ -361,10 +399,10 @@ void displayDestroy()
 
 void displayDestroyWindow()
 {
-    if (sdl.window != nullptr) {
+    if (sdl.window != nullptr && !sdl.displayLost) {
         SDL_DestroyWindow(sdl.window);
-        sdl.window = nullptr;
     }
+    sdl.window = nullptr;
 }
 
 void displayUnload()
@@ -372,8 +410,13 @@ void displayUnload()
     if (!sdl.videoUp) {
         return;
     }
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    SDL_Quit();
+    if (!sdl.displayLost) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        SDL_Quit();
+    }
+    if (sdl.watchingConnection) {
+        XSetIOErrorHandler(sdl.savedIoHandler);  // the connection it watched is closed
+    }
     sdl = SdlDisplay{};
 }
 
@@ -383,6 +426,11 @@ int32_t displayPeekEvent(DisplayEvent& event)
         return 0;
     }
     if (takePendingChar(event)) {
+        return 1;
+    }
+    if (sdl.displayLost && !sdl.lossReported) {
+        sdl.lossReported = true;
+        event = DisplayEvent{DisplayEventType::CloseRequest, 0, 0, 0};
         return 1;
     }
     SDL_Event sdlEvent;

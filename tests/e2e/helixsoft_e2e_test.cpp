@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -166,6 +167,29 @@ TEST_P(HelixsoftOnDepth, EndsOnACloseRequest)
     ASSERT_TRUE(waitForPicture(server.display, shot));
     ASSERT_TRUE(xRequestClose(server.display));
     expectCleanExit();
+}
+
+// A killed X server is taken as a close request: status 0 and not a word from Xlib.
+TEST(HelixsoftLosingTheDisplay, EndsAsOnACloseRequestWithoutAWord)
+{
+    if (!xvfbInstalled()) {
+        GTEST_SKIP() << "Xvfb is not installed";
+    }
+    XServerProcess server;
+    ChildProcess child;
+    ASSERT_TRUE(xvfbStart(server, kWidth, kHeight, 24));
+    ASSERT_TRUE(childStart(child, {HELIXSOFT_PATH}, childOptions(server.display)));
+    Screenshot shot;
+    EXPECT_TRUE(waitForPicture(server.display, shot));
+    kill(server.pid, SIGKILL);
+    xvfbStop(server);  // reaps it
+    int status = -1;
+    const bool ended = childWait(child, kExitTimeoutMs, status);
+    childKill(child);
+    ASSERT_TRUE(ended) << "still running without its display";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(child.out, "");
+    EXPECT_EQ(child.err, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, HelixsoftOnDepth,

@@ -1,5 +1,6 @@
 // vesselgl as a user runs it: in a private Xvfb, from a working directory that
 // holds (or lacks) artery.tga, ended with Escape or by a close request.
+#include "bigtga.h"
 #include "glframe.h"
 #include "offscreen.h"
 #include "picture_checks.h"
@@ -9,11 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -145,6 +148,32 @@ size_t differingPixels(const Screenshot& a, const Screenshot& b)
     return differ;
 }
 
+// The highest resident memory of a running process so far (VmHWM), 0 if unknown.
+size_t peakResidentBytes(pid_t pid)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            return size_t(std::strtoull(line.c_str() + 6, nullptr, 10)) * 1024;  // given in kB
+        }
+    }
+    return 0;
+}
+
+bool waitForLitScreen(const std::string& display, int timeoutMs)
+{
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    Screenshot shot;
+    while (Clock::now() < deadline) {
+        if (xScreenshot(display, shot) && litPixels(shot) > shot.rgb.size() / 4) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+}
+
 void expectCleanExit(DemoRun& run)
 {
     int status = -1;
@@ -201,6 +230,17 @@ TEST(VesselglEndToEnd, EndsOnEscapeOrACloseRequest)
     }
 }
 
+TEST(VesselglEndToEnd, AKilledXServerEndsItWithStatusZeroAndNotAWord)
+{
+    DemoRun run;
+    ASSERT_TRUE(demoStart(run, true));
+    ASSERT_TRUE(waitForLitScreen(run.server.display, kWindowTimeoutMs));
+    kill(run.server.pid, SIGKILL);
+    xvfbStop(run.server);  // reaps it
+    expectCleanExit(run);
+    EXPECT_EQ(run.child.err, "");
+}
+
 TEST(VesselglEndToEnd, AnUnusableTextureEndsWithTheLoadMessage)
 {
     const std::vector<uint8_t> absurd = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0,
@@ -250,4 +290,31 @@ TEST(VesselglEndToEnd, WithoutADisplayItReportsAndEndsWithinTwoSeconds)
         EXPECT_EQ(child.out, "Failed to initialize GLFW!\n");
         EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
     }
+}
+
+TEST(VesselglEndToEnd, AHugeTextureCostsOneMipChainBesideTheGLsOwnCopy)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's shadow memory and quarantine swell resident memory";
+#endif
+    // A 1 MB file that decodes to 192 MB; texel counts of the whole chain are 4/3 of level 0.
+    constexpr size_t kSide = 8192;
+    constexpr size_t kChainTexels = kSide * kSide * 4 / 3;
+    constexpr size_t kOwnChainBytes = kChainTexels * 3;  // RGB, as decoded
+    constexpr size_t kGlChainBytes = kChainTexels * 4;   // Mesa keeps RGB in 4 bytes a texel
+    constexpr size_t kProgramBytes = size_t(128) << 20;  // the demo, Mesa and llvmpipe with a small texture use about 90 MB
+    DemoRun run;
+    run.dir = makeWorkDir(false);
+    ASSERT_FALSE(run.dir.empty());
+    const std::vector<uint8_t> file = bigTgaEncode(int(kSide), int(kSide));
+    std::ofstream(run.dir + "/artery.tga", std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+    ASSERT_TRUE(xvfbStart(run.server, kScreenWidth, kScreenHeight, 24));
+    ASSERT_TRUE(childStart(run.child, {VESSELGL_PATH}, childOptions(run.dir, run.server.display)));
+    ASSERT_TRUE(waitForLitScreen(run.server.display, kWindowTimeoutMs)) << run.child.out;
+    const size_t peak = peakResidentBytes(run.child.pid);
+    EXPECT_GT(peak, kGlChainBytes);
+    EXPECT_LT(peak, kOwnChainBytes + kGlChainBytes + kProgramBytes) << (peak >> 20) << " MB";
+    ASSERT_TRUE(xSendKey(run.server.display, "Escape"));
+    expectCleanExit(run);
 }

@@ -1,3 +1,4 @@
+#include "bigtga.h"
 #include "teximage.h"
 #include "tga.h"
 #include "tga_writer.h"
@@ -8,7 +9,9 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -269,6 +272,50 @@ TEST(TexPrepareFile, GivesTheWholeChainOrNothing)
     unlink(path.c_str());
     EXPECT_FALSE(texPrepareFile(path.c_str(), levels));
     EXPECT_TRUE(levels.empty());
+    rmdir(dir.c_str());
+}
+
+namespace {
+
+// This process's resident memory in bytes: "VmRSS:" now, "VmHWM:" at its highest.
+size_t residentBytes(const std::string& field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(field, 0) == 0) {
+            return size_t(std::strtoull(line.c_str() + field.size(), nullptr, 10)) * 1024;
+        }
+    }
+    return 0;
+}
+
+// Runs in a child of its own, so the high-water mark is this preparation's alone.
+[[noreturn]] void prepareAndJudgeGrowth(const std::string& path, size_t limit)
+{
+    const size_t before = residentBytes("VmRSS:");
+    std::vector<TexImage> levels;
+    const bool ok = texPrepareFile(path.c_str(), levels);
+    const size_t growth = residentBytes("VmHWM:") - before;
+    std::fprintf(stderr, "prepared %d, grew %zu MB\n", int(ok), growth >> 20);
+    std::exit(ok && growth < limit ? 0 : 1);
+}
+
+}  // namespace
+
+TEST(TexPrepareFile, AHugeImageCostsOneCopyOfItsMipChain)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's shadow memory and quarantine swell resident memory";
+#endif
+    constexpr size_t kSide = 4096;  // a 256 KB file that decodes to 48 MB
+    constexpr size_t kChainBytes = kSide * kSide * 3 * 4 / 3;
+    constexpr size_t kSlack = size_t(8) << 20;
+    const std::string dir = tempDir();
+    const std::string path = dir + "/huge.tga";
+    ASSERT_TRUE(writeFile(path, bigTgaEncode(int(kSide), int(kSide))));
+    EXPECT_EXIT(prepareAndJudgeGrowth(path, kChainBytes + kSlack), testing::ExitedWithCode(0), "");
+    unlink(path.c_str());
     rmdir(dir.c_str());
 }
 

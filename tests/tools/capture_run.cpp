@@ -1,0 +1,55 @@
+// The shell does the redirections and wraps, so each test states them as a
+// user would type them.
+#include "capture_run.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+std::string readAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+fs::path scratchDir(const std::string& name)
+{
+    const fs::path dir = fs::temp_directory_path() /
+                         ("helixsoft-capture-test-" + std::to_string(getpid()) + "-" + name);
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+RunResult runCapture(const std::string& args, const fs::path& scratch, const std::string& prefix,
+                     const std::string& stdoutTo)
+{
+    const fs::path out = scratch / "stdout.txt";
+    const fs::path err = scratch / "stderr.txt";
+    const std::string command = prefix + " '" + HELIXSOFT_CAPTURE_PATH + "' " + args + " " +
+                                (stdoutTo.empty() ? ">'" + out.string() + "'" : stdoutTo) +
+                                " 2>'" + err.string() + "'";
+    const int raw = std::system(command.c_str());
+    RunResult result{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readAll(out), readAll(err)};
+    fs::remove(out);
+    fs::remove(err);
+    return result;
+}
+
+std::vector<std::string> fileNames(const fs::path& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}

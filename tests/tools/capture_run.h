@@ -1,0 +1,27 @@
+// Runs the built capture tool as a child through the shell, for the tests that
+// judge it from outside: its exit status, what it prints and the files it leaves.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+struct RunResult {
+    int status;       // the exit status, or -1 when the tool did not exit by itself
+    std::string out;
+    std::string err;
+};
+
+// The whole file, or "" when it cannot be read.
+std::string readAll(const std::filesystem::path& path);
+
+// A fresh, empty scratch directory for one test.
+std::filesystem::path scratchDir(const std::string& name);
+
+// prefix wraps the tool (a limit, a timeout); stdoutTo replaces the capture of
+// standard output (">/dev/full", ">&-"). Standard error is always captured.
+RunResult runCapture(const std::string& args, const std::filesystem::path& scratch,
+                     const std::string& prefix = "", const std::string& stdoutTo = "");
+
+// The names in dir, sorted.
+std::vector<std::string> fileNames(const std::filesystem::path& dir);
