@@ -50,7 +50,7 @@ bool setupTexture(const char* path)
     glEnable(GL_TEXTURE_2D);
     glGenTextures(1, &fixedPath.texture);
     glBindTexture(GL_TEXTURE_2D, fixedPath.texture);
-    return loadTexture(path);
+    return loadTexture(path, TextureLevels::declared);
 }
 
 void setupMaterialAndLight()

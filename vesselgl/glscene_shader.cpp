@@ -189,7 +189,7 @@ bool setupTexture(const char* path)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    return loadTexture(path);
+    return loadTexture(path, TextureLevels::undeclared);  // WebGL 1 refuses GL_TEXTURE_MAX_LEVEL
 }
 
 void setupMaterialAndLight()
