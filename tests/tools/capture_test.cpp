@@ -94,7 +94,7 @@ TEST(CaptureTool, BadArgumentsExitTwoWithAReasonAndTheUsage)
          "dddd': File name too long\n"},
     };
     for (const auto& [args, says] : cases) {
-        const RunResult result = runCapture(args, scratch);
+        const RunResult result = runTool(HELIXSOFT_CAPTURE_PATH, args, scratch);
         EXPECT_EQ(result.status, 2) << args;
         EXPECT_TRUE(result.out.empty()) << args;
         EXPECT_EQ(result.err.rfind("helixsoft-capture: ", 0), 0u) << result.err;
@@ -105,7 +105,7 @@ TEST(CaptureTool, BadArgumentsExitTwoWithAReasonAndTheUsage)
             << result.err;
         EXPECT_FALSE(fs::exists(outDir)) << args;
     }
-    const RunResult help = runCapture("--frames 1 --help", scratch);
+    const RunResult help = runTool(HELIXSOFT_CAPTURE_PATH, "--frames 1 --help", scratch);
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out, kCaptureUsage);
     EXPECT_EQ(help.err, "");
@@ -129,8 +129,9 @@ TEST(CaptureTool, WritesTheListedFramesAsTheRendererDrewThem)
 {
     const fs::path scratch = scratchDir("frames");
     const fs::path outDir = scratch / "new" / "dir";
-    const RunResult result =
-        runCapture("--start-spin 17 --frames 3 --save 3,1 --out '" + outDir.string() + "'", scratch);
+    const RunResult result = runTool(
+        HELIXSOFT_CAPTURE_PATH, "--start-spin 17 --frames 3 --save 3,1 --out '" + outDir.string() + "'",
+        scratch);
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_TRUE(isSummaryLine(result.out, 3)) << result.out;
     EXPECT_EQ(result.err, "");

@@ -1,12 +1,15 @@
-// PNG files and the summary line of the capture tools.
+// PNG files, standard output and the summary line of the capture tools.
 #include "captureoutput.h"
+
+#include "captureargs.h"
 
 #include <stb_image_write.h>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -15,6 +18,43 @@
 namespace {
 
 constexpr int kRgbChannels = 3;
+
+// True when every byte was written and the file closed without error; else
+// false with errno saying why. The file is closed either way.
+bool writeAndClose(int fd, const std::vector<uint8_t>& bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
+        if (wrote < 0 && errno == EINTR) {
+            continue;
+        }
+        if (wrote <= 0) {
+            const int writeError = wrote < 0 ? errno : ENOSPC;  // 0 bytes: no room left
+            close(fd);
+            errno = writeError;
+            return false;
+        }
+        done += static_cast<size_t>(wrote);
+    }
+    return close(fd) == 0;  // some file systems report a failed write only here
+}
+
+// Written under a temporary name and renamed, so a file with the final name
+// is always complete; on any failure the temporary file is removed.
+bool writeWholeFile(const std::string& path, const std::vector<uint8_t>& bytes,
+                    std::string& reason)
+{
+    const std::string partial = path + ".partial";
+    const int fd = open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0 || !writeAndClose(fd, bytes) || std::rename(partial.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        std::remove(partial.c_str());
+        reason = "cannot write " + captureShown(path) + ": " + std::strerror(error);
+        return false;
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -29,14 +69,17 @@ bool capturePrepareDir(const std::string& dir, std::string& reason)
 {
     std::error_code error;
     std::filesystem::create_directories(dir, error);
-    if (error || !std::filesystem::is_directory(dir, error)) {
-        reason = "cannot create directory '" + dir + "'";
+    if (!error && !std::filesystem::is_directory(dir, error) && !error) {
+        error = std::make_error_code(std::errc::not_a_directory);
+    }
+    if (error) {
+        reason = "cannot create directory " + captureShown(dir) + ": " + error.message();
         return false;
     }
     std::string probe = dir + "/.capture-XXXXXX";
     const int fd = mkstemp(probe.data());
     if (fd < 0) {
-        reason = "cannot write into directory '" + dir + "': " + std::strerror(errno);
+        reason = "cannot write into directory " + captureShown(dir) + ": " + std::strerror(errno);
         return false;
     }
     close(fd);
@@ -54,12 +97,36 @@ bool captureWritePng(const std::string& path, const uint32_t* pixels, int width,
         rgb[i * kRgbChannels + 1] = static_cast<unsigned char>(pixels[i] >> 8);
         rgb[i * kRgbChannels + 2] = static_cast<unsigned char>(pixels[i]);
     }
-    const std::string partial = path + ".partial";
-    if (stbi_write_png(partial.c_str(), width, height, kRgbChannels, rgb.data(),
-                       width * kRgbChannels) == 0 ||
-        std::rename(partial.c_str(), path.c_str()) != 0) {
-        std::remove(partial.c_str());
-        reason = "cannot write '" + path + "'";
+    std::vector<uint8_t> png;
+    const auto append = [](void* context, void* data, int size) {
+        const auto* bytes = static_cast<const uint8_t*>(data);
+        auto* out = static_cast<std::vector<uint8_t>*>(context);
+        out->insert(out->end(), bytes, bytes + size);
+    };
+    if (stbi_write_png_to_func(append, &png, width, height, kRgbChannels, rgb.data(),
+                               width * kRgbChannels) == 0) {
+        reason = "cannot encode " + captureShown(path);
+        return false;
+    }
+    return writeWholeFile(path, png, reason);
+}
+
+bool capturePrint(std::FILE* stream, const std::string& text, std::string& reason)
+{
+    errno = 0;
+    const bool written = std::fputs(text.c_str(), stream) >= 0;
+    if (std::fflush(stream) != 0 || !written || std::ferror(stream) != 0) {
+        reason = std::string("cannot write to standard output: ") +
+                 (errno != 0 ? std::strerror(errno) : "write error");
+        return false;
+    }
+    return true;
+}
+
+bool captureStdoutOpen(std::string& reason)
+{
+    if (fcntl(STDOUT_FILENO, F_GETFD) < 0) {
+        reason = std::string("cannot write to standard output: ") + std::strerror(errno);
         return false;
     }
     return true;
@@ -72,4 +139,36 @@ std::string captureSummary(int32_t frames, double renderMs)
     std::snprintf(line, sizeof line, "rendered %d frames in %.3f ms (%.1f frames/s)", frames,
                   renderMs, perSecond);
     return line;
+}
+
+bool captureStart(const char* tool, const char* usage, const std::vector<std::string>& args,
+                  int& status)
+{
+    // Past a file-size limit a write then fails with EFBIG and is reported,
+    // instead of the signal ending the tool with a partial file behind.
+    std::signal(SIGXFSZ, SIG_IGN);
+    std::string reason;
+    if (!captureStdoutOpen(reason)) {
+        status = captureFailed(tool, reason, nullptr);
+        return false;
+    }
+    if (captureWantsHelp(args)) {
+        status = capturePrint(stdout, usage, reason) ? 0 : captureFailed(tool, reason, nullptr);
+        return false;
+    }
+    return true;
+}
+
+int captureFailed(const char* tool, const std::string& reason, const char* usage)
+{
+    std::fprintf(stderr, "%s: %s\n%s", tool, reason.c_str(), usage != nullptr ? usage : "");
+    return usage != nullptr ? kCaptureExitBadArguments : kCaptureExitFailed;
+}
+
+int captureFinish(const char* tool, int32_t frames, double renderMs)
+{
+    std::string reason;
+    return capturePrint(stdout, captureSummary(frames, renderMs) + "\n", reason)
+               ? 0
+               : captureFailed(tool, reason, nullptr);
 }

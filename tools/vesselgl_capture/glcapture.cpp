@@ -2,6 +2,7 @@
 // function (glframe.h), over whichever GL path this tool is linked with.
 #include "glcapture.h"
 
+#include "capture_progress.h"
 #include "captureargs.h"
 #include "captureoutput.h"
 #include "glframe.h"
@@ -21,17 +22,13 @@ namespace {
 bool applyOption(const CaptureArg& arg, GlCaptureOptions& options, std::string& reason)
 {
     if (arg.name == "--frames") {
-        if (!captureParseWhole(arg.value, options.frames) || options.frames < 1) {
-            reason = "--frames: '" + arg.value + "' is not a whole number of at least 1";
-            return false;
-        }
-        return true;
+        return captureParseFrameCount(arg, options.frames, reason);
     }
     if (arg.name == "--save") {
-        return captureParseFrameList(arg.name, arg.value, options.saveFrames, reason);
+        return captureParseFrameList(arg, options.saveFrames, reason);
     }
     if (arg.value.empty()) {
-        reason = arg.name + ": empty name";
+        reason = arg.name + (arg.name == "--out" ? ": empty directory name" : ": empty file name");
         return false;
     }
     (arg.name == "--out" ? options.outDir : options.texturePath) = arg.value;
@@ -45,6 +42,7 @@ GlCaptureStatus runFrames(const GlCaptureOptions& options, GlDemo& demo, double&
     Clock::duration rendering{};
     std::vector<uint32_t> pixels(kOffscreenPixels);
     auto nextSave = options.saveFrames.begin();
+    ProgressMeter progress = progressStart(options.frames, stderr);
     for (int32_t frame = 1; frame <= options.frames; ++frame) {
         const Clock::time_point start = Clock::now();
         glDemoFrame(demo);
@@ -54,11 +52,15 @@ GlCaptureStatus runFrames(const GlCaptureOptions& options, GlDemo& demo, double&
             offscreenRead(pixels.data());
             const std::string path = options.outDir + "/" + captureFileName(frame);
             if (!captureWritePng(path, pixels.data(), kOffscreenWidth, kOffscreenHeight, reason)) {
-                return GlCaptureStatus::badInput;
+                progressFinish(progress);
+                reason = "frame " + std::to_string(frame) + ": " + reason;
+                return GlCaptureStatus::failed;
             }
             ++nextSave;
         }
+        progressFrameDone(progress, frame);
     }
+    progressFinish(progress);
     renderMs = std::chrono::duration<double, std::milli>(rendering).count();
     return GlCaptureStatus::done;
 }
@@ -73,17 +75,14 @@ bool glCaptureParseArgs(const std::vector<std::string>& args, GlCaptureOptions& 
     if (!captureSplitArgs(args, {"--frames", "--save", "--out", "--texture"}, pairs, reason)) {
         return false;
     }
-    bool framesGiven = false;
     bool saveGiven = false;
     for (const CaptureArg& arg : pairs) {
         if (!applyOption(arg, options, reason)) {
             return false;
         }
-        framesGiven = framesGiven || arg.name == "--frames";
         saveGiven = saveGiven || arg.name == "--save";
     }
-    if (!framesGiven) {
-        reason = "missing option --frames";
+    if (!captureRequire(pairs, {"--frames"}, reason)) {
         return false;
     }
     if (!saveGiven) {
@@ -97,17 +96,17 @@ GlCaptureStatus glCaptureRun(const GlCaptureOptions& options, double& renderMs,
 {
     if (!offscreenOpen()) {
         reason = "cannot create an off-screen OpenGL context";
-        return GlCaptureStatus::noGL;
+        return GlCaptureStatus::failed;
     }
     GlDemo demo;
     GlCaptureStatus status = GlCaptureStatus::done;
     switch (glDemoStart(demo, options.texturePath.c_str())) {
     case GlDemoStart::noProgram:
         reason = "the GL cannot build the shader program";
-        status = GlCaptureStatus::noGL;
+        status = GlCaptureStatus::failed;
         break;
     case GlDemoStart::noTexture:
-        reason = "--texture: cannot load '" + options.texturePath + "' as a texture";
+        reason = "--texture: cannot load " + captureShown(options.texturePath) + " as a texture";
         status = GlCaptureStatus::badInput;
         break;
     case GlDemoStart::started:

@@ -22,12 +22,14 @@ bool glCaptureParseArgs(const std::vector<std::string>& args, GlCaptureOptions& 
 
 enum class GlCaptureStatus {
     done,
-    badInput,  // unusable texture, or an output directory or frame that cannot be written
-    noGL,      // no off-screen context, or the GL path cannot start
+    badInput,  // an unusable texture or output directory: nothing was written
+    failed,    // no off-screen GL, or a frame that could not be saved
 };
 
 // Start-up exactly as the program's, then the output directory (created only
 // once the texture has loaded), then frames 1..frames, saving the listed
-// ones. renderMs times the frames alone (the GL finished), not the files.
+// ones; on a terminal, progress on standard error. A frame that cannot be
+// saved ends the run: the reason starts "frame N: ", and the frames saved
+// before it stay. renderMs times the frames alone (the GL finished).
 GlCaptureStatus glCaptureRun(const GlCaptureOptions& options, double& renderMs,
                              std::string& reason);

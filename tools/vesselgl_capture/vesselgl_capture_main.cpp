@@ -1,41 +1,40 @@
 // vesselgl-capture: renders the GL demo headless and saves chosen frames as
-// PNG files. Exit 0 on success; 2 with a reason and the usage on bad
-// arguments, an unusable texture or an output that cannot be written; 1 with
-// a reason when no off-screen OpenGL can be had.
+// PNG files. Exit 0 on success (and for --help); 2 with a reason and the usage
+// on bad arguments, an unusable texture or an output directory that cannot be
+// used; 1 with a reason when no off-screen OpenGL can be had, or a frame or
+// the summary cannot be written.
 #include "captureoutput.h"
 #include "glcapture.h"
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr int kExitNoGL = 1;
-constexpr int kExitBadArguments = 2;
-
-int fail(const std::string& reason, bool withUsage)
-{
-    std::fprintf(stderr, "vesselgl-capture: %s\n%s", reason.c_str(),
-                 withUsage ? kGlCaptureUsage : "");
-    return withUsage ? kExitBadArguments : kExitNoGL;
-}
+constexpr const char* kTool = "vesselgl-capture";
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
+    int status = 0;
+    if (!captureStart(kTool, kGlCaptureUsage, args, status)) {
+        return status;
+    }
     GlCaptureOptions options;
     std::string reason;
     if (!glCaptureParseArgs(args, options, reason)) {
-        return fail(reason, true);
+        return captureFailed(kTool, reason, kGlCaptureUsage);
     }
     double renderMs = 0.0;
-    const GlCaptureStatus status = glCaptureRun(options, renderMs, reason);
-    if (status != GlCaptureStatus::done) {
-        return fail(reason, status == GlCaptureStatus::badInput);
+    switch (glCaptureRun(options, renderMs, reason)) {
+    case GlCaptureStatus::badInput:
+        return captureFailed(kTool, reason, kGlCaptureUsage);
+    case GlCaptureStatus::failed:
+        return captureFailed(kTool, reason, nullptr);
+    case GlCaptureStatus::done:
+        break;
     }
-    std::printf("%s\n", captureSummary(options.frames, renderMs).c_str());
-    return 0;
+    return captureFinish(kTool, options.frames, renderMs);
 }
