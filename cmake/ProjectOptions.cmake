@@ -26,3 +26,13 @@ function(tube_configure_target target)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)
   endif()
 endfunction()
+
+# GCC 12 folds a vector's widening to double of a narrowing to float away, so
+# once its vectorisers have paired two rounded values it computes with the
+# unrounded doubles. The tube builders round to float at every step and spend
+# their time in sin and cos, not in anything vectorising would speed up: in
+# their sources GCC's vectorisers stay off.
+function(tube_keep_float_rounding)
+  set_source_files_properties(${ARGN} PROPERTIES
+    COMPILE_OPTIONS "$<$<CXX_COMPILER_ID:GNU>:-fno-tree-vectorize>")
+endfunction()

@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkgconf
+  build-essential clang cmake ninja-build pkgconf
   libgtest-dev libgmock-dev libbenchmark-dev
   libglfw3-dev libgl-dev libgles-dev libosmesa6-dev libgl1-mesa-dri
   libstb-dev libsdl2-dev libpixman-1-dev

@@ -21,4 +21,5 @@ run_suite() {
 
 run_suite build
 run_suite build-asan -DTUBE_SANITIZE=ON -DTUBE_BUILD_BENCHMARKS=OFF
+bash scripts/test-native-builds.sh
 echo "=== all tests passed in both builds"

@@ -1,14 +1,15 @@
-// Advances the GL demo's animation by one frame. The formula runs in long
-// double with 3.141593 as written, rounded once to float.
+// Advances the GL demo's animation by one frame. The formula runs in double
+// with 3.141593 as written, rounded once to float: double on every platform,
+// as the tube's own formulas, so desktop and web animate the same mesh.
 #include "frameclock.h"
 
 #include <cmath>
 
 namespace {
 
-constexpr long double kHalfTurn = 3.141593L;
-constexpr long double kDegreesPerHalfTurn = 180.0L;
-constexpr long double kTwistAmplitude = 0.29171L;
+constexpr double kHalfTurn = 3.141593;
+constexpr double kDegreesPerHalfTurn = 180.0;
+constexpr double kTwistAmplitude = 0.29171;
 constexpr int32_t kDegreesPerTurn = 360;
 
 }  // namespace

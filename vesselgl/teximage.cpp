@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr int kMaxPowerOfTwo = 1 << 30;
+[[maybe_unused]] constexpr int kMaxPowerOfTwo = 1 << 30;  // read by an assert only
 
 bool isPowerOfTwo(int value)
 {

@@ -1,31 +1,35 @@
-// Builds the GL demo's tube. Every formula runs in long double with the program's
+// Builds the GL demo's tube. Every formula runs in double with the program's
 // constants exactly as written (9.424779, 6.283186 and 3.141593 are not exact
-// multiples of pi) and is rounded to float once, where a value is kept.
+// multiples of pi) and is rounded to float once, where a value is kept. Double on
+// every platform, so desktop and web build the same mesh: long double is a
+// software float in WebAssembly and differs in width elsewhere.
 #include "tube.h"
+
+#include "float32.h"
 
 #include <cmath>
 #include <cstdlib>
 
 namespace {
 
-constexpr long double kCentreSweep = 9.424779L;   // radians the centres wind over all rings
-constexpr long double kFullTurn = 6.283186L;
-constexpr long double kHalfTurn = 3.141593L;
-constexpr long double kCentreRadius = 2.8L;
-constexpr long double kRingSpacing = 0.75L;
-constexpr long double kTimeScroll = 0.3L;          // rings the centre path moves per unit of time
-constexpr long double kPhaseStep = 0.1L;
-constexpr long double kWaveLength = 8.0L;          // half a ripple period, in rings
-constexpr long double kTextureRepeats = 2.0L;
-constexpr int kRandomResolution = 32768;           // 15-bit random numbers
+constexpr double kCentreSweep = 9.424779;   // radians the centres wind over all rings
+constexpr double kFullTurn = 6.283186;
+constexpr double kHalfTurn = 3.141593;
+constexpr double kCentreRadius = 2.8;
+constexpr double kRingSpacing = 0.75;
+constexpr double kTimeScroll = 0.3;         // rings the centre path moves per unit of time
+constexpr double kPhaseStep = 0.1;
+constexpr double kWaveLength = 8.0;         // half a ripple period, in rings
+constexpr double kTextureRepeats = 2.0;
+constexpr int kRandomResolution = 32768;    // 15-bit random numbers
 
 struct RingFrame {
     float cx;
     float cy;
-    long double rho;  // radius of this ring, deliberately not rounded
+    double rho;    // radius of this ring, deliberately not rounded
     float z;
-    float offset;     // accumulated twist of this ring
-    float s;          // texture coordinate along the tube
+    float offset;  // accumulated twist of this ring
+    float s;       // texture coordinate along the tube
 };
 
 // A whole-number count held in a float, rounded half to even; -1 when unusable.
@@ -34,8 +38,8 @@ long countFromFloat(float value)
     if (!std::isfinite(value)) {
         return -1;
     }
-    const long double rounded = std::nearbyint(static_cast<long double>(value));
-    if (rounded < 1.0L || rounded > static_cast<long double>(kTubeMaxVertices)) {
+    const double rounded = std::nearbyint(static_cast<double>(value));
+    if (rounded < 1.0 || rounded > static_cast<double>(kTubeMaxVertices)) {
         return -1;
     }
     return static_cast<long>(rounded);
@@ -58,26 +62,60 @@ float randomUnit()
     return static_cast<float>(value) / static_cast<float>(kRandomResolution);
 }
 
-void buildRing(TubeMesh& mesh, long first, const RingFrame& ring, float segments,
-               long pointCount)
+// Ring i's centre, radius and place. The values kept per ring are widened again
+// for every point: rounded where no optimiser can skip the rounding (float32.h).
+RingFrame ringFrame(long i, double rings, float phase, float radius, float time, float zc,
+                    float offset)
 {
-    const long double seg = segments;
+    const float ti = roundToFloat32(static_cast<double>(i) + kTimeScroll * time);
+    const double sweep = kCentreSweep * ti / rings;
+    const double ripple = (phase + static_cast<double>(i)) * kHalfTurn / kWaveLength;
+    RingFrame ring{};
+    ring.cx = roundToFloat32(std::cos(sweep) * kCentreRadius);
+    ring.cy = roundToFloat32(std::sin(sweep) * kCentreRadius);
+    ring.rho = std::sin(ripple) + radius;
+    ring.z = -zc;
+    ring.offset = offset;
+    ring.s = static_cast<float>(static_cast<double>(i) / rings * kTextureRepeats);
+    return ring;
+}
+
+// A ring in two passes: positions with the sin and cos calls, then normals and
+// texture coordinates in a pass of their own, where the square roots and
+// divisions of neighbouring points overlap instead of waiting behind the calls.
+// thetaStep is 6.283186 / segments, the first step of the angle's formula.
+void placeRing(Vec3* points, const RingFrame& ring, double thetaStep, long pointCount)
+{
     for (long k = 0; k < pointCount; ++k) {
-        const long n = first + k;
-        const float theta = static_cast<float>(kFullTurn / seg * k);
-        const long double angle = static_cast<long double>(ring.offset) + theta;
-        Vec3& v = mesh.vertices[n];
-        v.x = static_cast<float>(ring.rho * std::cos(angle) + ring.cx);
-        v.y = static_cast<float>(ring.rho * std::sin(angle) + ring.cy);
-        v.z = ring.z;
+        const float theta = static_cast<float>(thetaStep * static_cast<double>(k));
+        const double angle = static_cast<double>(ring.offset) + theta;
+        const double cosAngle = std::cos(angle);
+        const double sinAngle = std::sin(angle);
+        points[k] = Vec3{static_cast<float>(ring.rho * cosAngle + ring.cx),
+                         static_cast<float>(ring.rho * sinAngle + ring.cy), ring.z};
+    }
+}
+
+// The coordinate around the tube is the same on every ring: ring 0's t values,
+// written first by fillAround, are copied rather than divided out again.
+void finishRing(Vec3* normals, TexCoord* texCoords, const Vec3* points, const RingFrame& ring,
+                const TexCoord* ring0, long pointCount)
+{
+    for (long k = 0; k < pointCount; ++k) {
         // The normal keeps the vertex's own z, so it leans along the axis
         // away from the middle ring.
-        Vec3& normal = mesh.normals[n];
-        normal.x = static_cast<float>(static_cast<long double>(v.x) - ring.cx);
-        normal.y = static_cast<float>(static_cast<long double>(v.y) - ring.cy);
-        normal.z = v.z;
-        normalizeVec3(normal);
-        mesh.texCoords[n] = TexCoord{ring.s, static_cast<float>(k / seg * kTextureRepeats)};
+        normals[k] = Vec3{static_cast<float>(static_cast<double>(points[k].x) - ring.cx),
+                          static_cast<float>(static_cast<double>(points[k].y) - ring.cy),
+                          points[k].z};
+        normalizeVec3(normals[k]);
+        texCoords[k] = TexCoord{ring.s, ring0[k].t};
+    }
+}
+
+void fillAround(TexCoord* ring0, double segments, long pointCount)
+{
+    for (long k = 0; k < pointCount; ++k) {
+        ring0[k].t = static_cast<float>(static_cast<double>(k) / segments * kTextureRepeats);
     }
 }
 
@@ -98,35 +136,33 @@ void fillPair(Triangle* pair, long p, long segments, long count)
 void buildTube(TubeMesh& mesh, float radius, float rings, float segments, float twist,
                float time)
 {
-    mesh.phase = static_cast<float>(mesh.phase + kPhaseStep);
+    mesh.phase = roundToFloat32(mesh.phase + kPhaseStep);
     const long ringCount = countFromFloat(rings);
     const long segmentCount = countFromFloat(segments);
     const long count = vertexCount(ringCount, segmentCount);
-    // assign() re-zeroes in place: the storage of the previous frame is reused.
+    // Every entry is rewritten below, so resizing alone gives what zero-filling
+    // and refilling would, and the storage of the previous frame is reused.
     const size_t size = count < 0 ? 0 : static_cast<size_t>(count);
-    mesh.vertices.assign(size, Vec3{});
-    mesh.normals.assign(size, Vec3{});
-    mesh.texCoords.assign(size, TexCoord{});
+    mesh.vertices.resize(size);
+    mesh.normals.resize(size);
+    mesh.texCoords.resize(size);
     if (count < 0) {
         return;
     }
-    const long double ringsL = rings;
-    float zc = static_cast<float>(ringsL * kRingSpacing / 2.0L);
+    const double ringsD = rings;
+    const double thetaStep = kFullTurn / static_cast<double>(segments);
+    const long pointCount = segmentCount + 1;
+    fillAround(mesh.texCoords.data(), segments, pointCount);
+    float zc = roundToFloat32(ringsD * kRingSpacing / 2.0);
     float offset = 0.0f;
     for (long i = 0; i < ringCount; ++i) {
-        const float ti = static_cast<float>(i + kTimeScroll * time);
-        const long double sweep = kCentreSweep * ti / ringsL;
-        RingFrame ring{};
-        ring.cx = static_cast<float>(std::cos(sweep) * kCentreRadius);
-        ring.cy = static_cast<float>(std::sin(sweep) * kCentreRadius);
-        ring.rho = std::sin((mesh.phase + static_cast<long double>(i)) * kHalfTurn / kWaveLength) +
-                   radius;
-        ring.z = -zc;
-        ring.offset = offset;
-        ring.s = static_cast<float>(i / ringsL * kTextureRepeats);
-        buildRing(mesh, i * (segmentCount + 1), ring, segments, segmentCount + 1);
-        offset = static_cast<float>(static_cast<long double>(twist) + offset);
-        zc = static_cast<float>(zc - kRingSpacing);
+        const RingFrame ring = ringFrame(i, ringsD, mesh.phase, radius, time, zc, offset);
+        const long first = i * pointCount;
+        placeRing(&mesh.vertices[first], ring, thetaStep, pointCount);
+        finishRing(&mesh.normals[first], &mesh.texCoords[first], &mesh.vertices[first], ring,
+                   mesh.texCoords.data(), pointCount);
+        offset = roundToFloat32(static_cast<double>(twist) + offset);
+        zc = roundToFloat32(zc - kRingSpacing);
     }
 }
 

@@ -1,6 +1,6 @@
 // The tube of the GL demo: rings of points stacked along z, rebuilt every frame,
 // and the triangle list that connects them, built once. Geometry is stored in
-// 32-bit floats; every formula is evaluated in long double (64-bit mantissa) and
+// 32-bit floats; every formula is evaluated in double, on every platform, and
 // rounded to float where a value is kept. Nothing here calls OpenGL.
 #pragma once
 
@@ -37,8 +37,8 @@ struct TubeMesh {
     float phase = 0.0f;
 };
 
-// Refills vertices, normals and texCoords (zero-filled first, keeping their
-// storage) and advances phase. rings and segments are whole numbers in floats;
+// Rewrites every entry of vertices, normals and texCoords (sized to the counts,
+// keeping their storage) and advances phase. rings and segments are whole numbers in floats;
 // counts below 1, non-finite values or more than kTubeMaxVertices vertices
 // leave the three arrays empty (phase still advances).
 void buildTube(TubeMesh& mesh, float radius, float rings, float segments, float twist,

@@ -1,7 +1,11 @@
 // The tube's builders. Named intermediates (a, wobble, t, centres, z, ringAngle)
 // are floats, rounded once when computed; each formula runs in double with the
-// constants exactly as written, and sin, cos are the double ones.
+// constants exactly as written, and sin, cos are the double ones. The values
+// kept per ring are rounded through roundToFloat32, since they are widened
+// again for every point and a merged rounding would move whole rings.
 #include "mesh.h"
+
+#include "float32.h"
 
 #include <cassert>
 #include <cmath>
@@ -116,20 +120,22 @@ void twistTube(std::vector<Vertex>& vertices, int32_t radius, int32_t rings,
                int32_t pointsPerRing, float twistStep, int32_t frameCounter, float& wavePhase)
 {
     assert(vertices.size() >= static_cast<size_t>(rings) * pointsPerRing);
-    wavePhase = static_cast<float>(wavePhase + kWavePhaseStep);
-    float z = static_cast<float>(static_cast<double>(kRingSpacing) * rings / 2);
+    wavePhase = roundToFloat32(wavePhase + kWavePhaseStep);
+    float z = roundToFloat32(static_cast<double>(kRingSpacing) * rings / 2);
     float ringAngle = 0.0f;
     for (int32_t j = 0; j < rings; ++j) {
-        const float wobble = static_cast<float>(
+        const float wobble = roundToFloat32(
             std::sin((static_cast<double>(wavePhase) + j) * kPi / kWobbleRings) *
             kWobbleAmplitude);
-        const float t = static_cast<float>(j + frameCounter * kHelixFramePace);
+        const float t = roundToFloat32(j + frameCounter * kHelixFramePace);
         const double helixAngle = kThreePi * t / rings;
-        const float centreX = static_cast<float>(std::cos(helixAngle) * kHelixRadius);
-        const float centreY = static_cast<float>(std::sin(helixAngle) * kHelixRadius);
+        // A trap: GCC 12, vectorising this pair, added the unrounded doubles to
+        // the points and moved whole rings by a float step.
+        const float centreX = roundToFloat32(std::cos(helixAngle) * kHelixRadius);
+        const float centreY = roundToFloat32(std::sin(helixAngle) * kHelixRadius);
         twistRing(&vertices[static_cast<size_t>(j) * pointsPerRing], radius, pointsPerRing,
                   ringAngle, z, wobble, centreX, centreY);
-        ringAngle = static_cast<float>(static_cast<double>(ringAngle) + twistStep);
-        z = static_cast<float>(static_cast<double>(z) - kRingSpacing);
+        ringAngle = roundToFloat32(static_cast<double>(ringAngle) + twistStep);
+        z = roundToFloat32(static_cast<double>(z) - kRingSpacing);
     }
 }

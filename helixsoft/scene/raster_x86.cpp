@@ -65,7 +65,7 @@ constexpr uint32_t kChannelMask = kRasterChannelMask;
                           run.redStep, run.greenStep, run.blueStep});
 }
 
-__attribute__((target("avx2"))) [[gnu::always_inline]] inline __m256i packSpanPixels8(
+[[gnu::always_inline]] __attribute__((target("avx2"))) inline __m256i packSpanPixels8(
     __m256i red, __m256i green, __m256i blue)
 {
     const __m256i r = _mm256_and_si256(red, _mm256_set1_epi32(static_cast<int32_t>(kRedMask)));
@@ -76,7 +76,7 @@ __attribute__((target("avx2"))) [[gnu::always_inline]] inline __m256i packSpanPi
     return _mm256_or_si256(_mm256_or_si256(r, g), b);
 }
 
-__attribute__((target("avx2"))) [[gnu::always_inline]] inline __m256i spanLanes8(uint32_t value,
+[[gnu::always_inline]] __attribute__((target("avx2"))) inline __m256i spanLanes8(uint32_t value,
                                                                                 uint32_t step)
 {
     const __m256i index = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
@@ -172,7 +172,7 @@ bool fitsBatchedPath(const TriangleSetup& t)
 
 // The four slopes of one edge in one division; an edge of zero height keeps
 // zero slopes, as edgeSlopes gives.
-__attribute__((target("avx2"))) [[gnu::always_inline]] inline EdgeSlopes batchedEdgeSlopes(
+[[gnu::always_inline]] __attribute__((target("avx2"))) inline EdgeSlopes batchedEdgeSlopes(
     const Corner& from, const Corner& to)
 {
     const int32_t height = to.y - from.y;
@@ -198,7 +198,7 @@ struct RowBatch {
 
 // Lane k: a side's value k rows below `base`, in wrapping 32-bit arithmetic
 // (lanes past the half's last row are never used).
-__attribute__((target("avx2"))) [[gnu::always_inline]] inline __m256i batchLanes(int32_t base,
+[[gnu::always_inline]] __attribute__((target("avx2"))) inline __m256i batchLanes(int32_t base,
                                                                                 int32_t slope)
 {
     const __m256i row = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
@@ -206,7 +206,7 @@ __attribute__((target("avx2"))) [[gnu::always_inline]] inline __m256i batchLanes
                             _mm256_mullo_epi32(row, _mm256_set1_epi32(slope)));
 }
 
-__attribute__((target("avx2"))) [[gnu::always_inline]] inline __m256i batchQuotient(
+[[gnu::always_inline]] __attribute__((target("avx2"))) inline __m256i batchQuotient(
     __m256i difference, __m256d lengthLow, __m256d lengthHigh)
 {
     const __m128i low = _mm256_cvttpd_epi32(
@@ -218,7 +218,7 @@ __attribute__((target("avx2"))) [[gnu::always_inline]] inline __m256i batchQuoti
 
 // Exchange, rejection, cut and gradient of eight rows, as prepareSpan does for
 // one. a and b hold x, red, green, blue of sides A and B.
-__attribute__((target("avx2"))) [[gnu::always_inline]] inline void prepareBatch(
+[[gnu::always_inline]] __attribute__((target("avx2"))) inline void prepareBatch(
     const __m256i (&a)[4], const __m256i (&b)[4], RowBatch& batch)
 {
     const __m256i x1 = _mm256_srai_epi32(a[0], kFixedShift);
@@ -270,7 +270,7 @@ int32_t advanceBatch(int32_t value, int32_t slope)
                                 static_cast<uint32_t>(kBatchRows) * static_cast<uint32_t>(slope));
 }
 
-__attribute__((target("avx2"))) [[gnu::always_inline]] inline void fillBatchedHalf(
+[[gnu::always_inline]] __attribute__((target("avx2"))) inline void fillBatchedHalf(
     uint32_t* pixels, int64_t first, int64_t last, const Corner& cornerA,
     const EdgeSlopes& slopesA, const Corner& cornerB, const EdgeSlopes& slopesB)
 {

@@ -44,6 +44,7 @@ TEST(CaptureArgs, AcceptsTheContractAndRejectsEverythingElseInOneShortLine)
         {{"--start-spin", "1", "--frames", "10", "--save", "1,,2"}, "'' is not a frame number"},
         {{"--start-spin", "1", "--frames", "10", "--save", "9999999999"}, "too large"},
         {{"--start-spin", "1", "--frames", "10", "--out", ""}, "empty directory name"},
+        {{"--start-spin", "1", "--frames", "10", "--checksums", ""}, "--checksums: empty file name"},
         {{"--start-spin", "1", "--frames", "10", "--frames", "10"}, "given twice"},
         {{"--start-spin", "1", "--frames"}, "needs a value"},
         {{"--start-spin", "1"}, "missing option --frames"},
@@ -125,13 +126,42 @@ bool isSummaryLine(const std::string& text, int frames)
            text.substr(static_cast<size_t>(consumed)) == "\n";
 }
 
-TEST(CaptureTool, WritesTheListedFramesAsTheRendererDrewThem)
+// FNV-1a as defined, one byte at a time, the pixel words split into bytes
+// least significant first.
+uint64_t plainFnv1a(const std::vector<uint32_t>& pixels)
+{
+    uint64_t hash = 14695981039346656037u;
+    for (const uint32_t word : pixels) {
+        for (int byte = 0; byte < 4; ++byte) {
+            hash = (hash ^ ((word >> (8 * byte)) & 0xFF)) * 1099511628211u;
+        }
+    }
+    return hash;
+}
+
+TEST(CaptureChecksum, IsFnv1aOfThePixelBytesWithZeroWordsTooAndFormatsTheLine)
+{
+    std::vector<uint32_t> pixels(kFramePixels, 0u);
+    const uint64_t blank = captureChecksum(pixels.data());
+    EXPECT_EQ(blank, plainFnv1a(pixels));
+    for (size_t i = 0; i < pixels.size(); i += 7) {
+        pixels[i] = static_cast<uint32_t>(i * 2654435761u);  // every byte position, some zero
+    }
+    EXPECT_EQ(captureChecksum(pixels.data()), plainFnv1a(pixels));
+    EXPECT_NE(captureChecksum(pixels.data()), blank);
+    EXPECT_EQ(captureChecksumLine(90, 0xa1b2c3d4e5f60718u), "frame_000090 a1b2c3d4e5f60718");
+    EXPECT_EQ(captureChecksumLine(1, 0x5u), "frame_000001 0000000000000005");
+}
+
+TEST(CaptureTool, WritesTheListedFramesAndEveryChecksumAsTheRendererDrewThem)
 {
     const fs::path scratch = scratchDir("frames");
     const fs::path outDir = scratch / "new" / "dir";
-    const RunResult result = runTool(
-        HELIXSOFT_CAPTURE_PATH, "--start-spin 17 --frames 3 --save 3,1 --out '" + outDir.string() + "'",
-        scratch);
+    const fs::path sums = scratch / "sums.txt";
+    const RunResult result = runTool(HELIXSOFT_CAPTURE_PATH,
+                                     "--start-spin 17 --frames 3 --save 3,1 --out '" +
+                                         outDir.string() + "' --checksums '" + sums.string() + "'",
+                                     scratch);
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_TRUE(isSummaryLine(result.out, 3)) << result.out;
     EXPECT_EQ(result.err, "");
@@ -139,9 +169,21 @@ TEST(CaptureTool, WritesTheListedFramesAsTheRendererDrewThem)
 
     SceneState scene{};
     sceneStartup(scene, SceneStart{false, 17});
+    std::string expectedSums;
     for (int frame = 1; frame <= 3; ++frame) {
         sceneRenderFrame(scene);
+        expectedSums += captureChecksumLine(frame, captureChecksum(scene.pixels.data())) + "\n";
     }
+    EXPECT_EQ(readAll(sums), expectedSums);
+    EXPECT_FALSE(fs::exists(sums.string() + ".partial"));
+    const fs::path nowhere = sums / "sub";  // under a plain file
+    const RunResult failed =
+        runTool(HELIXSOFT_CAPTURE_PATH,
+                "--start-spin 17 --frames 3 --checksums '" + nowhere.string() + "'", scratch);
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.out, "") << "no summary after a failure";
+    EXPECT_EQ(failed.err, "helixsoft-capture: cannot write " + captureShown(nowhere.string()) +
+                              ": Not a directory\n");
     int width = 0, height = 0, channels = 0;
     unsigned char* rgb =
         stbi_load((outDir / "frame_000003.png").c_str(), &width, &height, &channels, 0);

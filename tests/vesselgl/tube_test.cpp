@@ -1,9 +1,12 @@
+#include "float32.h"
 #include "frameclock.h"
 #include "tube.h"
+#include "tube_reference.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <set>
 
@@ -27,7 +30,89 @@ double length(const Vec3& v)
     return std::sqrt(double(v.x) * v.x + double(v.y) * v.y + double(v.z) * v.z);
 }
 
+template <typename T>
+bool sameBits(const std::vector<T>& a, const std::vector<T>& b)
+{
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0;
+}
+
+bool sameMesh(const TubeMesh& a, const TubeMesh& b)
+{
+    return sameBits(a.vertices, b.vertices) && sameBits(a.normals, b.normals) &&
+           sameBits(a.texCoords, b.texCoords) && a.phase == b.phase;
+}
+
+// The start-up build (twist 0, time 0) and then frames 1 to frames with the
+// program's clock, each handed to step(twist, time).
+template <typename Step>
+void forEachFrame(int frames, Step step)
+{
+    step(0.0f, 0.0f);
+    FrameClock clock;
+    for (int frame = 1; frame <= frames; ++frame) {
+        frameClockAdvance(clock);
+        step(clock.twist, clock.frameTime);
+    }
+}
+
+// Distance in floats between a and b of one sign, 0 when equal.
+int32_t ulpsApart(float a, float b)
+{
+    int32_t ia = 0;
+    int32_t ib = 0;
+    std::memcpy(&ia, &a, sizeof ia);
+    std::memcpy(&ib, &b, sizeof ib);
+    return ia > ib ? ia - ib : ib - ia;
+}
+
 }  // namespace
+
+TEST(BuildTube, EveryFrameOfALongRunIsTheStrictTranscriptionToTheBit)
+{
+    const auto strict = [](double x) { return roundToFloat32(x); };
+    TubeMesh mesh;
+    TubeMesh reference;
+    int framesOff = 0;
+    forEachFrame(3000, [&](float twist, float time) {
+        buildTube(mesh, kRadius, 42.0f, 32.0f, twist, time);
+        referenceBuildTube<double>(reference, kRadius, 42.0f, 32.0f, twist, time, strict);
+        if (!sameMesh(mesh, reference) && framesOff++ < 3) {
+            ADD_FAILURE() << "frame at time " << time << " differs";
+        }
+    });
+    EXPECT_EQ(framesOff, 0);
+}
+
+// Double inside the formulas, as on every platform, against extended precision:
+// texture coordinates agree everywhere; of the 8.3 million vertex and normal
+// floats of these 1,001 builds, 3 land on the neighbouring float. (Over 20,001
+// builds: 68 of 166 million, all within 2.4e-7; 2 or 3 floats apart only for
+// coordinates within 2e-7 of zero, where the floats are that much finer.)
+TEST(BuildTube, DoublePrecisionIsExtendedPrecisionToAFewFloatsOnAFewPoints)
+{
+    const auto plain = [](long double x) { return static_cast<float>(x); };
+    TubeMesh mesh;
+    TubeMesh extended;
+    int differing = 0;
+    int widest = 0;
+    forEachFrame(1000, [&](float twist, float time) {
+        buildTube(mesh, kRadius, 42.0f, 32.0f, twist, time);
+        referenceBuildTube<long double>(extended, kRadius, 42.0f, 32.0f, twist, time, plain);
+        ASSERT_TRUE(sameBits(mesh.texCoords, extended.texCoords));
+        for (size_t n = 0; n < mesh.vertices.size(); ++n) {
+            for (const auto& [ours, theirs] : {std::pair{mesh.vertices[n], extended.vertices[n]},
+                                               std::pair{mesh.normals[n], extended.normals[n]}}) {
+                for (const int32_t ulps : {ulpsApart(ours.x, theirs.x), ulpsApart(ours.y, theirs.y),
+                                           ulpsApart(ours.z, theirs.z)}) {
+                    differing += ulps != 0;
+                    widest = std::max(widest, ulps);
+                }
+            }
+        }
+    });
+    EXPECT_LE(differing, 10);
+    EXPECT_LE(widest, 3);
+}
 
 TEST(BuildTube, FirstCallGivesTheKnownCornerValues)
 {
@@ -54,20 +139,6 @@ TEST(BuildTube, FirstCallGivesTheKnownCornerValues)
     EXPECT_EQ(mesh.texCoords[32].t, 2.0f);
 }
 
-TEST(BuildTube, RingsAreStackedEvenlyWithTextureAlongAndAround)
-{
-    const TubeMesh mesh = startUpMesh();
-    for (int i = 0; i < kRings; ++i) {
-        for (int k = 0; k <= kSegments; ++k) {
-            const int n = i * (kSegments + 1) + k;
-            ASSERT_EQ(mesh.vertices[n].z, 0.75f * float(i) - 15.75f) << "ring " << i;
-            ASSERT_EQ(mesh.texCoords[n].s, float(i / 42.0L * 2.0L)) << "ring " << i;
-            ASSERT_EQ(mesh.texCoords[n].t, float(k) / 16.0f) << "point " << k;
-        }
-    }
-    EXPECT_EQ(mesh.texCoords.back().s, float(82.0L / 42.0L));
-}
-
 TEST(BuildTube, NormalsAreUnitAndRadialOnlyAtTheMiddleRing)
 {
     const TubeMesh mesh = startUpMesh();
@@ -82,16 +153,6 @@ TEST(BuildTube, NormalsAreUnitAndRadialOnlyAtTheMiddleRing)
     }
 }
 
-TEST(BuildTube, PhaseAdvancesTheRippleOnEveryCall)
-{
-    TubeMesh mesh = startUpMesh();
-    buildTube(mesh, kRadius, 42.0f, 32.0f, 0.0f, 0.0f);
-    EXPECT_EQ(mesh.phase, 0.2f);
-    // Time 0: ring 0's centre is (2.8, 0) and point 0 lies at the ring radius on +x.
-    const long double rho = std::sin(0.2L * 3.141593L / 8.0L) + 3.5L;
-    EXPECT_EQ(mesh.vertices[0].x, float(rho + float(2.8L)));
-}
-
 TEST(BuildTube, EachRingTurnsByTheTwistAgainstThePreviousOne)
 {
     TubeMesh mesh;
@@ -100,12 +161,12 @@ TEST(BuildTube, EachRingTurnsByTheTwistAgainstThePreviousOne)
     float offset = 0.0f;
     for (int i = 0; i < kRings; ++i) {
         const int n = i * (kSegments + 1);
-        const long double sweep = 9.424779L * i / 42.0L;
-        const double dx = mesh.vertices[n].x - float(std::cos(sweep) * 2.8L);
-        const double dy = mesh.vertices[n].y - float(std::sin(sweep) * 2.8L);
+        const double sweep = 9.424779 * i / 42.0;
+        const double dx = mesh.vertices[n].x - float(std::cos(sweep) * 2.8);
+        const double dy = mesh.vertices[n].y - float(std::sin(sweep) * 2.8);
         EXPECT_NEAR(std::remainder(std::atan2(dy, dx) - offset, 2.0 * M_PI), 0.0, 1e-5)
             << "ring " << i;
-        offset = float(twist + static_cast<long double>(offset));
+        offset = float(twist + static_cast<double>(offset));
     }
 }
 

@@ -40,10 +40,10 @@ bool writeAndClose(int fd, const std::vector<uint8_t>& bytes)
     return close(fd) == 0;  // some file systems report a failed write only here
 }
 
-// Written under a temporary name and renamed, so a file with the final name
-// is always complete; on any failure the temporary file is removed.
-bool writeWholeFile(const std::string& path, const std::vector<uint8_t>& bytes,
-                    std::string& reason)
+}  // namespace
+
+bool captureWriteFile(const std::string& path, const std::vector<uint8_t>& bytes,
+                      std::string& reason)
 {
     const std::string partial = path + ".partial";
     const int fd = open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -55,8 +55,6 @@ bool writeWholeFile(const std::string& path, const std::vector<uint8_t>& bytes,
     }
     return true;
 }
-
-}  // namespace
 
 std::string captureFileName(int32_t frame)
 {
@@ -108,7 +106,7 @@ bool captureWritePng(const std::string& path, const uint32_t* pixels, int width,
         reason = "cannot encode " + captureShown(path);
         return false;
     }
-    return writeWholeFile(path, png, reason);
+    return captureWriteFile(path, png, reason);
 }
 
 bool capturePrint(std::FILE* stream, const std::string& text, std::string& reason)

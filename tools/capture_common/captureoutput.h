@@ -14,9 +14,14 @@ std::string captureFileName(int32_t frame);
 // Creates dir if missing and proves that a file can be written there.
 bool capturePrepareDir(const std::string& dir, std::string& reason);
 
-// Writes width x height pixels as an 8-bit RGB PNG through a temporary file
-// renamed into place once all of it is written and closed, so a failed write
-// leaves no file behind; the reason names the path and the system's error.
+// Writes bytes to path through a temporary file renamed into place once all
+// of it is written and closed, so a file with the final name is always
+// complete and a failed write leaves no file behind; the reason names the
+// path and the system's error.
+bool captureWriteFile(const std::string& path, const std::vector<uint8_t>& bytes,
+                      std::string& reason);
+
+// Writes width x height pixels as an 8-bit RGB PNG, whole, as captureWriteFile.
 bool captureWritePng(const std::string& path, const uint32_t* pixels, int width, int height,
                      std::string& reason);
 

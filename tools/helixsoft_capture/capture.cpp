@@ -6,16 +6,37 @@
 #include "scene.h"
 
 #include <chrono>
+#include <cinttypes>
+#include <cstdio>
 
 const char* const kCaptureUsage =
-    "usage: helixsoft-capture --start-spin S --frames N [--save LIST] [--out DIR]\n"
+    "usage: helixsoft-capture --start-spin S --frames N [--save LIST] [--out DIR]"
+    " [--checksums FILE]\n"
     "  S: start spin angle 0..359; N: frames to render, at least 1;\n"
     "  LIST: comma-separated frame numbers 1..N to save as DIR/frame_NNNNNN.png (default none);\n"
-    "  DIR: output directory, created if missing (default .)\n";
+    "  DIR: output directory, created if missing (default .);\n"
+    "  FILE: write a line 'frame_NNNNNN XXXXXXXXXXXXXXXX' for every frame 1..N, the\n"
+    "    64-bit FNV-1a of its pixel words as little-endian bytes in hex (default none)\n";
 
 namespace {
 
 constexpr int32_t kLastSpin = 359;
+constexpr uint64_t kFnvOffsetBasis = 0xcbf29ce484222325u;
+constexpr uint64_t kFnvPrime = 0x100000001b3u;
+// Hashing a zero byte only multiplies by the prime, so a zero word (the black
+// background) is one multiplication by the prime's fourth power, modulo 2^64.
+constexpr uint64_t kFnvPrimeToTheFourth = kFnvPrime * kFnvPrime * kFnvPrime * kFnvPrime;
+
+// The value of --out or --checksums.
+bool applyName(const CaptureArg& arg, std::string& name, const char* what, std::string& reason)
+{
+    if (arg.value.empty()) {
+        reason = arg.name + ": empty " + what;
+        return false;
+    }
+    name = arg.value;
+    return true;
+}
 
 bool applyOption(const CaptureArg& arg, CaptureOptions& options, std::string& reason)
 {
@@ -34,12 +55,20 @@ bool applyOption(const CaptureArg& arg, CaptureOptions& options, std::string& re
     if (arg.name == "--save") {
         return captureParseFrameList(arg, options.saveFrames, reason);
     }
-    if (arg.value.empty()) {
-        reason = "--out: empty directory name";
-        return false;
+    if (arg.name == "--checksums") {
+        return applyName(arg, options.checksumsPath, "file name", reason);
     }
-    options.outDir = arg.value;
-    return true;
+    return applyName(arg, options.outDir, "directory name", reason);
+}
+
+// Appends frame's line to lines when the run writes checksums.
+void addChecksumLine(const CaptureOptions& options, int32_t frame, const uint32_t* pixels,
+                     std::vector<uint8_t>& lines)
+{
+    if (!options.checksumsPath.empty()) {
+        const std::string line = captureChecksumLine(frame, captureChecksum(pixels)) + "\n";
+        lines.insert(lines.end(), line.begin(), line.end());
+    }
 }
 
 } // namespace
@@ -49,7 +78,8 @@ bool captureParseArgs(const std::vector<std::string>& args, CaptureOptions& opti
 {
     options = CaptureOptions{};
     std::vector<CaptureArg> pairs;
-    if (!captureSplitArgs(args, {"--start-spin", "--frames", "--save", "--out"}, pairs, reason)) {
+    if (!captureSplitArgs(args, {"--start-spin", "--frames", "--save", "--out", "--checksums"},
+                          pairs, reason)) {
         return false;
     }
     for (const CaptureArg& arg : pairs) {
@@ -61,6 +91,28 @@ bool captureParseArgs(const std::vector<std::string>& args, CaptureOptions& opti
            captureCheckFrameList("--save", options.saveFrames, options.frames, reason);
 }
 
+uint64_t captureChecksum(const uint32_t* pixels)
+{
+    uint64_t hash = kFnvOffsetBasis;
+    for (int32_t i = 0; i < kFramePixels; ++i) {
+        if (pixels[i] == 0) {
+            hash *= kFnvPrimeToTheFourth;
+            continue;
+        }
+        for (int shift = 0; shift < 32; shift += 8) {
+            hash = (hash ^ ((pixels[i] >> shift) & 0xFFu)) * kFnvPrime;
+        }
+    }
+    return hash;
+}
+
+std::string captureChecksumLine(int32_t frame, uint64_t checksum)
+{
+    char line[48];
+    std::snprintf(line, sizeof line, "frame_%06d %016" PRIx64, frame, checksum);
+    return line;
+}
+
 bool captureRun(const CaptureOptions& options, CaptureResult& result, std::string& reason)
 {
     using Clock = std::chrono::steady_clock;
@@ -68,11 +120,13 @@ bool captureRun(const CaptureOptions& options, CaptureResult& result, std::strin
     sceneStartup(scene, SceneStart{false, options.startSpin});
     Clock::duration pipeline{};
     auto nextSave = options.saveFrames.begin();
+    std::vector<uint8_t> checksums;
     ProgressMeter progress = progressStart(options.frames, stderr);
     for (int32_t frame = 1; frame <= options.frames; ++frame) {
         const Clock::time_point start = Clock::now();
         sceneRenderFrame(scene);
         pipeline += Clock::now() - start;
+        addChecksumLine(options, frame, scene.pixels.data(), checksums);
         if (nextSave != options.saveFrames.end() && *nextSave == frame) {
             const std::string path = options.outDir + "/" + captureFileName(frame);
             if (!captureWritePng(path, scene.pixels.data(), kFrameWidth, kFrameHeight, reason)) {
@@ -86,5 +140,6 @@ bool captureRun(const CaptureOptions& options, CaptureResult& result, std::strin
     }
     progressFinish(progress);
     result.pipelineMs = std::chrono::duration<double, std::milli>(pipeline).count();
-    return true;
+    return options.checksumsPath.empty() ||
+           captureWriteFile(options.checksumsPath, checksums, reason);
 }

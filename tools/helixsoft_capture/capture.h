@@ -1,8 +1,9 @@
-// The headless frame capture of the software demo: argument parsing and the
-// run itself, over the capture tools' shared rules and output (captureargs.h,
-// captureoutput.h). Frames are numbered as the frame loop counts them (the
-// first frame drawn is 1); files are DIR/frame_NNNNNN.png, 640x480 RGB.
-// Every failure is reported as a one-line reason; the caller prints the usage.
+// The headless frame capture of the software demo: argument parsing, frame
+// checksums and the run itself, over the capture tools' shared rules and
+// output (captureargs.h, captureoutput.h). Frames are numbered as the frame
+// loop counts them (the first frame drawn is 1); files are
+// DIR/frame_NNNNNN.png, 640x480 RGB. Every failure is reported as a one-line
+// reason; the caller prints the usage.
 #pragma once
 
 #include "captureargs.h"
@@ -17,6 +18,7 @@ struct CaptureOptions {
     int32_t frames = 0;                 // >= 1
     std::vector<int32_t> saveFrames;    // ascending, no repeats, each in 1..frames
     std::string outDir = ".";
+    std::string checksumsPath;          // empty: no checksum file
 };
 
 extern const char* const kCaptureUsage;
@@ -25,6 +27,14 @@ extern const char* const kCaptureUsage;
 bool captureParseArgs(const std::vector<std::string>& args, CaptureOptions& options,
                       std::string& reason);
 
+// 64-bit FNV-1a of one frame's 640x480 pixel words, each taken as its four
+// little-endian bytes, row 0 first: equal frames give equal checksums on every
+// platform, so builds can be compared frame by frame without saving pictures.
+uint64_t captureChecksum(const uint32_t* pixels);
+
+// "frame_000090 " and the checksum as 16 lowercase hex digits, no line break.
+std::string captureChecksumLine(int32_t frame, uint64_t checksum);
+
 struct CaptureResult {
     double pipelineMs;  // frame pipeline alone, PNG writing excluded
 };
@@ -32,5 +42,7 @@ struct CaptureResult {
 // Start-up with the given spin and no random numbers, then frames 1..frames,
 // saving the listed ones; on a terminal, progress on standard error. A frame
 // that cannot be saved ends the run: the reason starts "frame N: ", and the
-// frames saved before it stay. The options must have passed captureParseArgs.
+// frames saved before it stay. With a checksums path, one line per frame goes
+// to that file, written whole (like a frame) once the last frame is rendered.
+// The options must have passed captureParseArgs.
 bool captureRun(const CaptureOptions& options, CaptureResult& result, std::string& reason);
