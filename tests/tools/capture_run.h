@@ -6,6 +6,12 @@
 #include <string>
 #include <vector>
 
+// One row of an argument table: the arguments, and what the tool says of them.
+struct ParseCase {
+    std::vector<std::string> args;
+    const char* says;  // nullptr: accepted; else a part of the reason
+};
+
 struct RunResult {
     int status;       // the exit status, or -1 when the tool did not exit by itself
     std::string out;

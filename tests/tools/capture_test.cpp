@@ -17,11 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct ParseCase {
-    std::vector<std::string> args;
-    const char* says;  // nullptr: accepted; else a part of the reason
-};
-
 TEST(CaptureArgs, AcceptsTheContractAndRejectsEverythingElseInOneShortLine)
 {
     const std::string huge(100000, '7');

@@ -20,11 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct ParseCase {
-    std::vector<std::string> args;
-    const char* says;  // nullptr: accepted; else a part of the reason
-};
-
 TEST(GlCaptureArgs, TakeFramesWithTheLastSavedByDefaultAndATextureFile)
 {
     const ParseCase cases[] = {
