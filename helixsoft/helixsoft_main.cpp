@@ -1,9 +1,11 @@
 // helixsoft: the software-rendered tube shown full screen until a key (or a
 // close request) ends it. Exit status 0 after a run, -1 without a word when
 // the window cannot be opened. The scene owns the arrays and the frame stages;
-// this file only orders start-up, the frame loop and shutdown.
-#include "scene.h"
+// this file only orders start-up, the frame loop and shutdown. The same file
+// is the program in the browser, where the screen's sleep yields to the page.
 #include "keyqueue.h"
+#include "runmode.h"
+#include "scene.h"
 #include "screen.h"
 
 #include <cstdlib>
@@ -15,6 +17,34 @@ constexpr const char* kWindowTitle = "Spindra by (Quelmot)";
 constexpr int32_t kScreenWidth = 640;
 constexpr int32_t kScreenHeight = 480;
 constexpr int kOpenFailedStatus = -1;
+constexpr int32_t kFixedRunProgressFrames = 128;  // about a fifth of a second in a browser
+
+void runUntilKey(SceneState& scene)
+{
+    for (;;) {
+        sceneRenderFrame(scene);
+        screenUpdate(scene.pixels.data());
+        if (!keyInputPoll().empty() || screenCloseRequested() != 0) {
+            return;
+        }
+    }
+}
+
+// Frames 1 to N, every 128th shown as progress, so that a long run also hands
+// the browser control now and then; then frame N. While the application is
+// inactive the update skips it, so it is offered again until it has been shown.
+void runFixed(SceneState& scene, int32_t frames)
+{
+    while (scene.frameCounter < frames) {
+        sceneRenderFrame(scene);
+        if (scene.frameCounter % kFixedRunProgressFrames == 0 && scene.frameCounter < frames) {
+            screenUpdate(scene.pixels.data());
+        }
+    }
+    do {
+        screenUpdate(scene.pixels.data());
+    } while (screenActive() == 0 && screenCloseRequested() == 0);
+}
 
 }  // namespace
 
@@ -27,16 +57,17 @@ int main()
         screenClose();
         return kOpenFailedStatus;
     }
-    // Seconds, truncated toward zero; the first value of a fresh seed is discarded.
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
-    std::rand();
-    sceneStartup(scene, SceneStart{true, 0});
-    for (;;) {
-        sceneRenderFrame(scene);
-        screenUpdate(scene.pixels.data());
-        if (!keyInputPoll().empty() || screenCloseRequested() != 0) {
-            break;
-        }
+    const RunMode mode = runModeRequested();
+    if (!mode.fixed) {
+        // Seconds, truncated toward zero; the first value of a fresh seed is discarded.
+        std::srand(static_cast<unsigned>(std::time(nullptr)));
+        std::rand();
+    }
+    sceneStartup(scene, SceneStart{!mode.fixed, mode.startSpin});
+    if (mode.fixed) {
+        runFixed(scene, mode.frames);
+    } else {
+        runUntilKey(scene);
     }
     screenClose();
     return 0;

@@ -6,7 +6,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh all
 
 jobs="$(nproc 2>/dev/null || echo 2)"
 
@@ -22,4 +22,5 @@ run_suite() {
 run_suite build
 run_suite build-asan -DTUBE_SANITIZE=ON -DTUBE_BUILD_BENCHMARKS=OFF
 bash scripts/test-native-builds.sh
+bash scripts/test-web.sh
 echo "=== all tests passed in both builds"

@@ -1,9 +1,10 @@
 // Advances the GL demo's animation by one frame. The formula runs in double
-// with 3.141593 as written, rounded once to float: double on every platform,
-// as the tube's own formulas, so desktop and web animate the same mesh.
+// with 3.141593 as written and trig.h's correctly rounded sine, rounded once to
+// float: the same on every platform, as the tube's own formulas, so desktop and
+// web animate the same mesh.
 #include "frameclock.h"
 
-#include <cmath>
+#include "trig.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ constexpr int32_t kDegreesPerTurn = 360;
 
 float frameTwist(float frameTime)
 {
-    return static_cast<float>(std::sin(kHalfTurn * frameTime / kDegreesPerHalfTurn) *
+    return static_cast<float>(trigSin(kHalfTurn * frameTime / kDegreesPerHalfTurn) *
                               kTwistAmplitude);
 }
 

@@ -1,11 +1,13 @@
 // Builds the GL demo's tube. Every formula runs in double with the program's
 // constants exactly as written (9.424779, 6.283186 and 3.141593 are not exact
 // multiples of pi) and is rounded to float once, where a value is kept. Double on
-// every platform, so desktop and web build the same mesh: long double is a
-// software float in WebAssembly and differs in width elsewhere.
+// every platform, and trig.h's correctly rounded sine and cosine, so desktop and
+// web build the same mesh: long double is a software float in WebAssembly and
+// differs in width elsewhere, and C libraries round sin and cos differently.
 #include "tube.h"
 
 #include "float32.h"
+#include "trig.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -71,9 +73,12 @@ RingFrame ringFrame(long i, double rings, float phase, float radius, float time,
     const double sweep = kCentreSweep * ti / rings;
     const double ripple = (phase + static_cast<double>(i)) * kHalfTurn / kWaveLength;
     RingFrame ring{};
-    ring.cx = roundToFloat32(std::cos(sweep) * kCentreRadius);
-    ring.cy = roundToFloat32(std::sin(sweep) * kCentreRadius);
-    ring.rho = std::sin(ripple) + radius;
+    double sweepSin = 0.0;
+    double sweepCos = 0.0;
+    trigSinCos(sweep, sweepSin, sweepCos);
+    ring.cx = roundToFloat32(sweepCos * kCentreRadius);
+    ring.cy = roundToFloat32(sweepSin * kCentreRadius);
+    ring.rho = trigSin(ripple) + radius;
     ring.z = -zc;
     ring.offset = offset;
     ring.s = static_cast<float>(static_cast<double>(i) / rings * kTextureRepeats);
@@ -89,8 +94,9 @@ void placeRing(Vec3* points, const RingFrame& ring, double thetaStep, long point
     for (long k = 0; k < pointCount; ++k) {
         const float theta = static_cast<float>(thetaStep * static_cast<double>(k));
         const double angle = static_cast<double>(ring.offset) + theta;
-        const double cosAngle = std::cos(angle);
-        const double sinAngle = std::sin(angle);
+        double sinAngle = 0.0;
+        double cosAngle = 0.0;
+        trigSinCos(angle, sinAngle, cosAngle);
         points[k] = Vec3{static_cast<float>(ring.rho * cosAngle + ring.cx),
                          static_cast<float>(ring.rho * sinAngle + ring.cy), ring.z};
     }

@@ -205,6 +205,11 @@ int32_t screenCloseRequested()
     return screen.closeRequested;
 }
 
+int32_t screenActive()
+{
+    return screen.appActive;
+}
+
 int32_t screenWaitKey()
 {
     if (!screen.isOpen) {

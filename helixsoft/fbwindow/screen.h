@@ -31,6 +31,10 @@ void screenWindowProc(const DisplayEvent& event);
 // 1 once the window has been asked to close (the program ends as on a key).
 int32_t screenCloseRequested();
 
+// 1 while the application is active, so that updates draw; 0 after it lost
+// activation (on the web: the page is hidden or has no keyboard focus).
+int32_t screenActive();
+
 // The waitKey hook: takes the next key code, handling window events between
 // attempts so that keys can arrive at all; every attempt ends with a 20 ms sleep.
 // Returns 0 at once when no screen is open or after a close request.

@@ -1,7 +1,7 @@
-// Truncating signed division for the rasterizer's slopes and span steps. Small
-// divisors (the heights and lengths a frame actually has) go through a table of
-// 64-bit reciprocals instead of a hardware divide; the quotient is the same as
-// the C++ operator / gives, for every input.
+// Truncating signed division for the rasterizer's slopes and span steps. On
+// 64-bit processors small divisors (the heights and lengths a frame actually
+// has) go through a table of 64-bit reciprocals instead of a hardware divide;
+// the quotient is the same as the C++ operator / gives, for every input.
 #pragma once
 
 #include <array>
@@ -26,6 +26,11 @@ constexpr std::array<uint64_t, kTableLimit + 1> makeReciprocals()
 
 inline constexpr std::array<uint64_t, kTableLimit + 1> kReciprocals = makeReciprocals();
 
+// The reciprocal's 64 x 64 -> 128-bit product is one instruction on 64-bit
+// processors. WebAssembly and other 32-bit targets have none and call a library
+// routine for it, slower than their own 64-bit division.
+inline constexpr bool kReciprocalsPay = sizeof(void*) == 8;
+
 } // namespace divide_detail
 
 // n / d rounded toward zero, d != 0; never overflows (INT64_MIN / -1 is not a
@@ -34,7 +39,7 @@ inline int64_t divideTruncating(int64_t n, int64_t d)
 {
     using namespace divide_detail;
     const uint64_t magnitude = n < 0 ? 0ull - static_cast<uint64_t>(n) : static_cast<uint64_t>(n);
-    if (d >= 2 && d <= kTableLimit && magnitude < kExactBelow) {
+    if (kReciprocalsPay && d >= 2 && d <= kTableLimit && magnitude < kExactBelow) {
         const auto product = static_cast<unsigned __int128>(magnitude) * kReciprocals[d];
         const auto quotient = static_cast<int64_t>(product >> 64);
         return n < 0 ? -quotient : quotient;

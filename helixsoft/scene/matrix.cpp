@@ -2,7 +2,7 @@
 // is rounded to float exactly where the frame's composition expects it to be.
 #include "matrix.h"
 
-#include <cmath>
+#include "trig.h"
 
 namespace {
 
@@ -14,6 +14,16 @@ constexpr int kCols = 4;
 float degreesToRadians(int32_t degrees)
 {
     return static_cast<float>(degrees * kPi / kDegreesPerHalfTurn);
+}
+
+// cos and sin of the angle, each rounded to float.
+void rotationCosSin(int32_t degrees, float& c, float& s)
+{
+    double sinAngle = 0.0;
+    double cosAngle = 0.0;
+    trigSinCos(static_cast<double>(degreesToRadians(degrees)), sinAngle, cosAngle);
+    c = static_cast<float>(cosAngle);
+    s = static_cast<float>(sinAngle);
 }
 
 } // namespace
@@ -37,9 +47,9 @@ void matIdentity(Matrix4& m)
 
 void matRotateX(Matrix4& m, int32_t degrees)
 {
-    const float angle = degreesToRadians(degrees);
-    const float c = static_cast<float>(std::cos(static_cast<double>(angle)));
-    const float s = static_cast<float>(std::sin(static_cast<double>(angle)));
+    float c = 0.0f;
+    float s = 0.0f;
+    rotationCosSin(degrees, c, s);
     matIdentity(m);
     m.e[1][1] = c;
     m.e[1][2] = -s;
@@ -49,9 +59,9 @@ void matRotateX(Matrix4& m, int32_t degrees)
 
 void matRotateZ(Matrix4& m, int32_t degrees)
 {
-    const float angle = degreesToRadians(degrees);
-    const float c = static_cast<float>(std::cos(static_cast<double>(angle)));
-    const float s = static_cast<float>(std::sin(static_cast<double>(angle)));
+    float c = 0.0f;
+    float s = 0.0f;
+    rotationCosSin(degrees, c, s);
     matIdentity(m);
     m.e[0][0] = c;
     m.e[0][1] = -s;

@@ -1,14 +1,15 @@
 // The tube's builders. Named intermediates (a, wobble, t, centres, z, ringAngle)
 // are floats, rounded once when computed; each formula runs in double with the
-// constants exactly as written, and sin, cos are the double ones. The values
-// kept per ring are rounded through roundToFloat32, since they are widened
-// again for every point and a merged rounding would move whole rings.
+// constants exactly as written, and sin, cos are trig.h's correctly rounded
+// ones, so every compiler and C library gives the same tube. The values kept
+// per ring are rounded through roundToFloat32, since they are widened again
+// for every point and a merged rounding would move whole rings.
 #include "mesh.h"
 
 #include "float32.h"
+#include "trig.h"
 
 #include <cassert>
-#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -67,9 +68,12 @@ void twistRing(Vertex* ring, double radius, int32_t pointsPerRing, float ringAng
         const float a = static_cast<float>(kTwoPi / pointsPerRing * k);
         // ringAngle + a stays in double inside the cos and sin.
         const double angle = static_cast<double>(ringAngle) + static_cast<double>(a);
+        double sinAngle = 0.0;
+        double cosAngle = 0.0;
+        trigSinCos(angle, sinAngle, cosAngle);
         Vertex& v = ring[k];
-        v.pos.x = static_cast<float>((radius + wobble) * std::cos(angle) + centreX);
-        v.pos.y = static_cast<float>((radius + wobble) * std::sin(angle) + centreY);
+        v.pos.x = static_cast<float>((radius + wobble) * cosAngle + centreX);
+        v.pos.y = static_cast<float>((radius + wobble) * sinAngle + centreY);
         v.pos.z = -z;
         // The normal's components are floats before normalising, taken from
         // the stored position.
@@ -125,14 +129,17 @@ void twistTube(std::vector<Vertex>& vertices, int32_t radius, int32_t rings,
     float ringAngle = 0.0f;
     for (int32_t j = 0; j < rings; ++j) {
         const float wobble = roundToFloat32(
-            std::sin((static_cast<double>(wavePhase) + j) * kPi / kWobbleRings) *
+            trigSin((static_cast<double>(wavePhase) + j) * kPi / kWobbleRings) *
             kWobbleAmplitude);
         const float t = roundToFloat32(j + frameCounter * kHelixFramePace);
         const double helixAngle = kThreePi * t / rings;
+        double helixSin = 0.0;
+        double helixCos = 0.0;
+        trigSinCos(helixAngle, helixSin, helixCos);
         // A trap: GCC 12, vectorising this pair, added the unrounded doubles to
         // the points and moved whole rings by a float step.
-        const float centreX = roundToFloat32(std::cos(helixAngle) * kHelixRadius);
-        const float centreY = roundToFloat32(std::sin(helixAngle) * kHelixRadius);
+        const float centreX = roundToFloat32(helixCos * kHelixRadius);
+        const float centreY = roundToFloat32(helixSin * kHelixRadius);
         twistRing(&vertices[static_cast<size_t>(j) * pointsPerRing], radius, pointsPerRing,
                   ringAngle, z, wobble, centreX, centreY);
         ringAngle = roundToFloat32(static_cast<double>(ringAngle) + twistStep);

@@ -4,6 +4,7 @@
 
 #include "draw.h"
 #include "project.h"
+#include "trig.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -71,7 +72,7 @@ void sceneRenderFrame(SceneState& scene)
     // full speed): the counter only feeds sin and the helix phase.
     scene.frameCounter = static_cast<int32_t>(static_cast<uint32_t>(scene.frameCounter) + 1u);
     scene.twist = static_cast<float>(
-        std::sin(scene.frameCounter * kPi / kDegreesPerHalfTurn) * kTwistAmplitude);
+        trigSin(scene.frameCounter * kPi / kDegreesPerHalfTurn) * kTwistAmplitude);
     twistTube(scene.vertices, kTubeRadius, kTubeRings, kTubePointsPerRing, scene.twist,
               scene.frameCounter, scene.wavePhase);
     projectVertices(scene.vertices, scene.frameMatrix);

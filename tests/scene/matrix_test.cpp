@@ -1,6 +1,7 @@
 // The matrix kit's rounding points: rotations built from the float angle, sums
 // in matMultiply rounded after each addition, matTransformPoint rounded once.
 #include "matrix.h"
+#include "trig.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,7 @@ TEST(Matrix, RotateXByNinetyKeepsTheFloatAnglesTinyCosine)
     Matrix4 m;
     matRotateX(m, 90);
     const float angle = static_cast<float>(90 * 3.141593 / 180);
-    EXPECT_EQ(m.e[1][1], static_cast<float>(std::cos(static_cast<double>(angle))));
+    EXPECT_EQ(m.e[1][1], static_cast<float>(trigCos(static_cast<double>(angle))));
     EXPECT_NEAR(m.e[1][1], -1.6292068e-07f, 1e-13f);
     EXPECT_EQ(m.e[2][1], 1.0f);
     EXPECT_EQ(m.e[1][2], -1.0f);

@@ -3,6 +3,7 @@
 // transcription of the formulas that rounds at each step.
 #include "float32.h"
 #include "mesh.h"
+#include "trig.h"
 
 #include <gtest/gtest.h>
 
@@ -97,11 +98,11 @@ TEST(Mesh, FirstFrameGeometryMatchesTheHelixAndRipple)
 {
     Tube tube = buildTube();
     float wavePhase = 0.0f;
-    const float twist = static_cast<float>(std::sin(1 * 3.141593 / 180) * 0.3171);
+    const float twist = static_cast<float>(trigSin(1 * 3.141593 / 180) * 0.3171);
     twistTube(tube.vertices, kTubeRadius, kTubeRings, kTubePointsPerRing, twist, 1, wavePhase);
     EXPECT_EQ(wavePhase, 0.1f);
     // Ring 0, point 0: angle 0, so the point is its centre moved by the radius.
-    const float wobble = static_cast<float>(std::sin(0.1f * 3.141593 / 10) * 10);
+    const float wobble = static_cast<float>(trigSin(0.1f * 3.141593 / 10) * 10);
     EXPECT_NEAR(tube.vertices[0].pos.x - (100.0f + wobble), 39.84396f, 1e-4f);
     EXPECT_NEAR(tube.vertices[0].pos.y, 3.529695f, 1e-5f);
     EXPECT_EQ(tube.vertices[0].pos.z, -252.0f);
@@ -124,16 +125,16 @@ void strictTwistTube(std::vector<Vertex>& vertices, float twistStep, int32_t fra
     float z = roundToFloat32(15.75 * 32 / 2);
     float ringAngle = 0.0f;
     for (int j = 0; j < 32; ++j) {
-        const float wobble = roundToFloat32(std::sin((double(wavePhase) + j) * 3.141593 / 10) * 10);
+        const float wobble = roundToFloat32(trigSin((double(wavePhase) + j) * 3.141593 / 10) * 10);
         const float t = roundToFloat32(j + frameCounter * 0.3);
-        const float centreX = roundToFloat32(std::cos(9.424779 * t / 32) * 40);
-        const float centreY = roundToFloat32(std::sin(9.424779 * t / 32) * 40);
+        const float centreX = roundToFloat32(trigCos(9.424779 * t / 32) * 40);
+        const float centreY = roundToFloat32(trigSin(9.424779 * t / 32) * 40);
         for (int k = 0; k < 32; ++k) {
             const float a = roundToFloat32(6.283186 / 32 * k);
             const double angle = double(ringAngle) + a;
             Vertex& v = vertices[32 * j + k];
-            v.pos.x = roundToFloat32((100.0 + wobble) * std::cos(angle) + centreX);
-            v.pos.y = roundToFloat32((100.0 + wobble) * std::sin(angle) + centreY);
+            v.pos.x = roundToFloat32((100.0 + wobble) * trigCos(angle) + centreX);
+            v.pos.y = roundToFloat32((100.0 + wobble) * trigSin(angle) + centreY);
             v.pos.z = -z;
             v.normal = Vec3{roundToFloat32(double(v.pos.x) - centreX),
                             roundToFloat32(double(v.pos.y) - centreY), v.pos.z};
@@ -158,7 +159,7 @@ TEST(Mesh, EveryFrameOfALongRunIsTheStrictTranscriptionToTheBit)
     float strictPhase = 0.0f;
     int32_t framesOff = 0;
     for (int32_t frame = 1; frame <= kFrames; ++frame) {
-        const float twist = static_cast<float>(std::sin(frame * 3.141593 / 180) * 0.3171);
+        const float twist = static_cast<float>(trigSin(frame * 3.141593 / 180) * 0.3171);
         twistTube(tube.vertices, kTubeRadius, kTubeRings, kTubePointsPerRing, twist, frame,
                   wavePhase);
         strictTwistTube(strict, twist, frame, strictPhase);

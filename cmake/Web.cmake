@@ -1,0 +1,14 @@
+# The web build's shared settings: Debian's Emscripten, used offline (no ports,
+# nothing fetched), for programs that run in a browser page or under Node.js.
+
+# environment: "web" for a page's module (NAME.js and NAME.wasm); "node" for a
+# command-line tool that reads and writes the real file system and ends with
+# its exit status. A tool is one file, NAME.js, with the module inside: the
+# loader of this Emscripten would fetch a separate .wasm by a file path, which
+# Node.js 18 and later refuse ("Failed to parse URL").
+function(tube_web_program target environment)
+  target_link_options(${target} PRIVATE -sENVIRONMENT=${environment} -sEXIT_RUNTIME -msimd128)
+  if(environment STREQUAL "node")
+    target_link_options(${target} PRIVATE -sNODERAWFS -sSINGLE_FILE)
+  endif()
+endfunction()

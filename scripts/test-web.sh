@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# The web part of the test run: builds the web version and the site (warnings
+# as errors), then runs the tests labelled "web" of the native build in build/
+# against them: the pages in headless Chromium and the capture tool under
+# Node.js, both frame for frame against the native renderer.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+
+bash scripts/install-deps.sh web
+source scripts/web-env.sh
+
+echo "=== build-web: configure and build, site in out/web"
+web_configure -DTUBE_WERROR=ON
+web_build_site
+
+echo "=== build: the web tests"
+jobs="$(nproc 2>/dev/null || echo 2)"
+cmake -S . -B build -G Ninja -DTUBE_WERROR=ON >/dev/null
+cmake --build build -j "$jobs" --target helixsoft_web_e2e_tests
+TUBE_WEB_SITE="$root/out/web" \
+TUBE_WEB_CAPTURE="$root/build-web/tools/helixsoft_capture/helixsoft-capture.js" \
+  ctest --test-dir build -L web --output-on-failure --timeout 600

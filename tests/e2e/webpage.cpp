@@ -1,0 +1,55 @@
+// The driver runs as a child process with a generous limit: a page may render
+// a thousand frames before its title says so.
+#include "webpage.h"
+
+#include "process.h"
+
+#include <stb_image.h>
+
+#include <sstream>
+
+namespace {
+
+constexpr int kDriverTimeoutMs = 240000;
+
+bool startsWith(const std::string& text, const char* prefix)
+{
+    return text.rfind(prefix, 0) == 0;
+}
+
+}  // namespace
+
+WebDriverRun webDriverRun(const std::string& site, const std::vector<std::string>& commands)
+{
+    std::vector<std::string> argv = {NODE_PROGRAM, WEBDRIVER_PATH, "run", site};
+    argv.insert(argv.end(), commands.begin(), commands.end());
+    WebDriverRun run;
+    ChildProcess child;
+    if (childStart(child, argv, ChildOptions{}) && !childWait(child, kDriverTimeoutMs, run.status)) {
+        run.status = -1;
+    }
+    childKill(child);
+    run.transcript = child.err + child.out;
+    std::istringstream out(child.out);
+    for (std::string line; std::getline(out, line);) {
+        if (startsWith(line, "eval: ")) {
+            run.evals.push_back(line.substr(6));
+        } else if (startsWith(line, "console error") || startsWith(line, "webdriver:")) {
+            run.problems.push_back(line);
+        }
+    }
+    return run;
+}
+
+std::vector<uint32_t> webLoadPng(const std::string& path, int& width, int& height)
+{
+    int channels = 0;
+    unsigned char* data = stbi_load(path.c_str(), &width, &height, &channels, 3);
+    std::vector<uint32_t> pixels;
+    for (int i = 0; data != nullptr && i < width * height; ++i) {
+        pixels.push_back((uint32_t{data[3 * i]} << 16) | (uint32_t{data[3 * i + 1]} << 8) |
+                         data[3 * i + 2]);
+    }
+    stbi_image_free(data);
+    return pixels;
+}

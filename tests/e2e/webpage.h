@@ -1,0 +1,21 @@
+// The browser tests' side of the webdriver tool (tools/webdriver): runs it on a
+// built site with a list of commands in one headless Chromium and sorts what it
+// printed, and reads the screenshots it saved. Any page's tests use it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct WebDriverRun {
+    int status = -1;                    // the driver's exit status; -1 when it did not end in time
+    std::vector<std::string> evals;     // the values of the "eval" commands in order, as JSON
+    std::vector<std::string> problems;  // console errors, page errors, the driver's own failure
+    std::string transcript;             // everything it printed, for a failure message
+};
+
+// Runs `node webdriver.js run SITE COMMAND...` (see the tool for the commands).
+WebDriverRun webDriverRun(const std::string& site, const std::vector<std::string>& commands);
+
+// A PNG file's pixels as 0x00RRGGBB, row 0 first; empty when it cannot be read.
+std::vector<uint32_t> webLoadPng(const std::string& path, int& width, int& height);
