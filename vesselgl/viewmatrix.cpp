@@ -1,11 +1,12 @@
 // CPU copies of the matrices the fixed-function GL builds from the demo's
-// calls. Rotations take float sine and cosine of float radians, as the GL's
-// own rotation does, so cos(90 degrees) is the small float it is there.
+// calls. Rotations take the sine and cosine of float radians rounded to
+// float, as the GL's own rotation does, so cos(90 degrees) is the small float
+// it is there. The portable sine and cosine give every platform the same.
 #include "viewmatrix.h"
 
 #include "glstate.h"
+#include "trig.h"
 
-#include <cmath>
 #include <numbers>
 
 namespace {
@@ -32,8 +33,11 @@ ViewMatrixF translation(float x, float y, float z)
 ViewMatrixF rotation(float degrees, bool axisZ)
 {
     const float radians = static_cast<float>(degrees * std::numbers::pi / kHalfTurnDegrees);
-    const float s = std::sin(radians);
-    const float c = std::cos(radians);
+    double sine = 0.0;
+    double cosine = 0.0;
+    trigSinCos(radians, sine, cosine);
+    const float s = static_cast<float>(sine);
+    const float c = static_cast<float>(cosine);
     ViewMatrixF m = identityF();
     const int u = axisZ ? 0 : 5;   // column-major index of the plane's first axis
     const int v = axisZ ? 5 : 10;  // and of its second
@@ -52,11 +56,13 @@ ViewMatrixD viewPerspective(double fovy, double aspect, double nearPlane, double
     m[0] = m[5] = m[10] = m[15] = 1.0;
     const double radians = fovy / 2 * std::numbers::pi / kHalfTurnDegrees;
     const double deltaZ = farPlane - nearPlane;
-    const double sine = std::sin(radians);
+    double sine = 0.0;
+    double cosine = 0.0;
+    trigSinCos(radians, sine, cosine);
     if (deltaZ == 0.0 || sine == 0.0 || aspect == 0.0) {
         return m;
     }
-    const double cotangent = std::cos(radians) / sine;
+    const double cotangent = cosine / sine;
     m[0] = cotangent / aspect;
     m[5] = cotangent;
     m[10] = -(farPlane + nearPlane) / deltaZ;
