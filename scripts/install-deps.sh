@@ -2,26 +2,38 @@
 # Installs every package that building, running and testing both demos needs,
 # from Debian's (or Ubuntu's) archive. Safe to run again: packages already
 # present are skipped, and apt is not touched at all when nothing is missing.
-#   bash scripts/install-deps.sh [GROUP...]
-# The desktop packages always; the groups add a platform: "web" (Emscripten,
-# Node.js, headless Chromium), "all" (every group).
+#   bash scripts/install-deps.sh [desktop|web|windows|all]...   (default: desktop)
+# desktop: building, running and testing on Linux; web: Emscripten, Node.js and
+# headless Chromium; windows: the MinGW-w64 cross build and Wine; all: every group.
 set -euo pipefail
 
-packages=(
+desktop=(
   build-essential clang cmake ninja-build pkgconf
   libgtest-dev libgmock-dev libbenchmark-dev libmpfr-dev
   libglfw3-dev libgl-dev libgles-dev libosmesa6-dev libgl1-mesa-dri
   libstb-dev libsdl2-dev libpixman-1-dev
   libx11-dev libxtst-dev xvfb xauth
 )
-web_packages=(emscripten nodejs chromium)
+web=(emscripten nodejs chromium)
+# The Windows cross build: the compilers, Wine to run the results, dpkg-dev for
+# unpacking GLFW's Debian source package, and GoogleTest's and stb's sources.
+windows=(
+  cmake ninja-build pkgconf dpkg-dev
+  g++-mingw-w64-x86-64-posix wine wine64
+  libgtest-dev libstb-dev
+)
 
-for group in "$@"; do
+wanted=()
+for group in "${@:-desktop}"; do
   case "$group" in
-    web|all) packages+=("${web_packages[@]}") ;;
-    *) echo "usage: bash scripts/install-deps.sh [web|all]..." >&2; exit 2 ;;
+    desktop) wanted+=("${desktop[@]}") ;;
+    web) wanted+=("${web[@]}") ;;
+    windows) wanted+=("${windows[@]}") ;;
+    all) wanted+=("${desktop[@]}" "${web[@]}" "${windows[@]}") ;;
+    *) echo "usage: bash scripts/install-deps.sh [desktop|web|windows|all]..." >&2; exit 2 ;;
   esac
 done
+mapfile -t packages < <(printf '%s\n' "${wanted[@]}" | sort -u)
 
 missing=()
 for p in "${packages[@]}"; do

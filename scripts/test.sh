@@ -2,6 +2,8 @@
 # Installs what is missing, then builds and runs the whole suite twice: a normal
 # build with warnings as errors, and an AddressSanitizer + UBSan build. Both run
 # the unit tests and the end-to-end tests (which start their own Xvfb servers).
+# Then the other native builds, the web build in Node.js and headless Chromium, and
+# the Windows cross build under Wine, each from a script of its own.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -23,4 +25,5 @@ run_suite build
 run_suite build-asan -DTUBE_SANITIZE=ON -DTUBE_BUILD_BENCHMARKS=OFF
 bash scripts/test-native-builds.sh
 bash scripts/test-web.sh
-echo "=== all tests passed in both builds"
+bash scripts/test-windows.sh
+echo "=== all tests passed: both native builds, the other native builds, the web and Windows"

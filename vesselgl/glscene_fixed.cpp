@@ -9,6 +9,7 @@
 #include "viewmatrix.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>  // the light-model colour control is OpenGL 1.2: Windows' gl.h stops at 1.1
 
 #include <initializer_list>
 

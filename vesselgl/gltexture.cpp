@@ -3,6 +3,7 @@
 #include "gltexture.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>  // GL_TEXTURE_MAX_LEVEL is OpenGL 1.2: Windows' gl.h stops at 1.1
 
 #include <cstddef>
 

@@ -4,13 +4,9 @@
 // The pixel data is read where it lies: only the header and palette are copied.
 #include "tga.h"
 
+#include "filebytes.h"
 #include "stb_tga.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -176,29 +172,6 @@ std::vector<uint8_t> tgaPrelude(const uint8_t* data, size_t dataStart, const Tga
     return prelude;
 }
 
-// Directories, FIFOs and devices are refused before any read, so nothing blocks.
-bool readWholeFile(int fd, std::vector<uint8_t>& bytes)
-{
-    struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
-        static_cast<uint64_t>(info.st_size) > kMaxFileBytes) {
-        return false;
-    }
-    bytes.resize(static_cast<size_t>(info.st_size));
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got = read(fd, bytes.data() + done, bytes.size() - done);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            return false;  // a file that shrank while being read is unusable
-        }
-        done += static_cast<size_t>(got);
-    }
-    return true;
-}
-
 }  // namespace
 
 bool tgaDecode(const uint8_t* data, size_t size, TexImage& image)
@@ -221,12 +194,7 @@ bool tgaDecode(const uint8_t* data, size_t size, TexImage& image)
 bool tgaLoadFile(const char* path, TexImage& image)
 {
     image = TexImage{};
-    const int fd = path == nullptr ? -1 : open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
     std::vector<uint8_t> bytes;
-    const bool ok = readWholeFile(fd, bytes);
-    close(fd);
-    return ok && tgaDecode(bytes.data(), bytes.size(), image);
+    return fileReadRegular(path, kMaxFileBytes, bytes) &&
+           tgaDecode(bytes.data(), bytes.size(), image);
 }

@@ -1,9 +1,12 @@
-// helixsoft end to end in private Xvfb servers: it takes a 640x480 screen at
-// depths 24, 16 and 15, shows the shaded tube in the depth's own format and
-// ends with status 0 on a key or a close request; on a palette display or with
-// no display at all it ends with status 255 and says nothing. The start spin
+// helixsoft end to end in private Xvfb servers, as the Linux build or as the
+// Windows build under Wine (see launcher.h): it takes a 640x480 screen at
+// depths 24, 16 and (Linux) 15, shows the shaded tube in the depth's own format
+// and ends with status 0 on a key or a close request; on a palette display, a
+// screen of another size or with no display at all it ends with status 255
+// and says nothing. The start spin
 // and the frame on screen are unknowable from outside, so the picture is judged
 // by what every frame of the tube shares: red and blue shading, never green.
+#include "launcher.h"
 #include "process.h"
 #include "xdriver.h"
 
@@ -33,9 +36,20 @@ constexpr int kOpenFailedStatus = 255;  // -1 as the shell sees it
 constexpr double kMinLitShare = 0.30;
 constexpr double kMaxLitShare = 0.90;
 
-bool xvfbInstalled()
+// Empty when the tests can run here, else why they cannot.
+std::string skipReason()
 {
-    return access("/usr/bin/Xvfb", X_OK) == 0 || access("/usr/local/bin/Xvfb", X_OK) == 0;
+    std::string reason;
+    if (!launcherAvailable(reason)) {
+        return reason;
+    }
+    const bool xvfb = access("/usr/bin/Xvfb", X_OK) == 0 || access("/usr/local/bin/Xvfb", X_OK) == 0;
+    return xvfb ? std::string() : "Xvfb is not installed";
+}
+
+int exitTimeoutMs()
+{
+    return kExitTimeoutMs + kLauncher.startupMs;
 }
 
 ChildOptions childOptions(const std::string& display)
@@ -49,6 +63,7 @@ ChildOptions childOptions(const std::string& display)
     }
     // SDL and Xlib keep allocations until exit; only the program's own code is judged.
     options.setEnv.push_back({"ASAN_OPTIONS", "detect_leaks=0"});
+    launcherPrepare(options);
     return options;
 }
 
@@ -121,26 +136,33 @@ class HelixsoftOnDepth : public ::testing::TestWithParam<DepthCase> {
 protected:
     void SetUp() override
     {
-        if (!xvfbInstalled()) {
-            GTEST_SKIP() << "Xvfb is not installed";
+        const std::string reason = skipReason();
+        if (!reason.empty()) {
+            GTEST_SKIP() << reason;
+        }
+        if (GetParam().depth == 15 && !kLauncher.native) {
+            GTEST_SKIP() << "Wine makes no DirectDraw surface on a 15-bit screen";
         }
         ASSERT_TRUE(xvfbStart(server, kWidth, kHeight, GetParam().depth));
-        ASSERT_TRUE(childStart(child, {HELIXSOFT_PATH}, childOptions(server.display)));
-        ASSERT_TRUE(xWaitForMappedWindow(server.display, kWindowTimeoutMs));
+        ASSERT_TRUE(childStart(child, launcherCommand("helixsoft"), childOptions(server.display)));
+        ASSERT_TRUE(xWaitForMappedWindow(server.display, kWindowTimeoutMs + kLauncher.startupMs));
     }
     void TearDown() override
     {
         childKill(child);
+        launcherFinish();
         xvfbStop(server);
     }
 
     void expectCleanExit()
     {
         int status = -1;
-        ASSERT_TRUE(childWait(child, kExitTimeoutMs, status));
+        ASSERT_TRUE(childWait(child, exitTimeoutMs(), status));
         EXPECT_EQ(status, 0);
         EXPECT_EQ(child.out, "");
-        EXPECT_EQ(child.err, "");
+        if (kLauncher.native) {
+            EXPECT_EQ(child.err, "");
+        }
     }
 
     XServerProcess server;
@@ -172,13 +194,17 @@ TEST_P(HelixsoftOnDepth, EndsOnACloseRequest)
 // A killed X server is taken as a close request: status 0 and not a word from Xlib.
 TEST(HelixsoftLosingTheDisplay, EndsAsOnACloseRequestWithoutAWord)
 {
-    if (!xvfbInstalled()) {
-        GTEST_SKIP() << "Xvfb is not installed";
+    const std::string reason = skipReason();
+    if (!reason.empty()) {
+        GTEST_SKIP() << reason;
+    }
+    if (!kLauncher.native) {
+        GTEST_SKIP() << "the X connection is Wine's, not the program's";
     }
     XServerProcess server;
     ChildProcess child;
     ASSERT_TRUE(xvfbStart(server, kWidth, kHeight, 24));
-    ASSERT_TRUE(childStart(child, {HELIXSOFT_PATH}, childOptions(server.display)));
+    ASSERT_TRUE(childStart(child, launcherCommand("helixsoft"), childOptions(server.display)));
     Screenshot shot;
     EXPECT_TRUE(waitForPicture(server.display, shot));
     kill(server.pid, SIGKILL);
@@ -193,9 +219,10 @@ TEST(HelixsoftLosingTheDisplay, EndsAsOnACloseRequestWithoutAWord)
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, HelixsoftOnDepth,
+                         // F10 comes to a Windows program as a system key.
                          ::testing::Values(DepthCase{24, 0xFF0000, 0xFF00, 0xFF, "Escape"},
-                                           DepthCase{16, 0xF800, 0x7E0, 0x1F, "a"},
-                                           DepthCase{15, 0x7C00, 0x3E0, 0x1F, "F1"}),
+                                           DepthCase{16, 0xF800, 0x7E0, 0x1F, "F10"},
+                                           DepthCase{15, 0x7C00, 0x3E0, 0x1F, "a"}),
                          [](const ::testing::TestParamInfo<DepthCase>& info) {
                              return "Depth" + std::to_string(info.param.depth);
                          });
@@ -203,30 +230,61 @@ INSTANTIATE_TEST_SUITE_P(Depths, HelixsoftOnDepth,
 void expectSilentOpenFailure(const std::string& display)
 {
     ChildProcess child;
-    ASSERT_TRUE(childStart(child, {HELIXSOFT_PATH}, childOptions(display)));
+    ASSERT_TRUE(childStart(child, launcherCommand("helixsoft"), childOptions(display)));
     int status = -1;
-    const bool ended = childWait(child, kExitTimeoutMs, status);
+    const bool ended = childWait(child, exitTimeoutMs(), status);
     childKill(child);
+    launcherFinish();
     ASSERT_TRUE(ended);
     EXPECT_EQ(status, kOpenFailedStatus);
     EXPECT_EQ(child.out, "");
-    EXPECT_EQ(child.err, "");
+    if (kLauncher.native) {
+        EXPECT_EQ(child.err, "");
+    }
 }
 
-TEST(HelixsoftWithoutScreen, APaletteDisplayEndsWith255Silently)
+struct ScreenCase {
+    int width;
+    int height;
+    int depth;
+};
+
+void PrintTo(const ScreenCase& c, std::ostream* os)
 {
-    if (!xvfbInstalled()) {
-        GTEST_SKIP() << "Xvfb is not installed";
+    *os << c.width << "x" << c.height << "x" << c.depth;
+}
+
+class HelixsoftOnUnusableScreen : public ::testing::TestWithParam<ScreenCase> {};
+
+TEST_P(HelixsoftOnUnusableScreen, EndsWith255Silently)
+{
+    const std::string reason = skipReason();
+    if (!reason.empty()) {
+        GTEST_SKIP() << reason;
     }
+    const ScreenCase c = GetParam();
     XServerProcess server;
-    ASSERT_TRUE(xvfbStart(server, kWidth, kHeight, 8));
+    ASSERT_TRUE(xvfbStart(server, c.width, c.height, c.depth));
     expectSilentOpenFailure(server.display);
     EXPECT_FALSE(xWaitForMappedWindow(server.display, 100));  // and left no window behind
     xvfbStop(server);
 }
 
+// A palette display, and a screen whose only mode is not 640x480.
+INSTANTIATE_TEST_SUITE_P(Screens, HelixsoftOnUnusableScreen,
+                         ::testing::Values(ScreenCase{640, 480, 8}, ScreenCase{1024, 768, 24}),
+                         [](const ::testing::TestParamInfo<ScreenCase>& info) {
+                             return "Screen" + std::to_string(info.param.width) + "x" +
+                                    std::to_string(info.param.height) + "x" +
+                                    std::to_string(info.param.depth);
+                         });
+
 TEST(HelixsoftWithoutScreen, NoDisplayAtAllEndsWith255Silently)
 {
+    std::string reason;
+    if (!launcherAvailable(reason)) {
+        GTEST_SKIP() << reason;
+    }
     expectSilentOpenFailure("");
 }
 

@@ -4,11 +4,9 @@
 // both sides of every group size, with guard bytes and guard pages around the
 // rows to catch a single byte read or written out of place.
 #include "convert.h"
+#include "guarded_region.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <climits>
 #include <cstring>
@@ -108,31 +106,6 @@ std::vector<uint8_t> referenceRow(const FormatCase& format, const std::vector<ui
     }
     return bytes;
 }
-
-// A read-write region with an inaccessible page on each side, so that any
-// access just before or just after it faults.
-struct GuardedRegion {
-    size_t pageBytes = static_cast<size_t>(sysconf(_SC_PAGESIZE));
-    size_t usableBytes;
-    uint8_t* mapping = nullptr;
-
-    explicit GuardedRegion(size_t bytes)
-        : usableBytes((bytes + pageBytes - 1) / pageBytes * pageBytes + pageBytes)
-    {
-        void* map = mmap(nullptr, usableBytes + 2 * pageBytes, PROT_NONE,
-                         MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        EXPECT_NE(map, MAP_FAILED);
-        mapping = static_cast<uint8_t*>(map);
-        EXPECT_EQ(mprotect(mapping + pageBytes, usableBytes, PROT_READ | PROT_WRITE), 0);
-    }
-    ~GuardedRegion() { munmap(mapping, usableBytes + 2 * pageBytes); }
-    GuardedRegion(const GuardedRegion&) = delete;
-    GuardedRegion& operator=(const GuardedRegion&) = delete;
-
-    uint8_t* begin() const { return mapping + pageBytes; }
-    uint8_t* endingAt(size_t bytes) const { return begin() + usableBytes - bytes; }
-};
-
 
 class ConvertOnIsa : public testing::TestWithParam<ConvertIsa> {
 protected:

@@ -5,13 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 namespace {
@@ -66,9 +65,11 @@ std::vector<uint8_t> expectedPixels(const TgaKind& kind)
 
 std::string tempDir()
 {
-    char pattern[] = "/tmp/vesselgl_tex_XXXXXX";
-    const char* dir = mkdtemp(pattern);
-    return dir == nullptr ? std::string("/tmp") : std::string(dir);
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() /
+                         ("vesselgl_tex_" + std::to_string(std::random_device{}()));
+    fs::create_directory(dir);
+    return dir.string();
 }
 
 void putU16(std::vector<uint8_t>& bytes, size_t at, int value)
@@ -169,23 +170,19 @@ TEST(TgaLoadFile, ReadsARegularFileAndRefusesEverythingElse)
     ASSERT_TRUE(tgaLoadFile(good.c_str(), image));
     EXPECT_EQ(image.pixels, expectedPixels(kKinds[4]));
 
-    const std::string fifo = dir + "/fifo.tga";
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // A FIFO with no writer would block a plain open; it must fail at once instead.
+    const std::string special = makeSpecialFile(dir);
+    ASSERT_FALSE(special.empty());
     const std::string empty = dir + "/empty.tga";
     ASSERT_TRUE(writeFile(empty, {}));
     const std::string sub = dir + "/directory.tga";
-    ASSERT_EQ(mkdir(sub.c_str(), 0700), 0);
-    // A FIFO with no writer would block a plain open; it must fail at once instead.
-    const std::string refused[] = {dir + "/missing.tga", fifo, empty, sub, ""};
+    ASSERT_TRUE(std::filesystem::create_directory(sub));
+    const std::string refused[] = {dir + "/missing.tga", special, empty, sub, ""};
     for (const std::string& path : refused) {
         EXPECT_FALSE(tgaLoadFile(path.c_str(), image)) << path;
     }
     EXPECT_FALSE(tgaLoadFile(nullptr, image));
-    for (const std::string& path : {good, fifo, empty}) {
-        unlink(path.c_str());
-    }
-    rmdir(sub.c_str());
-    rmdir(dir.c_str());
+    std::filesystem::remove_all(dir);
 }
 
 TEST(TexScale, SidesGrowToTheNextPowerOfTwo)
@@ -269,10 +266,10 @@ TEST(TexPrepareFile, GivesTheWholeChainOrNothing)
     EXPECT_EQ(levels[0].height, 4);
     EXPECT_EQ(levels[3].width, 1);
     EXPECT_EQ(levels[3].height, 1);
-    unlink(path.c_str());
+    std::filesystem::remove(path);
     EXPECT_FALSE(texPrepareFile(path.c_str(), levels));
     EXPECT_TRUE(levels.empty());
-    rmdir(dir.c_str());
+    std::filesystem::remove_all(dir);
 }
 
 namespace {

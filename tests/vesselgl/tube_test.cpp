@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <numbers>
 #include <set>
 
 namespace {
@@ -164,7 +165,7 @@ TEST(BuildTube, EachRingTurnsByTheTwistAgainstThePreviousOne)
         const double sweep = 9.424779 * i / 42.0;
         const double dx = mesh.vertices[n].x - float(std::cos(sweep) * 2.8);
         const double dy = mesh.vertices[n].y - float(std::sin(sweep) * 2.8);
-        EXPECT_NEAR(std::remainder(std::atan2(dy, dx) - offset, 2.0 * M_PI), 0.0, 1e-5)
+        EXPECT_NEAR(std::remainder(std::atan2(dy, dx) - offset, 2.0 * std::numbers::pi), 0.0, 1e-5)
             << "ring " << i;
         offset = float(twist + static_cast<double>(offset));
     }

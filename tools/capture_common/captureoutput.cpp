@@ -1,15 +1,12 @@
 // PNG files, standard output and the summary line of the capture tools.
 #include "captureoutput.h"
 
+#include "capture_os.h"
 #include "captureargs.h"
 
 #include <stb_image_write.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -19,35 +16,13 @@ namespace {
 
 constexpr int kRgbChannels = 3;
 
-// True when every byte was written and the file closed without error; else
-// false with errno saying why. The file is closed either way.
-bool writeAndClose(int fd, const std::vector<uint8_t>& bytes)
-{
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
-        if (wrote < 0 && errno == EINTR) {
-            continue;
-        }
-        if (wrote <= 0) {
-            const int writeError = wrote < 0 ? errno : ENOSPC;  // 0 bytes: no room left
-            close(fd);
-            errno = writeError;
-            return false;
-        }
-        done += static_cast<size_t>(wrote);
-    }
-    return close(fd) == 0;  // some file systems report a failed write only here
-}
-
 }  // namespace
 
 bool captureWriteFile(const std::string& path, const std::vector<uint8_t>& bytes,
                       std::string& reason)
 {
     const std::string partial = path + ".partial";
-    const int fd = open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0 || !writeAndClose(fd, bytes) || std::rename(partial.c_str(), path.c_str()) != 0) {
+    if (!captureOsWriteAndRename(partial, path, bytes)) {
         const int error = errno;
         std::remove(partial.c_str());
         reason = "cannot write " + captureShown(path) + ": " + std::strerror(error);
@@ -74,14 +49,10 @@ bool capturePrepareDir(const std::string& dir, std::string& reason)
         reason = "cannot create directory " + captureShown(dir) + ": " + error.message();
         return false;
     }
-    std::string probe = dir + "/.capture-XXXXXX";
-    const int fd = mkstemp(probe.data());
-    if (fd < 0) {
+    if (!captureOsProbeDir(dir)) {
         reason = "cannot write into directory " + captureShown(dir) + ": " + std::strerror(errno);
         return false;
     }
-    close(fd);
-    std::remove(probe.c_str());
     return true;
 }
 
@@ -123,7 +94,7 @@ bool capturePrint(std::FILE* stream, const std::string& text, std::string& reaso
 
 bool captureStdoutOpen(std::string& reason)
 {
-    if (fcntl(STDOUT_FILENO, F_GETFD) < 0) {
+    if (!captureOsStdoutOpen()) {
         reason = std::string("cannot write to standard output: ") + std::strerror(errno);
         return false;
     }
@@ -142,9 +113,7 @@ std::string captureSummary(int32_t frames, double renderMs)
 bool captureStart(const char* tool, const char* usage, const std::vector<std::string>& args,
                   int& status)
 {
-    // Past a file-size limit a write then fails with EFBIG and is reported,
-    // instead of the signal ending the tool with a partial file behind.
-    std::signal(SIGXFSZ, SIG_IGN);
+    captureOsPrepare();
     std::string reason;
     if (!captureStdoutOpen(reason)) {
         status = captureFailed(tool, reason, nullptr);

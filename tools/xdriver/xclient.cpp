@@ -16,8 +16,22 @@
 
 namespace {
 
+// Windows of the program under test come and go at any moment: one can vanish
+// between listing it and looking at it. Xlib's default handler would end this
+// process for that; here such a request just fails and the caller moves on.
+int ignoreRequestError(Display*, XErrorEvent*)
+{
+    return 0;
+}
+
 struct Connection {
     Display* display = nullptr;
+    explicit Connection(const std::string& name) : display(XOpenDisplay(name.c_str()))
+    {
+        XSetErrorHandler(ignoreRequestError);
+    }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
     ~Connection()
     {
         if (display != nullptr) {
@@ -109,7 +123,7 @@ bool isViewable(Display* display, Window window)
 
 bool xScreenshot(const std::string& display, Screenshot& shot)
 {
-    Connection c{XOpenDisplay(display.c_str())};
+    Connection c{display};
     if (c.display == nullptr) {
         return false;
     }
@@ -164,7 +178,7 @@ bool writeScreenshotPng(const Screenshot& shot, const std::string& path)
 
 bool xSendKey(const std::string& display, const std::string& keysymName)
 {
-    Connection c{XOpenDisplay(display.c_str())};
+    Connection c{display};
     if (c.display == nullptr) {
         return false;
     }
@@ -190,7 +204,7 @@ bool xSendKey(const std::string& display, const std::string& keysymName)
 
 bool xRequestClose(const std::string& display)
 {
-    Connection c{XOpenDisplay(display.c_str())};
+    Connection c{display};
     if (c.display == nullptr) {
         return false;
     }
@@ -218,7 +232,7 @@ bool xRequestClose(const std::string& display)
 
 bool xWaitForMappedWindow(const std::string& display, int timeoutMs)
 {
-    Connection c{XOpenDisplay(display.c_str())};
+    Connection c{display};
     if (c.display == nullptr) {
         return false;
     }
