@@ -18,3 +18,10 @@ function(tube_web_program target environment)
     target_link_options(${target} PRIVATE -sNODERAWFS -sSINGLE_FILE)
   endif()
 endfunction()
+
+# The page programs' shared JavaScript: their start (--pre-js: main runs once
+# the module is ready, and its last return reaches Module.onExit as exit()
+# would), and their wait for an animation frame, cursor and full screen
+# (--js-library).
+set(TUBE_WEB_MAIN_JS ${PROJECT_SOURCE_DIR}/web/webmain.js)
+set(TUBE_WEB_FRAME_JS ${PROJECT_SOURCE_DIR}/web/webframe.js)

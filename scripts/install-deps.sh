@@ -10,7 +10,7 @@ set -euo pipefail
 desktop=(
   build-essential clang cmake ninja-build pkgconf
   libgtest-dev libgmock-dev libbenchmark-dev libmpfr-dev
-  libglfw3-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
+  libglfw3-dev libgl-dev libgles-dev libosmesa6-dev libgl1-mesa-dri
   libstb-dev libsdl2-dev libpixman-1-dev libhwy-dev
   libx11-dev libxtst-dev xvfb xauth
 )

@@ -3,8 +3,9 @@
 # into out/web/, and serves it on http://127.0.0.1:8080/ until Ctrl+C.
 #   bash scripts/run-web.sh            build, then serve (or, with no display, a screenshot)
 #   bash scripts/run-web.sh --build    build only
-# With no display ($DISPLAY and $WAYLAND_DISPLAY unset) it opens the helixsoft
-# page in headless Chromium instead, saves out/web-helixsoft.png and stops.
+# With no display ($DISPLAY and $WAYLAND_DISPLAY unset) it opens both demos'
+# pages in headless Chromium instead, saves out/web-helixsoft.png and
+# out/web-vesselgl.png and stops.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -27,7 +28,10 @@ if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec node "$driver" serve out/web 8080
 fi
 
-echo "No display found: opening the helixsoft page in headless Chromium."
-shot="$root/out/web-helixsoft.png"
-node "$driver" run out/web size 800x640 open helixsoft.html wait "demoPage.module.frameStats.presents >= 60" shot "$shot"
-echo "Screenshot saved to: $shot"
+echo "No display found: opening the demos' pages in headless Chromium."
+for demo in helixsoft vesselgl; do
+  shot="$root/out/web-$demo.png"
+  node "$driver" run out/web size 800x640 open "$demo.html" \
+    wait "demoPage.module.frameStats && demoPage.module.frameStats.presents >= 60" shot "$shot"
+  echo "Screenshot saved to: $shot"
+done

@@ -2,7 +2,7 @@
 # The web part of the test run: builds the web version and the site (warnings
 # as errors), then runs the tests labelled "web" of the native build in build/
 # against them: the pages in headless Chromium and the capture tool under
-# Node.js, both frame for frame against the native renderer.
+# Node.js, against the native renderers (vesselgl's within a measured margin).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -17,7 +17,7 @@ web_build_site
 echo "=== build: the web tests"
 jobs="$(nproc 2>/dev/null || echo 2)"
 cmake -S . -B build -G Ninja -DTUBE_WERROR=ON >/dev/null
-cmake --build build -j "$jobs" --target helixsoft_web_e2e_tests
+cmake --build build -j "$jobs" --target helixsoft_web_e2e_tests vesselgl_web_e2e_tests
 TUBE_WEB_SITE="$root/out/web" \
 TUBE_WEB_CAPTURE="$root/build-web/tools/helixsoft_capture/helixsoft-capture.js" \
   ctest --test-dir build -L web --output-on-failure --timeout 600

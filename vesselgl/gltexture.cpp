@@ -25,7 +25,7 @@ GLenum formatFor(int components)
 
 }  // namespace
 
-bool uploadTexture(const std::vector<TexImage>& levels)
+bool uploadTexture(const std::vector<TexImage>& levels, TextureLevels declare)
 {
     if (levels.empty()) {
         return false;
@@ -42,7 +42,9 @@ bool uploadTexture(const std::vector<TexImage>& levels)
     // How many levels follow: told nothing, Mesa sizes its storage for level 0
     // alone, then at level 1 allocates the whole chain and copies level 0 over,
     // holding both for a moment (an extra gigabyte for a 16384x16384 image).
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels.size() - 1));
+    if (declare == TextureLevels::declared) {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels.size() - 1));
+    }
     for (std::size_t level = 0; level < levels.size(); ++level) {
         const TexImage& image = levels[level];
         glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), static_cast<GLint>(format),
@@ -53,8 +55,8 @@ bool uploadTexture(const std::vector<TexImage>& levels)
     return true;
 }
 
-bool loadTexture(const char* path)
+bool loadTexture(const char* path, TextureLevels declare)
 {
     std::vector<TexImage> levels;
-    return texPrepareFile(path, levels) && uploadTexture(levels);
+    return texPrepareFile(path, levels) && uploadTexture(levels, declare);
 }

@@ -1,75 +1,34 @@
-// GLFW 3 behind the GL demo's window operations. GLFW reports errors to no
-// callback, so nothing but the demo's own message ever reaches the console.
-// A display that goes away is the window's end, not the process's.
+// GLFW 3 behind the GL demo's window operations on the desktop. GLFW reports
+// errors to no callback, so nothing but the demo's own message ever reaches
+// the console. A display that goes away is the window's end, not the process's.
 #include "glwindow.h"
 
 #include "console.h"
-#include "conventions.h"
 #include "glconnection.h"
+#include "glfwdemo.h"
 
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
 
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
-
 namespace {
 
 constexpr int kInitFailureWaitMs = 1000;
-
-struct WindowSettings {
-    int width;
-    int height;
-    int redBits;
-    int greenBits;
-    int blueBits;
-    int alphaBits;
-    int depthBits;
-    int stencilBits;
-    bool fullScreen;
-};
-
-constexpr WindowSettings kWindowSettings{kScreenWidth, kScreenHeight, 8, 8, 8, 8, 32, 8, true};
-constexpr const char* kWindowTitle = "GLFW Window";
-
-[[noreturn]] void endProcess()
-{
-    std::fflush(stdout);
-    std::exit(0);
-}
-
-void hintBitDepths(const WindowSettings& s)
-{
-    glfwWindowHint(GLFW_RED_BITS, s.redBits);
-    glfwWindowHint(GLFW_GREEN_BITS, s.greenBits);
-    glfwWindowHint(GLFW_BLUE_BITS, s.blueBits);
-    glfwWindowHint(GLFW_ALPHA_BITS, s.alphaBits);
-    glfwWindowHint(GLFW_DEPTH_BITS, s.depthBits);
-    glfwWindowHint(GLFW_STENCIL_BITS, s.stencilBits);
-}
 
 }  // namespace
 
 GLFWwindow* openDisplay()
 {
-    const WindowSettings& s = kWindowSettings;
-    if (glfwInit() == GLFW_FALSE) {
-        std::fputs("Failed to initialize GLFW!\n", stdout);
-        std::fflush(stdout);
+    if (!glfwDemoStart()) {
         consoleWaitKey(STDIN_FILENO, kInitFailureWaitMs);
-        endProcess();  // GLFW is not terminated on this path: it never started
+        glfwDemoEnd();
     }
     connectionWatchStart();
-    hintBitDepths(s);
-    GLFWmonitor* monitor = s.fullScreen ? glfwGetPrimaryMonitor() : nullptr;
-    GLFWwindow* window = glfwCreateWindow(s.width, s.height, kWindowTitle, monitor, nullptr);
+    GLFWwindow* window = glfwDemoOpen(kWindowSettings);
     if (window == nullptr) {
-        glfwTerminate();
-        endProcess();
+        glfwDemoEnd();
     }
-    glfwMakeContextCurrent(window);
     glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
     // A tap of Escape that is pressed and released between two polls must
     // still end the loop: sticky keys report it as pressed at the next poll.

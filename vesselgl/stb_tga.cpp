@@ -62,6 +62,10 @@ std::vector<uint8_t> stbAdopt(void* block)
 }  // namespace
 
 #define STB_IMAGE_IMPLEMENTATION
+// Its functions stay inside this file: a program that also links Debian's
+// whole stb (the tests read PNG files) must not get this TGA-only copy, with
+// its own allocator, in place of that one.
+#define STB_IMAGE_STATIC
 #define STBI_ONLY_TGA
 #define STBI_NO_STDIO
 #define STBI_NO_LINEAR

@@ -2,9 +2,10 @@
 // canvas context it needs and the parameters of its fixed run in data
 // attributes of <body>; this script checks that the browser can run the demo,
 // starts the program on the page's canvas, offers full screen on a click, says
-// when the program has ended and offers to start it again. A fixed run
-// (?spin=S&frames=N, ?frames=N) shows only the canvas and, when the program has
-// shown frame N and ended, sets the title to "frame N". window.demoPage is the
+// when the program has ended, with what it printed (a program prints only on
+// failure), and offers to start it again. A fixed run (?spin=S&frames=N,
+// ?frames=N) shows only the canvas and, when the program has shown frame N and
+// ended without a word, sets the title to "frame N". window.demoPage is the
 // page's state, for checks: state is "running", "ended", "fixed-done" or "failed".
 'use strict';
 
@@ -48,7 +49,8 @@
     }
     var probe = document.createElement('canvas');
     if (!probe.getContext || !probe.getContext(context)) {
-      return 'This demo needs an HTML5 canvas (' + context + '), which this browser does not offer.';
+      var needed = context === 'webgl' ? 'WebGL' : 'an HTML5 canvas (' + context + ')';
+      return 'This demo needs ' + needed + ', which this browser does not offer.';
     }
     return null;
   }
@@ -60,14 +62,15 @@
   }
 
   function ended(page, status) {
-    if (status === 0 && page.fixedRun) {
+    if (status === 0 && page.fixedRun && page.output.length === 0) {
       page.state = 'fixed-done';
       document.title = 'frame ' + page.fixedRun.frames;
       return;
     }
     page.state = status === 0 ? 'ended' : 'failed';
-    say(page, status === 0 ? 'The demo has ended.'
-                           : 'The demo could not open its display (exit status ' + status + ').', true);
+    var outcome = status === 0 ? 'The demo has ended.'
+                               : 'The demo could not open its display (exit status ' + status + ').';
+    say(page, page.output.concat([outcome]).join('\n'), true);
   }
 
   function failed(page, text) {
@@ -81,12 +84,13 @@
     document.activeElement.blur();  // a focused button would take the keys meant for the demo
     page.message.hidden = true;
     page.state = 'running';
+    page.output = [];
     // Emscripten makes this object the program's Module: the display finds the
     // canvas and the fixed run here, and leaves its frame statistics here.
     var module = {
       canvas: page.canvas,
       fixedRun: page.fixedRun,
-      print: function (text) { console.log(text); },
+      print: function (text) { page.output.push(text); console.log(text); },
       printErr: function (text) { console.error(text); },
       onExit: function (status) { ended(page, status); },
       onAbort: function () { failed(page, 'The demo stopped with an error.'); },
@@ -100,9 +104,14 @@
     factory(module).catch(function () { failed(page, 'The demo\'s program could not be loaded.'); });
   }
 
+  // page.escapeLocked tells checks that Escape now reaches the demo.
   function requestFullscreen(page) {
     if (page.state === 'running' && document.fullscreenEnabled && !document.fullscreenElement) {
-      page.canvas.requestFullscreen().catch(function () {});
+      // Escape would only leave full screen: the keyboard lock hands it to the
+      // demo, whose key it is (holding it still leaves full screen).
+      page.canvas.requestFullscreen().then(function () {
+        return navigator.keyboard && navigator.keyboard.lock(['Escape']);
+      }).then(function () { page.escapeLocked = true; }).catch(function () {});
     }
   }
 
@@ -114,6 +123,8 @@
       factoryName: body.dataset.factory,
       fixedRun: null,
       module: null,
+      output: [],
+      escapeLocked: false,
       state: 'failed',
     };
     window.demoPage = page;
@@ -126,6 +137,9 @@
     page.fixedRun = fixed.run;
     body.classList.toggle('fixed', page.fixedRun !== null);
     page.canvas.addEventListener('click', function () { requestFullscreen(page); });
+    document.addEventListener('fullscreenchange', function () {
+      page.escapeLocked = page.escapeLocked && document.fullscreenElement !== null;
+    });
     page.message.querySelector('.restart').addEventListener('click', function () { start(page); });
     start(page);
   }

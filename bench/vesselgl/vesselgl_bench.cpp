@@ -1,9 +1,10 @@
 // Costs of the GL demo's CPU work: one tube rebuild, beside the plain
 // evaluations of the same formulas in double and in long double (the checks'
-// transcription), and one whole frame short of the GL itself (the clock, the
-// rebuild and the walk over every corner that immediate mode submits). Also the
+// transcription), and the demo's own frame function over a GL path that only
+// walks the corners immediate mode would submit (glscene_walk.cpp). Also the
 // one-off texture preparation at start-up.
 #include "frameclock.h"
+#include "glframe.h"
 #include "teximage.h"
 #include "tube.h"
 #include "tube_reference.h"
@@ -17,12 +18,6 @@ namespace {
 constexpr float kRadius = 3.5f;
 constexpr int kRings = 42;
 constexpr int kSegments = 32;
-
-struct Corner {
-    Vec3 normal;
-    TexCoord texCoord;
-    Vec3 vertex;
-};
 
 // Frames of the demo, one per iteration, each built by build(mesh, rings,
 // segments, twist, time). The counts come as values the optimiser cannot see, as
@@ -66,23 +61,13 @@ BENCHMARK(BM_BuildTubePlain<long double>);
 
 void BM_FrameCpuSide(benchmark::State& state)
 {
-    TubeMesh mesh;
-    FrameClock clock;
-    buildTube(mesh, kRadius, float(kRings), float(kSegments), 0.0f, 0.0f);
-    buildTriangles(mesh, kRings, kSegments);
-    std::vector<Corner> submitted(mesh.triangles.size() * 3);
+    GlDemo demo;
+    glDemoStart(demo, "");
     for (auto _ : state) {
-        frameClockAdvance(clock);
-        buildTube(mesh, kRadius, float(kRings), float(kSegments), clock.twist, clock.frameTime);
-        Corner* out = submitted.data();
-        for (const Triangle& t : mesh.triangles) {
-            for (const int32_t i : {t.a, t.b, t.c}) {
-                *out++ = Corner{mesh.normals[i], mesh.texCoords[i], mesh.vertices[i]};
-            }
-        }
-        benchmark::DoNotOptimize(submitted.data());
+        glDemoFrame(demo);
         benchmark::ClobberMemory();
     }
+    glDemoStop();
 }
 BENCHMARK(BM_FrameCpuSide);
 

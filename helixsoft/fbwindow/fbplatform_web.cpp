@@ -21,10 +21,11 @@ int32_t webDisplayAttach();
 void webDisplaySetSize(int32_t width, int32_t height);
 void webDisplaySetTitle(const char* title);
 void webDisplayPresent(const uint8_t* rgba, int32_t width, int32_t height);
-void webDisplayShowCursor(int32_t shown);
 void webDisplayKeepAwake(int32_t awake);
-void webDisplayLeaveFullscreen();
-void webDisplayWait(int32_t milliseconds);
+// The page programs' shared half (web/webframe.js).
+void webShowCursor(int32_t shown);
+void webLeaveFullscreen();
+void webFrameWait(int32_t milliseconds);
 }
 
 namespace {
@@ -196,7 +197,7 @@ void displayReleaseFlipChain()
 
 void displayDestroy()
 {
-    webDisplayLeaveFullscreen();  // the desktop's mode, as far as a page has one
+    webLeaveFullscreen();  // the desktop's mode, as far as a page has one
     web.width = 0;
     web.height = 0;
 }
@@ -207,7 +208,7 @@ void displayDestroyWindow()
         return;
     }
     listen(false);
-    webDisplayShowCursor(1);
+    webShowCursor(1);
     web.windowUp = false;  // the canvas keeps the last frame: the page decides what follows
 }
 
@@ -229,7 +230,7 @@ int32_t displayPeekEvent(DisplayEvent& event)
 
 void displayHideCursor()
 {
-    webDisplayShowCursor(0);
+    webShowCursor(0);
 }
 
 void displayRestore()
@@ -267,5 +268,5 @@ void displayFlip()
 
 void displaySleep(int32_t milliseconds)
 {
-    webDisplayWait(milliseconds > 0 ? milliseconds : 0);
+    webFrameWait(milliseconds > 0 ? milliseconds : 0);
 }

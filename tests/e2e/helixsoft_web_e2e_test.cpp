@@ -3,6 +3,7 @@
 // the webdriver tool) and the WebAssembly build of the capture tool. They run
 // when TUBE_WEB_SITE (the built site) and TUBE_WEB_CAPTURE (the tool's .js)
 // name a web build, as scripts/test-web.sh does; otherwise they are skipped.
+#include "picture_checks.h"
 #include "process.h"
 #include "scene.h"
 #include "webpage.h"
@@ -102,11 +103,11 @@ TEST_F(WebBuild, FixedRunsShowTheNativeFrameUnscaledAtTheTopLeft)
     ASSERT_EQ(run.status, 0) << run.transcript;
     EXPECT_EQ(run.problems, std::vector<std::string>{});
     for (const FixedRun& r : runs) {
-        int width = 0;
-        int height = 0;
-        const std::vector<uint32_t> shot = webLoadPng(fixedShot(r.spin, r.frames), width, height);
-        ASSERT_EQ(width, kShotWidth);
-        ASSERT_EQ(height, kShotHeight);
+        Picture picture;
+        ASSERT_TRUE(pictureLoadPng(fixedShot(r.spin, r.frames), picture));
+        ASSERT_EQ(picture.width, kShotWidth);
+        ASSERT_EQ(picture.height, kShotHeight);
+        const std::vector<uint32_t>& shot = picture.rgb;
         const std::vector<uint32_t> native = nativeFrame(r.spin, r.frames);
         int differing = 0;
         for (int y = 0; y < kShotHeight; ++y) {
@@ -176,13 +177,14 @@ TEST_F(WebBuild, AnimatesPausesWhenInactiveEndsOnAKeyAndRestarts)
     EXPECT_EQ(values[11], "\"canvas none\"");
     EXPECT_EQ(values[12], "\"The demo has ended.\"");
 
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> a = webLoadPng(shotA, width, height);
-    const std::vector<uint32_t> b = webLoadPng(shotB, width, height);
-    ASSERT_EQ(a.size(), b.size());
-    EXPECT_NE(a, b) << "the picture did not move";
-    a.resize(static_cast<size_t>(width) * 400);  // the canvas' rows, above the hint's text
+    Picture shotPictureA;
+    Picture shotPictureB;
+    ASSERT_TRUE(pictureLoadPng(shotA, shotPictureA));
+    ASSERT_TRUE(pictureLoadPng(shotB, shotPictureB));
+    std::vector<uint32_t>& a = shotPictureA.rgb;
+    ASSERT_EQ(a.size(), shotPictureB.rgb.size());
+    EXPECT_NE(a, shotPictureB.rgb) << "the picture did not move";
+    a.resize(static_cast<size_t>(shotPictureA.width) * 400);  // the canvas' rows, above the hint's text
     const double share = litShare(a);
     EXPECT_GE(share, 0.30);  // every frame of the tube lights 45-79 % of the frame
     EXPECT_LE(share, 0.90);

@@ -4,8 +4,6 @@
 
 #include "process.h"
 
-#include <stb_image.h>
-
 #include <sstream>
 
 namespace {
@@ -39,17 +37,4 @@ WebDriverRun webDriverRun(const std::string& site, const std::vector<std::string
         }
     }
     return run;
-}
-
-std::vector<uint32_t> webLoadPng(const std::string& path, int& width, int& height)
-{
-    int channels = 0;
-    unsigned char* data = stbi_load(path.c_str(), &width, &height, &channels, 3);
-    std::vector<uint32_t> pixels;
-    for (int i = 0; data != nullptr && i < width * height; ++i) {
-        pixels.push_back((uint32_t{data[3 * i]} << 16) | (uint32_t{data[3 * i + 1]} << 8) |
-                         data[3 * i + 2]);
-    }
-    stbi_image_free(data);
-    return pixels;
 }

@@ -1,9 +1,9 @@
 // The browser tests' side of the webdriver tool (tools/webdriver): runs it on a
 // built site with a list of commands in one headless Chromium and sorts what it
-// printed, and reads the screenshots it saved. Any page's tests use it.
+// printed. Any page's tests use it; they read its screenshots with
+// picture_checks.h.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,6 +16,3 @@ struct WebDriverRun {
 
 // Runs `node webdriver.js run SITE COMMAND...` (see the tool for the commands).
 WebDriverRun webDriverRun(const std::string& site, const std::vector<std::string>& commands);
-
-// A PNG file's pixels as 0x00RRGGBB, row 0 first; empty when it cannot be read.
-std::vector<uint32_t> webLoadPng(const std::string& path, int& width, int& height);

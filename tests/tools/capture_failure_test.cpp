@@ -31,8 +31,9 @@ TEST(CaptureTool, AFrameThatCannotBeWrittenWholeFailsTheRunAndLeavesNoPartialFil
     }
     const fs::path scratch = scratchDir("limit");
     const fs::path all = scratch / "all";
-    ASSERT_EQ(runCapture("--start-spin 0 --frames 8 --save 1,2,3,4,5,6,7,8 --out '" +
-                             all.string() + "'", scratch).status, 0);
+    ASSERT_EQ(runTool(HELIXSOFT_CAPTURE_PATH,
+                      "--start-spin 0 --frames 8 --save 1,2,3,4,5,6,7,8 --out '" + all.string() + "'",
+                      scratch).status, 0);
     std::map<int, std::string> bytes;
     for (int frame = 1; frame <= 8; ++frame) {
         bytes[frame] = readAll(all / captureFileName(frame));
@@ -49,7 +50,8 @@ TEST(CaptureTool, AFrameThatCannotBeWrittenWholeFailsTheRunAndLeavesNoPartialFil
     }
     ASSERT_NE(b, 0) << "no frame is larger than an earlier one";
     const fs::path limited = scratch / "limited";
-    const RunResult result = runCapture(
+    const RunResult result = runTool(
+        HELIXSOFT_CAPTURE_PATH,
         "--start-spin 0 --frames 8 --save " + std::to_string(a) + "," + std::to_string(b) +
             " --out '" + limited.string() + "'",
         scratch, "prlimit --fsize=" + std::to_string(bytes[a].size()));
@@ -72,7 +74,7 @@ TEST(CaptureTool, ASummaryThatCannotBeWrittenFailsTheRun)
     };
     for (const auto& [redirect, why] : cases) {
         for (const char* args : {"--start-spin 0 --frames 2", "--help"}) {
-            const RunResult result = runCapture(args, scratch, "", redirect);
+            const RunResult result = runTool(HELIXSOFT_CAPTURE_PATH, args, scratch, "", redirect);
             EXPECT_EQ(result.status, 1) << redirect << " " << args;
             EXPECT_EQ(result.err,
                       std::string("helixsoft-capture: cannot write to standard output: ") + why +
@@ -86,7 +88,8 @@ TEST(CaptureTool, ASummaryThatCannotBeWrittenFailsTheRun)
 TEST(CaptureTool, ShowsNoProgressOffATerminal)
 {
     const fs::path scratch = scratchDir("progress");
-    const RunResult quiet = runCapture("--start-spin 0 --frames 2000000000", scratch, "timeout 1");
+    const RunResult quiet =
+        runTool(HELIXSOFT_CAPTURE_PATH, "--start-spin 0 --frames 2000000000", scratch, "timeout 1");
     EXPECT_EQ(quiet.status, 124) << "ended by the timeout";
     EXPECT_EQ(quiet.err, "");
     fs::remove_all(scratch);

@@ -23,18 +23,18 @@ std::string readAll(const fs::path& path)
 fs::path scratchDir(const std::string& name)
 {
     const fs::path dir = fs::temp_directory_path() /
-                         ("helixsoft-capture-test-" + std::to_string(getpid()) + "-" + name);
+                         ("capture-test-" + std::to_string(getpid()) + "-" + name);
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;
 }
 
-RunResult runCapture(const std::string& args, const fs::path& scratch, const std::string& prefix,
-                     const std::string& stdoutTo)
+RunResult runTool(const std::string& tool, const std::string& args, const fs::path& scratch,
+                  const std::string& prefix, const std::string& stdoutTo)
 {
     const fs::path out = scratch / "stdout.txt";
     const fs::path err = scratch / "stderr.txt";
-    const std::string command = prefix + " '" + HELIXSOFT_CAPTURE_PATH + "' " + args + " " +
+    const std::string command = prefix + " '" + tool + "' " + args + " " +
                                 (stdoutTo.empty() ? ">'" + out.string() + "'" : stdoutTo) +
                                 " 2>'" + err.string() + "'";
     const int raw = std::system(command.c_str());

@@ -17,11 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct ParseCase {
-    std::vector<std::string> args;
-    const char* says;  // nullptr: accepted; else a part of the reason
-};
-
 TEST(CaptureArgs, AcceptsTheContractAndRejectsEverythingElseInOneShortLine)
 {
     const std::string huge(100000, '7');
@@ -88,7 +83,7 @@ TEST(CaptureTool, BadArgumentsExitTwoWithAReasonAndTheUsage)
          "dddd': File name too long\n"},
     };
     for (const auto& [args, says] : cases) {
-        const RunResult result = runCapture(args, scratch);
+        const RunResult result = runTool(HELIXSOFT_CAPTURE_PATH, args, scratch);
         EXPECT_EQ(result.status, 2) << args;
         EXPECT_TRUE(result.out.empty()) << args;
         EXPECT_EQ(result.err.rfind("helixsoft-capture: ", 0), 0u) << result.err;
@@ -99,7 +94,7 @@ TEST(CaptureTool, BadArgumentsExitTwoWithAReasonAndTheUsage)
             << result.err;
         EXPECT_FALSE(fs::exists(outDir)) << args;
     }
-    const RunResult help = runCapture("--frames 1 --help", scratch);
+    const RunResult help = runTool(HELIXSOFT_CAPTURE_PATH, "--frames 1 --help", scratch);
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out, kCaptureUsage);
     EXPECT_EQ(help.err, "");
@@ -131,9 +126,10 @@ TEST(CaptureTool, WritesTheListedFramesAndEveryChecksumAsTheRendererDrewThem)
     const fs::path scratch = scratchDir("frames");
     const fs::path outDir = scratch / "new" / "dir";
     const fs::path sums = scratch / "sums.txt";
-    const RunResult result = runCapture("--start-spin 17 --frames 3 --save 3,1 --out '" +
-                                            outDir.string() + "' --checksums '" + sums.string() + "'",
-                                        scratch);
+    const RunResult result = runTool(HELIXSOFT_CAPTURE_PATH,
+                                     "--start-spin 17 --frames 3 --save 3,1 --out '" +
+                                         outDir.string() + "' --checksums '" + sums.string() + "'",
+                                     scratch);
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_TRUE(isSummaryLine(result.out, 3)) << result.out;
     EXPECT_EQ(result.err, "");
@@ -150,7 +146,8 @@ TEST(CaptureTool, WritesTheListedFramesAndEveryChecksumAsTheRendererDrewThem)
     EXPECT_FALSE(fs::exists(sums.string() + ".partial"));
     const fs::path nowhere = sums / "sub";  // under a plain file
     const RunResult failed =
-        runCapture("--start-spin 17 --frames 3 --checksums '" + nowhere.string() + "'", scratch);
+        runTool(HELIXSOFT_CAPTURE_PATH,
+                "--start-spin 17 --frames 3 --checksums '" + nowhere.string() + "'", scratch);
     EXPECT_EQ(failed.status, 1);
     EXPECT_EQ(failed.out, "") << "no summary after a failure";
     EXPECT_EQ(failed.err, "helixsoft-capture: cannot write " + captureShown(nowhere.string()) +

@@ -1,11 +1,15 @@
-// The headless frame capture of the software demo: argument parsing, PNG
-// output and the run itself. Frames are numbered as the frame loop counts them
-// (the first frame drawn is 1); files are DIR/frame_NNNNNN.png, 640x480 RGB.
-// Every failure is reported as a one-line reason; the caller prints the usage.
+// The headless frame capture of the software demo: argument parsing, frame
+// checksums and the run itself, over the capture tools' shared rules and
+// output (captureargs.h, captureoutput.h). Frames are numbered as the frame
+// loop counts them (the first frame drawn is 1); files are
+// DIR/frame_NNNNNN.png, 640x480 RGB. Every failure is reported as a one-line
+// reason; the caller prints the usage.
 #pragma once
 
+#include "captureargs.h"
+#include "captureoutput.h"
+
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -22,32 +26,6 @@ extern const char* const kCaptureUsage;
 // args excludes the program name. On failure returns false with a reason.
 bool captureParseArgs(const std::vector<std::string>& args, CaptureOptions& options,
                       std::string& reason);
-
-// True when --help stands where an option's name goes.
-bool captureWantsHelp(const std::vector<std::string>& args);
-
-// A value from the command line as messages quote it: in single quotes, cut
-// in the middle when long, control characters as '?', so it stays one line.
-std::string captureShown(const std::string& value);
-
-// Writes text to stream and flushes it; false with the system's reason when
-// any of it could not be written (a full disk, a closed or broken output).
-bool capturePrint(std::FILE* stream, const std::string& text, std::string& reason);
-
-// False with the reason when standard output is closed: the summary would be
-// lost, and the next file the tool opens would take its place.
-bool captureStdoutOpen(std::string& reason);
-
-// "frame_000090.png" for frame 90.
-std::string captureFileName(int32_t frame);
-
-// Creates dir if missing and proves that a file can be written there.
-bool capturePrepareDir(const std::string& dir, std::string& reason);
-
-// Writes 640x480 0x00RRGGBB pixels as an 8-bit RGB PNG, through a temporary
-// file renamed into place once all of it is written and closed, so a failed
-// write leaves no file behind; the reason names the path and the system's error.
-bool captureWritePng(const std::string& path, const uint32_t* pixels, std::string& reason);
 
 // 64-bit FNV-1a of one frame's 640x480 pixel words, each taken as its four
 // little-endian bytes, row 0 first: equal frames give equal checksums on every
@@ -68,6 +46,3 @@ struct CaptureResult {
 // to that file, written whole (like a frame) once the last frame is rendered.
 // The options must have passed captureParseArgs.
 bool captureRun(const CaptureOptions& options, CaptureResult& result, std::string& reason);
-
-// "rendered N frames in T ms (F frames/s)"
-std::string captureSummary(int32_t frames, double pipelineMs);

@@ -3,53 +3,32 @@
 // usage on bad arguments or an output directory that cannot be used; 1 with a
 // reason when a frame or the summary cannot be written.
 #include "capture.h"
-#include "capture_os.h"
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr int kExitFailed = 1;
-constexpr int kExitBadArguments = 2;
-
-int fail(const std::string& reason)
-{
-    std::fprintf(stderr, "helixsoft-capture: %s\n%s", reason.c_str(), kCaptureUsage);
-    return kExitBadArguments;
-}
-
-int failRun(const std::string& reason)
-{
-    std::fprintf(stderr, "helixsoft-capture: %s\n", reason.c_str());
-    return kExitFailed;
-}
+constexpr const char* kTool = "helixsoft-capture";
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    captureOsPrepare();
     const std::vector<std::string> args(argv + 1, argv + argc);
-    std::string reason;
-    if (!captureStdoutOpen(reason)) {
-        return failRun(reason);
-    }
-    if (captureWantsHelp(args)) {
-        return capturePrint(stdout, kCaptureUsage, reason) ? 0 : failRun(reason);
+    int status = 0;
+    if (!captureStart(kTool, kCaptureUsage, args, status)) {
+        return status;
     }
     CaptureOptions options;
-    if (!captureParseArgs(args, options, reason)) {
-        return fail(reason);
-    }
-    if (!options.saveFrames.empty() && !capturePrepareDir(options.outDir, reason)) {
-        return fail(reason);
+    std::string reason;
+    if (!captureParseArgs(args, options, reason) ||
+        (!options.saveFrames.empty() && !capturePrepareDir(options.outDir, reason))) {
+        return captureFailed(kTool, reason, kCaptureUsage);
     }
     CaptureResult result{};
     if (!captureRun(options, result, reason)) {
-        return failRun(reason);
+        return captureFailed(kTool, reason, nullptr);
     }
-    const std::string summary = captureSummary(options.frames, result.pipelineMs) + "\n";
-    return capturePrint(stdout, summary, reason) ? 0 : failRun(reason);
+    return captureFinish(kTool, options.frames, result.pipelineMs);
 }

@@ -87,7 +87,9 @@ class Browser {
       '--headless', '--remote-debugging-pipe', '--user-data-dir=' + this.profile,
       '--disable-gpu', '--disable-quic', '--no-first-run', '--no-default-browser-check',
       '--disable-background-networking', '--disable-component-update', '--disable-sync',
-      '--hide-scrollbars', '--mute-audio', 'about:blank',
+      '--hide-scrollbars', '--mute-audio',
+      // WebGL without a GPU runs on SwiftShader, which Chromium now wants asked for.
+      '--enable-unsafe-swiftshader', 'about:blank',
     ];
     if (process.getuid && process.getuid() === 0) {
       args.unshift('--no-sandbox');  // Chromium refuses to run as root with its sandbox

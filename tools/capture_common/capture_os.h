@@ -1,4 +1,4 @@
-// The capture tool's few operating-system services, one source file per
+// The capture tools' few operating-system services, one source file per
 // platform (capture_os.cpp for POSIX systems, capture_os_win.cpp for Windows).
 // Failures return false with errno saying why.
 #pragma once

@@ -1,4 +1,4 @@
-// The capture tool's operating-system services on POSIX systems.
+// The capture tools' operating-system services on POSIX systems.
 #include "capture_os.h"
 
 #include <fcntl.h>
@@ -46,7 +46,7 @@ bool captureOsStdoutOpen()
 
 bool captureOsProbeDir(const std::string& dir)
 {
-    std::string probe = dir + "/.helixsoft-capture-XXXXXX";
+    std::string probe = dir + "/.capture-XXXXXX";
     const int fd = mkstemp(probe.data());
     if (fd < 0) {
         return false;

@@ -1,4 +1,4 @@
-// The progress line of the capture tool. The rate counts everything since the
+// The progress line of the capture tools. The rate counts everything since the
 // start (saving frames included), which is what the time left depends on.
 #include "capture_progress.h"
 

@@ -1,4 +1,4 @@
-// The capture tool's operating-system services on Windows. Files are written
+// The capture tools' operating-system services on Windows. Files are written
 // in binary mode: a text-mode write would turn every 0x0A byte of a PNG into
 // 0x0D 0x0A. Windows' rename does not replace an existing file, so the old one
 // is removed first; a file with the final name is still never a partial one.
@@ -49,7 +49,7 @@ bool captureOsStdoutOpen()
 
 bool captureOsProbeDir(const std::string& dir)
 {
-    std::string probe = dir + "/.helixsoft-capture-XXXXXX";
+    std::string probe = dir + "/.capture-XXXXXX";
     if (_mktemp_s(probe.data(), probe.size() + 1) != 0) {
         return false;
     }

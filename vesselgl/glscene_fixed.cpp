@@ -1,42 +1,35 @@
-// OpenGL state and drawing of the GL demo. The order of the state calls is
-// part of the picture, and so are the defaults left alone: back faces culled,
-// counter-clockwise fronts, GL_MODULATE, GL_REPEAT and the default filters.
+// The GL demo's OpenGL 1.1 fixed-function path. The order of the state calls
+// is part of the picture, and so are the defaults left alone: back faces
+// culled, counter-clockwise fronts, GL_MODULATE, GL_REPEAT, the default
+// filters, colour material tracking ambient and diffuse of both faces.
 #include "glscene.h"
 
-#include "conventions.h"
+#include "glstate.h"
+#include "gltexture.h"
+#include "viewmatrix.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>  // the light-model colour control is OpenGL 1.2: Windows' gl.h stops at 1.1
-#include <GL/glu.h>
 
 #include <initializer_list>
 
 namespace {
 
-constexpr GLdouble kFieldOfView = 40.0;
-constexpr GLdouble kAspect = 1.33333333333333;  // as written, a hair below 4/3
-constexpr GLdouble kNearPlane = 1.0;
-constexpr GLdouble kFarPlane = 200.0;
+struct FixedPath {
+    GLuint texture = 0;
+};
 
-constexpr GLfloat kMaterialAmbient[] = {0.5f, 0.5f, 1.0f, 0.15f};
-constexpr GLfloat kMaterialShininess[] = {15.0f};
-constexpr GLfloat kMaterialDiffuse[] = {0.75f, 0.75f, 0.0f, 1.0f};
-constexpr GLfloat kMaterialSpecular[] = {1.0f, 1.0f, 1.0f, 1.0f};
-constexpr GLfloat kLightColor[] = {1.0f, 1.0f, 1.0f, 1.0f};  // ambient and diffuse alike
-constexpr GLfloat kLightPosition[] = {7.0f, 8.0f, -16.0f, 1.0f};
-
-constexpr GLfloat kViewOffsetY = -1.0f;
-constexpr GLfloat kViewDistance = -20.0f;
-constexpr GLfloat kUpright = 90.0f;  // turns the tube's z axis onto the view's vertical
+FixedPath fixedPath;
 
 }  // namespace
 
-void setupGL()
+bool setupGL()
 {
     glViewport(0, 0, kScreenWidth, kScreenHeight);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(kFieldOfView, kAspect, kNearPlane, kFarPlane);
+    // What gluPerspective multiplies in, without linking GLU.
+    glMultMatrixd(viewPerspective(kFieldOfView, kAspect, kNearPlane, kFarPlane).data());
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glShadeModel(GL_SMOOTH);
@@ -50,12 +43,21 @@ void setupGL()
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     glEnable(GL_CULL_FACE);
     glPolygonMode(GL_FRONT, GL_FILL);
+    return true;
+}
+
+bool setupTexture(const char* path)
+{
+    glEnable(GL_TEXTURE_2D);
+    glGenTextures(1, &fixedPath.texture);
+    glBindTexture(GL_TEXTURE_2D, fixedPath.texture);
+    return loadTexture(path, TextureLevels::declared);
 }
 
 void setupMaterialAndLight()
 {
     glMaterialfv(GL_FRONT, GL_AMBIENT, kMaterialAmbient);
-    glMaterialfv(GL_FRONT, GL_SHININESS, kMaterialShininess);
+    glMaterialfv(GL_FRONT, GL_SHININESS, &kMaterialShininess);
     glMaterialfv(GL_FRONT, GL_DIFFUSE, kMaterialDiffuse);
     glMaterialfv(GL_FRONT, GL_SPECULAR, kMaterialSpecular);
     // The highlight is added after texturing, so it stays white.
@@ -75,9 +77,7 @@ void drawTube(const TubeMesh& mesh, int32_t spinAngle)
     glTranslatef(0.0f, kViewOffsetY, kViewDistance);
     glRotatef(static_cast<GLfloat>(spinAngle), 0.0f, 0.0f, 1.0f);
     glRotatef(kUpright, 1.0f, 0.0f, 0.0f);
-    // The triangle list indexes N vertices and holds 2N + 1 records; a mesh
-    // built with other counts would index outside the arrays.
-    if (mesh.triangles.size() != 2 * mesh.vertices.size() + 1) {
+    if (!meshDrawable(mesh)) {
         return;
     }
     const Vec3* vertices = mesh.vertices.data();
@@ -92,4 +92,10 @@ void drawTube(const TubeMesh& mesh, int32_t spinAngle)
         }
     }
     glEnd();
+}
+
+void closeGL()
+{
+    glDeleteTextures(1, &fixedPath.texture);
+    fixedPath.texture = 0;
 }

@@ -1,0 +1,41 @@
+// What the GL demo's picture tests look at: two renderings compared pixel by
+// pixel, and the features that make a frame the demo's (the tube's share of
+// the screen, its colour, the white highlight). Pixels are 0x00RRGGBB, row 0
+// at the top, as the capture tools write them and the X screenshots read them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> rgb;
+};
+
+// An 8-bit RGB or RGBA PNG; false when unreadable.
+bool pictureLoadPng(const std::string& path, Picture& picture);
+
+struct PictureDiff {
+    double shareWithin = 0.0;  // pixels whose every channel differs by at most the tolerance
+    double meanError = 0.0;    // mean absolute difference over all channels, in levels
+    int maxError = 0;
+};
+
+// Pictures of different sizes compare as nothing within and the largest error.
+PictureDiff pictureCompare(const Picture& a, const Picture& b, int tolerance);
+
+struct PictureLook {
+    double litShare = 0.0;         // pixels brighter than the black background
+    uint32_t tubeColor = 0;        // mean of lit pixels outside the highlight
+    size_t highlightPixels = 0;    // near-white pixels
+};
+
+PictureLook pictureLook(const Picture& picture);
+
+// Every channel of a and b within tolerance levels.
+bool colorsClose(uint32_t a, uint32_t b, int tolerance);
+
+std::string describeDiff(const PictureDiff& diff);

@@ -1,0 +1,141 @@
+// PNG files, standard output and the summary line of the capture tools.
+#include "captureoutput.h"
+
+#include "capture_os.h"
+#include "captureargs.h"
+
+#include <stb_image_write.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+namespace {
+
+constexpr int kRgbChannels = 3;
+
+}  // namespace
+
+bool captureWriteFile(const std::string& path, const std::vector<uint8_t>& bytes,
+                      std::string& reason)
+{
+    const std::string partial = path + ".partial";
+    if (!captureOsWriteAndRename(partial, path, bytes)) {
+        const int error = errno;
+        std::remove(partial.c_str());
+        reason = "cannot write " + captureShown(path) + ": " + std::strerror(error);
+        return false;
+    }
+    return true;
+}
+
+std::string captureFileName(int32_t frame)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "frame_%06d.png", frame);
+    return name;
+}
+
+bool capturePrepareDir(const std::string& dir, std::string& reason)
+{
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    if (!error && !std::filesystem::is_directory(dir, error) && !error) {
+        error = std::make_error_code(std::errc::not_a_directory);
+    }
+    if (error) {
+        reason = "cannot create directory " + captureShown(dir) + ": " + error.message();
+        return false;
+    }
+    if (!captureOsProbeDir(dir)) {
+        reason = "cannot write into directory " + captureShown(dir) + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+bool captureWritePng(const std::string& path, const uint32_t* pixels, int width, int height,
+                     std::string& reason)
+{
+    const size_t count = size_t(width) * size_t(height);
+    std::vector<unsigned char> rgb(count * kRgbChannels);
+    for (size_t i = 0; i < count; ++i) {
+        rgb[i * kRgbChannels + 0] = static_cast<unsigned char>(pixels[i] >> 16);
+        rgb[i * kRgbChannels + 1] = static_cast<unsigned char>(pixels[i] >> 8);
+        rgb[i * kRgbChannels + 2] = static_cast<unsigned char>(pixels[i]);
+    }
+    std::vector<uint8_t> png;
+    const auto append = [](void* context, void* data, int size) {
+        const auto* bytes = static_cast<const uint8_t*>(data);
+        auto* out = static_cast<std::vector<uint8_t>*>(context);
+        out->insert(out->end(), bytes, bytes + size);
+    };
+    if (stbi_write_png_to_func(append, &png, width, height, kRgbChannels, rgb.data(),
+                               width * kRgbChannels) == 0) {
+        reason = "cannot encode " + captureShown(path);
+        return false;
+    }
+    return captureWriteFile(path, png, reason);
+}
+
+bool capturePrint(std::FILE* stream, const std::string& text, std::string& reason)
+{
+    errno = 0;
+    const bool written = std::fputs(text.c_str(), stream) >= 0;
+    if (std::fflush(stream) != 0 || !written || std::ferror(stream) != 0) {
+        reason = std::string("cannot write to standard output: ") +
+                 (errno != 0 ? std::strerror(errno) : "write error");
+        return false;
+    }
+    return true;
+}
+
+bool captureStdoutOpen(std::string& reason)
+{
+    if (!captureOsStdoutOpen()) {
+        reason = std::string("cannot write to standard output: ") + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+std::string captureSummary(int32_t frames, double renderMs)
+{
+    const double perSecond = renderMs > 0.0 ? frames * 1000.0 / renderMs : 0.0;
+    char line[128];
+    std::snprintf(line, sizeof line, "rendered %d frames in %.3f ms (%.1f frames/s)", frames,
+                  renderMs, perSecond);
+    return line;
+}
+
+bool captureStart(const char* tool, const char* usage, const std::vector<std::string>& args,
+                  int& status)
+{
+    captureOsPrepare();
+    std::string reason;
+    if (!captureStdoutOpen(reason)) {
+        status = captureFailed(tool, reason, nullptr);
+        return false;
+    }
+    if (captureWantsHelp(args)) {
+        status = capturePrint(stdout, usage, reason) ? 0 : captureFailed(tool, reason, nullptr);
+        return false;
+    }
+    return true;
+}
+
+int captureFailed(const char* tool, const std::string& reason, const char* usage)
+{
+    std::fprintf(stderr, "%s: %s\n%s", tool, reason.c_str(), usage != nullptr ? usage : "");
+    return usage != nullptr ? kCaptureExitBadArguments : kCaptureExitFailed;
+}
+
+int captureFinish(const char* tool, int32_t frames, double renderMs)
+{
+    std::string reason;
+    return capturePrint(stdout, captureSummary(frames, renderMs) + "\n", reason)
+               ? 0
+               : captureFailed(tool, reason, nullptr);
+}

@@ -1,0 +1,121 @@
+// The GL demo rendered off-screen with the program's own start-up and frame
+// function (glframe.h), over whichever GL path this tool is linked with.
+#include "glcapture.h"
+
+#include "capture_progress.h"
+#include "captureargs.h"
+#include "captureoutput.h"
+#include "glframe.h"
+#include "offscreen.h"
+
+#include <chrono>
+
+const char* const kGlCaptureUsage =
+    "usage: vesselgl-capture --frames N [--save LIST] [--out DIR] [--texture FILE]\n"
+    "  N: frames to render, at least 1;\n"
+    "  LIST: comma-separated frame numbers 1..N to save as DIR/frame_NNNNNN.png (default N);\n"
+    "  DIR: output directory, created if missing (default .);\n"
+    "  FILE: the TGA texture (default artery.tga)\n";
+
+namespace {
+
+bool applyOption(const CaptureArg& arg, GlCaptureOptions& options, std::string& reason)
+{
+    if (arg.name == "--frames") {
+        return captureParseFrameCount(arg, options.frames, reason);
+    }
+    if (arg.name == "--save") {
+        return captureParseFrameList(arg, options.saveFrames, reason);
+    }
+    if (arg.value.empty()) {
+        reason = arg.name + (arg.name == "--out" ? ": empty directory name" : ": empty file name");
+        return false;
+    }
+    (arg.name == "--out" ? options.outDir : options.texturePath) = arg.value;
+    return true;
+}
+
+GlCaptureStatus runFrames(const GlCaptureOptions& options, GlDemo& demo, double& renderMs,
+                          std::string& reason)
+{
+    using Clock = std::chrono::steady_clock;
+    Clock::duration rendering{};
+    std::vector<uint32_t> pixels(kOffscreenPixels);
+    auto nextSave = options.saveFrames.begin();
+    ProgressMeter progress = progressStart(options.frames, stderr);
+    for (int32_t frame = 1; frame <= options.frames; ++frame) {
+        const Clock::time_point start = Clock::now();
+        glDemoFrame(demo);
+        offscreenFinish();
+        rendering += Clock::now() - start;
+        if (nextSave != options.saveFrames.end() && *nextSave == frame) {
+            offscreenRead(pixels.data());
+            const std::string path = options.outDir + "/" + captureFileName(frame);
+            if (!captureWritePng(path, pixels.data(), kScreenWidth, kScreenHeight, reason)) {
+                progressFinish(progress);
+                reason = "frame " + std::to_string(frame) + ": " + reason;
+                return GlCaptureStatus::failed;
+            }
+            ++nextSave;
+        }
+        progressFrameDone(progress, frame);
+    }
+    progressFinish(progress);
+    renderMs = std::chrono::duration<double, std::milli>(rendering).count();
+    return GlCaptureStatus::done;
+}
+
+}  // namespace
+
+bool glCaptureParseArgs(const std::vector<std::string>& args, GlCaptureOptions& options,
+                        std::string& reason)
+{
+    options = GlCaptureOptions{};
+    std::vector<CaptureArg> pairs;
+    if (!captureSplitArgs(args, {"--frames", "--save", "--out", "--texture"}, pairs, reason)) {
+        return false;
+    }
+    bool saveGiven = false;
+    for (const CaptureArg& arg : pairs) {
+        if (!applyOption(arg, options, reason)) {
+            return false;
+        }
+        saveGiven = saveGiven || arg.name == "--save";
+    }
+    if (!captureRequire(pairs, {"--frames"}, reason)) {
+        return false;
+    }
+    if (!saveGiven) {
+        options.saveFrames = {options.frames};
+    }
+    return captureCheckFrameList("--save", options.saveFrames, options.frames, reason);
+}
+
+GlCaptureStatus glCaptureRun(const GlCaptureOptions& options, double& renderMs,
+                             std::string& reason)
+{
+    if (!offscreenOpen()) {
+        reason = "cannot create an off-screen OpenGL context";
+        return GlCaptureStatus::failed;
+    }
+    GlDemo demo;
+    GlCaptureStatus status = GlCaptureStatus::done;
+    switch (glDemoStart(demo, options.texturePath.c_str())) {
+    case GlDemoStart::noProgram:
+        reason = "the GL cannot build the shader program";
+        status = GlCaptureStatus::failed;
+        break;
+    case GlDemoStart::noTexture:
+        reason = "--texture: cannot load " + captureShown(options.texturePath) + " as a texture";
+        status = GlCaptureStatus::badInput;
+        break;
+    case GlDemoStart::started:
+        status = capturePrepareDir(options.outDir, reason)
+                     ? runFrames(options, demo, renderMs, reason)
+                     : GlCaptureStatus::badInput;
+        break;
+    }
+    glDemoStop();
+    offscreenClose();
+    return status;
+}

@@ -1,0 +1,28 @@
+// The GL demo as the program, the capture tool and the web page all run it:
+// start-up, one frame, shutdown, over whichever GL path is linked (glscene.h).
+// The caller owns the context and presents each frame.
+#pragma once
+
+#include "frameclock.h"
+#include "tube.h"
+
+struct GlDemo {
+    TubeMesh mesh;
+    FrameClock clock;
+};
+
+enum class GlDemoStart {
+    started,
+    noProgram,  // the GL cannot build the shader path's program
+    noTexture,  // the texture file is missing or unusable
+};
+
+// setupGL, the first mesh build (twist 0, time 0), the triangle list, the
+// texture from texturePath, then material and light. On noTexture the mesh is
+// built and the GL path must still be closed with glDemoStop.
+GlDemoStart glDemoStart(GlDemo& demo, const char* texturePath);
+
+// One frame: the clock moves on, the tube is rebuilt for it and drawn.
+void glDemoFrame(GlDemo& demo);
+
+void glDemoStop();
