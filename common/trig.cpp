@@ -18,6 +18,15 @@
 //   the Taylor tails, since |S| and |C r| are at most about twice the result;
 // - what involves r's lower part is within u of it at each of four roundings;
 // - the reduction's own error passes on unchanged (slopes of at most 1).
+//
+// A kept angle (trigAngle) takes the same steps with S r^2 / 2 (C r^2 / 2)
+// exact in the high part and hi + lo renormalised: with u = 2^-53, about 7u of
+// |sin r - r| (its polynomial and product; 2^-49 covers it) and everything
+// else (the rest of the polynomials, the roundings of the low part's small
+// terms, the Taylor tails) within 2^-75 of the result; 2^-72 covers it. A sum
+// of two kept angles is then within sqrt 2 times the sum of their bounds,
+// or, tighter where a factor is small, the sum of each bound times the size of
+// the value it multiplies; the roundings of the low part stay below 2^-98.
 #include "trig.h"
 
 #include "trigconstants.h"
@@ -94,9 +103,18 @@ constexpr double kS5 = 1.0 / 120.0;
 constexpr double kS7 = -1.0 / 5040.0;
 constexpr double kC4 = 1.0 / 24.0;
 constexpr double kC6 = -1.0 / 720.0;
+constexpr double kC8 = 1.0 / 40320.0;
 constexpr double kPolynomialError = 0x1p-49;
 constexpr double kHeadError = 0x1p-75;
 constexpr double kVeltkampSplitter = 134217729.0;  // 2^27 + 1
+constexpr double kKeptPolynomialError = 0x1p-49;
+constexpr double kKeptHeadError = 0x1p-72;
+// |sin b| + |cos b| <= sqrt 2 for the kept values too, whose errors are far
+// below the slack; the roundings of a sum's low part, the products of two low
+// parts it leaves out and the slack of its rounding test stay below 2^-98.
+constexpr double kSumSlope = 1.5;
+constexpr double kSumSizeSlope = 1.0 + 0x1p-20;
+constexpr double kSumError = 0x1p-96;
 
 // sin a and cos a as hi + lo, and as a 26-bit upper half (Veltkamp's split)
 // plus the rest.
@@ -300,6 +318,77 @@ void sinCosInto(double x, double* s, double* c)
     }
 }
 
+// sin(a + r) and cos(a + r) for the table's a, as trigAngle keeps them: as in
+// evaluateStep, but with the largest polynomial term, -S r^2 / 2 (-C r^2 / 2),
+// exact and in the high part, and hi + lo renormalised. r^2 = z + zl with
+// z = upper^2 exact (26 bits squared), split again so that S's upper half
+// times each half is exact.
+void wideStep(const StepEntry& t, const Reduction& r, Candidate& sinA, Candidate& cosA)
+{
+    const double rf = r.upper + r.lower;
+    const double q = rf * rf;
+    const double z = r.upper * r.upper;
+    const double zUpper = upperHalf(z);
+    const double zRest = z - zUpper;
+    const double zl = r.lower * (r.upper + r.upper + r.lower);
+    const double cosRest = -0.5 * zl + q * q * (kC4 + q * (kC6 + q * kC8));  // cos r - 1 + z/2
+    const double sinMinusR = rf * q * (kS3 + q * (kS5 + q * kS7));
+    const double err = kKeptPolynomialError * std::fabs(sinMinusR) + r.err;
+
+    double hi = t.sinHi + t.cosUpper * r.upper;  // exact as in evaluateStep
+    double headError = (t.cosUpper * r.upper) - (hi - t.sinHi);
+    double polyError = 0.0;
+    twoSum(hi, -0.5 * (t.sinUpper * zUpper), hi, polyError);
+    double lo = (((t.cosRest * r.upper + t.cosHi * r.lower) + t.sinLo) - 0.5 * (t.sinRest * z)) +
+                t.sinHi * cosRest;
+    lo = ((lo - 0.5 * (t.sinUpper * zRest)) + (headError + polyError)) + t.cosHi * sinMinusR;
+    twoSum(hi, lo, sinA.hi, sinA.lo);
+    sinA.err = err + kKeptHeadError * std::fabs(sinA.hi);
+
+    hi = t.cosHi - t.sinUpper * r.upper;
+    headError = ((t.cosHi - hi) - t.sinUpper * r.upper);
+    twoSum(hi, -0.5 * (t.cosUpper * zUpper), hi, polyError);
+    lo = (((t.cosLo - t.sinRest * r.upper) - t.sinHi * r.lower) - 0.5 * (t.cosRest * z)) +
+         t.cosHi * cosRest;
+    lo = ((lo - 0.5 * (t.cosUpper * zRest)) + (headError + polyError)) - t.sinHi * sinMinusR;
+    twoSum(hi, lo, cosA.hi, cosA.lo);
+    cosA.err = err + kKeptHeadError * std::fabs(cosA.hi);
+}
+
+void keepWide(const Candidate& w, bool negative, double& hi, double& lo, double& upper,
+              double& rest, double& err)
+{
+    hi = negative ? -w.hi : w.hi;
+    lo = negative ? -w.lo : w.lo;
+    upper = upperHalf(hi);
+    rest = hi - upper;
+    err = w.err;
+}
+
+// a b exactly as hi + the returned error, from the halves (Dekker).
+double productError(double aHi, double aUpper, double aRest, double bHi, double bUpper,
+                    double bRest)
+{
+    return ((aUpper * bUpper - aHi * bHi) + aUpper * bRest + aRest * bUpper) + aRest * bRest;
+}
+
+// The bounds of a sum from each kept value's own error and size, much
+// tighter than the common one where a sine or cosine is small (near
+// multiples of a quarter turn). Whether both then round once.
+bool sumRoundsOnce(const TrigAngle& a, const TrigAngle& b, Candidate& sinAB, Candidate& cosAB,
+                   TrigPair& out)
+{
+    const double sa = std::fabs(a.sinHi);
+    const double ca = std::fabs(a.cosHi);
+    const double sb = std::fabs(b.sinHi);
+    const double cb = std::fabs(b.cosHi);
+    const double sinSlopes = (a.sinErr * cb + a.cosErr * sb) + (b.sinErr * ca + b.cosErr * sa);
+    const double cosSlopes = (a.cosErr * cb + a.sinErr * sb) + (b.cosErr * ca + b.sinErr * sa);
+    sinAB.err = kSumSizeSlope * sinSlopes + kSumError;
+    cosAB.err = kSumSizeSlope * cosSlopes + kSumError;
+    return roundsOnce(sinAB, false, out.s) && roundsOnce(cosAB, false, out.c);
+}
+
 } // namespace
 
 double trigSin(double x)
@@ -319,4 +408,75 @@ double trigCos(double x)
 void trigSinCos(double x, double& s, double& c)
 {
     sinCosInto(x, &s, &c);
+}
+
+TrigAngle trigAngle(double x)
+{
+    TrigAngle a{};
+    a.x = x;
+    const double ax = std::fabs(x);
+    if (!(ax <= DBL_MAX)) {
+        a.sinHi = a.cosHi = x - x;  // NaN: every sum is left to trigSinCos
+        return a;
+    }
+    // Below the limit, sin x = x within |x|^3 and cos x = 1 - x^2/2 within
+    // x^4/24 plus the rounding of x^2/2.
+    Candidate sinA{ax, 0.0, ax * ax * ax};
+    Candidate cosA{1.0, -0.5 * ax * ax, ax * ax * (ax + 0x1p-52)};
+    int32_t quadrant = 0;
+    if (ax >= kTinyLimit) {
+        const Reduction r = reduceArgument(ax);
+        wideStep(stepTable().entry[r.step & (kSteps - 1)], r, sinA, cosA);
+        quadrant = (r.step >> kStepsLog2) & 3;
+    }
+    const bool odd = (quadrant & 1) != 0;
+    keepWide(odd ? cosA : sinA, (quadrant >= 2) != (x < 0.0), a.sinHi, a.sinLo, a.sinUpper,
+             a.sinRest, a.sinErr);
+    keepWide(odd ? sinA : cosA, quadrant == 1 || quadrant == 2, a.cosHi, a.cosLo, a.cosUpper,
+             a.cosRest, a.cosErr);
+    a.err = a.sinErr > a.cosErr ? a.sinErr : a.cosErr;
+    return a;
+}
+
+// sin(a + b) = sin a cos b + cos a sin b, cos(a + b) = cos a cos b - sin a sin b:
+// the products of the high parts exact, their sums exact, the rest in the low
+// parts. The kept values' errors pass on with a slope of at most sqrt 2.
+void trigSinCosSums(const TrigAngle& angle, const TrigAngle* b, long count, TrigPair* out)
+{
+    // A copy the stores to out cannot alias, kept in registers.
+    const TrigAngle a = angle;
+    const double aError = kSumSlope * a.err + kSumError;
+    for (long k = 0; k < count; ++k) {
+        const TrigAngle& t = b[k];
+        double x = 0.0;
+        double xError = 0.0;
+        twoSum(a.x, t.x, x, xError);
+        const double err = aError + kSumSlope * t.err;
+
+        const double sc = productError(a.sinHi, a.sinUpper, a.sinRest, t.cosHi, t.cosUpper,
+                                       t.cosRest);
+        const double cs = productError(a.cosHi, a.cosUpper, a.cosRest, t.sinHi, t.sinUpper,
+                                       t.sinRest);
+        Candidate sinAB{};
+        twoSum(a.sinHi * t.cosHi, a.cosHi * t.sinHi, sinAB.hi, sinAB.lo);
+        sinAB.lo = (sinAB.lo + (sc + cs)) + ((a.sinHi * t.cosLo + a.sinLo * t.cosHi) +
+                                             (a.cosHi * t.sinLo + a.cosLo * t.sinHi));
+        sinAB.err = err;
+
+        const double cc = productError(a.cosHi, a.cosUpper, a.cosRest, t.cosHi, t.cosUpper,
+                                       t.cosRest);
+        const double ss = productError(a.sinHi, a.sinUpper, a.sinRest, t.sinHi, t.sinUpper,
+                                       t.sinRest);
+        Candidate cosAB{};
+        twoSum(a.cosHi * t.cosHi, -(a.sinHi * t.sinHi), cosAB.hi, cosAB.lo);
+        cosAB.lo = (cosAB.lo + (cc - ss)) + ((a.cosHi * t.cosLo + a.cosLo * t.cosHi) -
+                                             (a.sinHi * t.sinLo + a.sinLo * t.sinHi));
+        cosAB.err = err;
+
+        const bool exact = xError == 0.0;
+        if (!(exact && roundsOnce(sinAB, false, out[k].s) && roundsOnce(cosAB, false, out[k].c)) &&
+            !(exact && sumRoundsOnce(a, t, sinAB, cosAB, out[k]))) {
+            trigSinCos(x, out[k].s, out[k].c);
+        }
+    }
 }

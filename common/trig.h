@@ -14,3 +14,28 @@
 double trigSin(double x);
 double trigCos(double x);
 void trigSinCos(double x, double& s, double& c);
+
+// Sines and cosines of many sums a + b, where a changes seldom and each b
+// comes from a list that is kept: each angle's sine and cosine are kept with
+// about 2^-72 of error (TrigAngle; about one trigSinCos to make), and each sum
+// takes the addition theorem, about half the cost of trigSinCos. The results
+// are trigSinCos's bits: where the sum in double is inexact or the bounds of
+// a result hold a rounding boundary (about one sum in 20,000 of the GL
+// demo's), trigSinCos decides.
+struct TrigAngle {
+    double x;
+    double sinHi, sinLo, sinUpper, sinRest;  // hi + lo; hi = upper (26 bits) + rest
+    double cosHi, cosLo, cosUpper, cosRest;
+    double sinErr, cosErr;  // bounds on |hi + lo - exact|
+    double err;             // the larger of the two
+};
+
+struct TrigPair {
+    double s;
+    double c;
+};
+
+TrigAngle trigAngle(double x);
+
+// out[k] = sin and cos of the double nearest a.x + b[k].x, as trigSinCos gives them.
+void trigSinCosSums(const TrigAngle& a, const TrigAngle* b, long count, TrigPair* out);

@@ -75,21 +75,34 @@ RingFrame ringFrame(long i, double rings, float phase, float radius, float time,
     return ring;
 }
 
-// A ring in two passes: positions with the sin and cos calls, then normals and
-// texture coordinates in a pass of their own, where the square roots and
-// divisions of neighbouring points overlap instead of waiting behind the calls.
-// thetaStep is 6.283186 / segments, the first step of the angle's formula.
-void placeRing(Vec3* points, const RingFrame& ring, double thetaStep, long pointCount)
+// A ring in two passes: positions from the sines and cosines of the ring's
+// twist plus each kept angle around it, then normals and texture coordinates
+// in a pass of their own, where the square roots and divisions of neighbouring
+// points overlap.
+void placeRing(Vec3* points, TrigPair* trig, const RingFrame& ring, const TrigAngle* around,
+               long pointCount)
 {
+    trigSinCosSums(trigAngle(ring.offset), around, pointCount, trig);
+    for (long k = 0; k < pointCount; ++k) {
+        points[k] = Vec3{static_cast<float>(ring.rho * trig[k].c + ring.cx),
+                         static_cast<float>(ring.rho * trig[k].s + ring.cy), ring.z};
+    }
+}
+
+// Point k's angle is offset + float(thetaStep k), the sum in double: the
+// second term, its sine and cosine are the same on every ring and every build.
+void keepAround(TubeMesh& mesh, double thetaStep, long pointCount)
+{
+    if (mesh.aroundStep == thetaStep && mesh.around.size() == static_cast<size_t>(pointCount)) {
+        return;
+    }
+    mesh.around.resize(static_cast<size_t>(pointCount));
     for (long k = 0; k < pointCount; ++k) {
         const float theta = static_cast<float>(thetaStep * static_cast<double>(k));
-        const double angle = static_cast<double>(ring.offset) + theta;
-        double sinAngle = 0.0;
-        double cosAngle = 0.0;
-        trigSinCos(angle, sinAngle, cosAngle);
-        points[k] = Vec3{static_cast<float>(ring.rho * cosAngle + ring.cx),
-                         static_cast<float>(ring.rho * sinAngle + ring.cy), ring.z};
+        mesh.around[k] = trigAngle(theta);
     }
+    mesh.aroundStep = thetaStep;
+    mesh.ringTrig.resize(static_cast<size_t>(pointCount));
 }
 
 // The coordinate around the tube is the same on every ring: ring 0's t values,
@@ -149,12 +162,14 @@ void buildTube(TubeMesh& mesh, float radius, float rings, float segments, float 
     const double thetaStep = kTwoPi / static_cast<double>(segments);
     const long pointCount = segmentCount + 1;
     fillAround(mesh.texCoords.data(), segments, pointCount);
+    keepAround(mesh, thetaStep, pointCount);
     float zc = roundToFloat32(ringsD * kRingSpacing / 2.0);
     float offset = 0.0f;
     for (long i = 0; i < ringCount; ++i) {
         const RingFrame ring = ringFrame(i, ringsD, mesh.phase, radius, time, zc, offset);
         const long first = i * pointCount;
-        placeRing(&mesh.vertices[first], ring, thetaStep, pointCount);
+        placeRing(&mesh.vertices[first], mesh.ringTrig.data(), ring, mesh.around.data(),
+                  pointCount);
         finishRing(&mesh.normals[first], &mesh.texCoords[first], &mesh.vertices[first], ring,
                    mesh.texCoords.data(), pointCount);
         offset = roundToFloat32(static_cast<double>(twist) + offset);

@@ -4,6 +4,7 @@
 // rounded to float where a value is kept. Nothing here calls OpenGL.
 #pragma once
 
+#include "trig.h"
 #include "vec3.h"
 
 #include <cstdint>
@@ -29,12 +30,17 @@ struct Triangle {
 // vertices, normals and texCoords are parallel: vertex n is point k of ring i
 // with n = i * (segments + 1) + k; point `segments` is a seam point lying on
 // point 0 with its own texture coordinate. phase advances by 0.1 per build.
+// The builder keeps the angles around a ring with their sines and cosines
+// (only the segment count changes them) and room for one ring's results.
 struct TubeMesh {
     std::vector<Vec3> vertices;
     std::vector<Vec3> normals;
     std::vector<TexCoord> texCoords;
     std::vector<Triangle> triangles;
     float phase = 0.0f;
+    std::vector<TrigAngle> around;
+    double aroundStep = 0.0;  // 6.283186 / segments, for which around was made
+    std::vector<TrigPair> ringTrig;
 };
 
 // Rewrites every entry of vertices, normals and texCoords (sized to the counts,

@@ -67,6 +67,50 @@ void BM_trigSin(benchmark::State& state)
 }
 BENCHMARK(BM_trigSin);
 
+// The GL demo's shape of work: 33 kept angles around a ring, each added to
+// the ring's twist, for 42 rings of 0.2 radians' twist; the same sums through
+// trigSinCos beside it.
+struct RingSums {
+    std::vector<TrigAngle> around;
+    std::vector<TrigPair> out;
+    RingSums() : out(33)
+    {
+        for (int k = 0; k <= 32; ++k) {
+            around.push_back(trigAngle(static_cast<float>(6.283186 / 32.0 * k)));
+        }
+    }
+};
+
+void BM_trigSinCosSums(benchmark::State& state)
+{
+    RingSums rings;
+    for (auto _ : state) {
+        for (int i = 0; i < 42; ++i) {
+            trigSinCosSums(trigAngle(static_cast<float>(0.2 * i)), rings.around.data(), 33,
+                           rings.out.data());
+            benchmark::DoNotOptimize(rings.out.data());
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * 42 * 33);
+}
+BENCHMARK(BM_trigSinCosSums);
+
+void BM_trigSinCosOfSums(benchmark::State& state)
+{
+    RingSums rings;
+    for (auto _ : state) {
+        for (int i = 0; i < 42; ++i) {
+            const double twist = static_cast<float>(0.2 * i);
+            for (int k = 0; k <= 32; ++k) {
+                trigSinCos(twist + rings.around[k].x, rings.out[k].s, rings.out[k].c);
+            }
+            benchmark::DoNotOptimize(rings.out.data());
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * 42 * 33);
+}
+BENCHMARK(BM_trigSinCosOfSums);
+
 // The exact path alone, on the first 2,000 arguments.
 void BM_trigExactSin(benchmark::State& state)
 {

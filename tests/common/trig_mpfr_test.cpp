@@ -186,6 +186,45 @@ TEST(TrigMpfr, MatchesMpfrOnEveryArgumentOfTheDemos)
     }
 }
 
+// |hi + lo - exact| <= err, in MPFR's exact arithmetic.
+bool withinBound(const mpfr_t exact, double hi, double lo, double err)
+{
+    mpfr_t kept;
+    mpfr_init2(kept, 2200);
+    mpfr_set_d(kept, hi, MPFR_RNDN);
+    mpfr_add_d(kept, kept, lo, MPFR_RNDN);
+    mpfr_sub(kept, kept, exact, MPFR_RNDN);
+    mpfr_abs(kept, kept, MPFR_RNDN);
+    const bool within = mpfr_cmp_d(kept, err) <= 0;
+    mpfr_clear(kept);
+    return within;
+}
+
+// Kept angles' sines and cosines lie within their bounds, in every range and
+// next to the quarter turns, where one of the two is small.
+TEST(TrigMpfr, KeptAnglesAreWithinTheirBounds)
+{
+    std::vector<double> arguments = randomTrigArguments(20000 * sweepFactor(), -40, 1024, 11);
+    const std::vector<double> near = randomTrigArguments(20000 * sweepFactor(), -50, -3, 12);
+    for (size_t i = 0; i < near.size(); ++i) {
+        arguments.push_back(static_cast<double>(i % 64) * 0x1.921fb54442d18p+0 + near[i]);
+    }
+    mpfr_t x;
+    mpfr_t s;
+    mpfr_t c;
+    mpfr_inits2(200, x, s, c, static_cast<mpfr_ptr>(nullptr));
+    int misses = 0;
+    for (double v : arguments) {
+        const TrigAngle a = trigAngle(v);
+        mpfr_set_d(x, v, MPFR_RNDN);
+        mpfr_sin_cos(s, c, x, MPFR_RNDN);
+        misses += !withinBound(s, a.sinHi, a.sinLo, a.sinErr) ||
+                  !withinBound(c, a.cosHi, a.cosLo, a.cosErr);
+    }
+    mpfr_clears(x, s, c, static_cast<mpfr_ptr>(nullptr));
+    EXPECT_EQ(misses, 0);
+}
+
 TEST(TrigExact, MatchesMpfrWithoutTheFastPath)
 {
     for (double x : randomTrigArguments(1000 * sweepFactor(), -27, 1024, 7)) {
