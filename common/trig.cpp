@@ -23,10 +23,13 @@
 // exact in the high part and hi + lo renormalised: with u = 2^-53, about 7u of
 // |sin r - r| (its polynomial and product; 2^-49 covers it) and everything
 // else (the rest of the polynomials, the roundings of the low part's small
-// terms, the Taylor tails) within 2^-75 of the result; 2^-72 covers it. A sum
-// of two kept angles is then within sqrt 2 times the sum of their bounds,
-// or, tighter where a factor is small, the sum of each bound times the size of
-// the value it multiplies; the roundings of the low part stay below 2^-98.
+// terms, the Taylor tails, the rounding of the kept lower part) within 2^-75
+// of the result; 2^-72 covers it. In a sum of two kept angles, each product
+// of two kept values is its upper halves' product (exact) plus three terms of
+// 2^-26 of it and less, whose roundings and sums stay within 2^-75 of the
+// products' sizes; 2^-72 covers them and the slack of the rounding test. The
+// kept values' errors add with a slope of at most sqrt 2, or, tighter where a
+// factor is small, each error times the size of the value it multiplies.
 #include "trig.h"
 
 #include "trigconstants.h"
@@ -109,12 +112,11 @@ constexpr double kHeadError = 0x1p-75;
 constexpr double kVeltkampSplitter = 134217729.0;  // 2^27 + 1
 constexpr double kKeptPolynomialError = 0x1p-49;
 constexpr double kKeptHeadError = 0x1p-72;
-// |sin b| + |cos b| <= sqrt 2 for the kept values too, whose errors are far
-// below the slack; the roundings of a sum's low part, the products of two low
-// parts it leaves out and the slack of its rounding test stay below 2^-98.
 constexpr double kSumSlope = 1.5;
+constexpr double kSumError = 0x1p-72;
 constexpr double kSumSizeSlope = 1.0 + 0x1p-20;
-constexpr double kSumError = 0x1p-96;
+constexpr double kSumSizeError = 0x1p-72;
+constexpr double kSumFloor = 0x1p-96;
 
 // sin a and cos a as hi + lo, and as a 26-bit upper half (Veltkamp's split)
 // plus the rest.
@@ -355,37 +357,30 @@ void wideStep(const StepEntry& t, const Reduction& r, Candidate& sinA, Candidate
     cosA.err = err + kKeptHeadError * std::fabs(cosA.hi);
 }
 
-void keepWide(const Candidate& w, bool negative, double& hi, double& lo, double& upper,
-              double& rest, double& err)
+// hi + lo as its upper 26 bits and the rest, rounded (within 2^-79 of hi).
+void keepWide(const Candidate& w, bool negative, double& upper, double& lower, double& err)
 {
-    hi = negative ? -w.hi : w.hi;
-    lo = negative ? -w.lo : w.lo;
+    const double hi = negative ? -w.hi : w.hi;
     upper = upperHalf(hi);
-    rest = hi - upper;
+    lower = (hi - upper) + (negative ? -w.lo : w.lo);
     err = w.err;
 }
 
-// a b exactly as hi + the returned error, from the halves (Dekker).
-double productError(double aHi, double aUpper, double aRest, double bHi, double bUpper,
-                    double bRest)
-{
-    return ((aUpper * bUpper - aHi * bHi) + aUpper * bRest + aRest * bUpper) + aRest * bRest;
-}
-
-// The bounds of a sum from each kept value's own error and size, much
-// tighter than the common one where a sine or cosine is small (near
-// multiples of a quarter turn). Whether both then round once.
+// The bounds of a sum from each kept value's own error and size, and the
+// roundings from the sizes of the products: much tighter than the common
+// bound where a sine or cosine is small (next to multiples of a quarter
+// turn). Whether both results then round once.
 bool sumRoundsOnce(const TrigAngle& a, const TrigAngle& b, Candidate& sinAB, Candidate& cosAB,
                    TrigPair& out)
 {
-    const double sa = std::fabs(a.sinHi);
-    const double ca = std::fabs(a.cosHi);
-    const double sb = std::fabs(b.sinHi);
-    const double cb = std::fabs(b.cosHi);
+    const double sa = std::fabs(a.sinUpper);
+    const double ca = std::fabs(a.cosUpper);
+    const double sb = std::fabs(b.sinUpper);
+    const double cb = std::fabs(b.cosUpper);
     const double sinSlopes = (a.sinErr * cb + a.cosErr * sb) + (b.sinErr * ca + b.cosErr * sa);
     const double cosSlopes = (a.cosErr * cb + a.sinErr * sb) + (b.cosErr * ca + b.sinErr * sa);
-    sinAB.err = kSumSizeSlope * sinSlopes + kSumError;
-    cosAB.err = kSumSizeSlope * cosSlopes + kSumError;
+    sinAB.err = kSumSizeSlope * sinSlopes + kSumSizeError * (sa * cb + ca * sb) + kSumFloor;
+    cosAB.err = kSumSizeSlope * cosSlopes + kSumSizeError * (ca * cb + sa * sb) + kSumFloor;
     return roundsOnce(sinAB, false, out.s) && roundsOnce(cosAB, false, out.c);
 }
 
@@ -416,7 +411,7 @@ TrigAngle trigAngle(double x)
     a.x = x;
     const double ax = std::fabs(x);
     if (!(ax <= DBL_MAX)) {
-        a.sinHi = a.cosHi = x - x;  // NaN: every sum is left to trigSinCos
+        a.sinUpper = a.cosUpper = x - x;  // NaN: every sum is left to trigSinCos
         return a;
     }
     // Below the limit, sin x = x within |x|^3 and cos x = 1 - x^2/2 within
@@ -430,17 +425,17 @@ TrigAngle trigAngle(double x)
         quadrant = (r.step >> kStepsLog2) & 3;
     }
     const bool odd = (quadrant & 1) != 0;
-    keepWide(odd ? cosA : sinA, (quadrant >= 2) != (x < 0.0), a.sinHi, a.sinLo, a.sinUpper,
-             a.sinRest, a.sinErr);
-    keepWide(odd ? sinA : cosA, quadrant == 1 || quadrant == 2, a.cosHi, a.cosLo, a.cosUpper,
-             a.cosRest, a.cosErr);
+    keepWide(odd ? cosA : sinA, (quadrant >= 2) != (x < 0.0), a.sinUpper, a.sinLower, a.sinErr);
+    keepWide(odd ? sinA : cosA, quadrant == 1 || quadrant == 2, a.cosUpper, a.cosLower,
+             a.cosErr);
     a.err = a.sinErr > a.cosErr ? a.sinErr : a.cosErr;
     return a;
 }
 
-// sin(a + b) = sin a cos b + cos a sin b, cos(a + b) = cos a cos b - sin a sin b:
-// the products of the high parts exact, their sums exact, the rest in the low
-// parts. The kept values' errors pass on with a slope of at most sqrt 2.
+// sin(a + b) = sin a cos b + cos a sin b, cos(a + b) = cos a cos b - sin a sin b,
+// each factor as upper + lower: the products of the upper halves are exact and
+// so is their sum (hi + its error); the rest, 2^-26 of them and smaller, goes
+// to the low part.
 void trigSinCosSums(const TrigAngle& angle, const TrigAngle* b, long count, TrigPair* out)
 {
     // A copy the stores to out cannot alias, kept in registers.
@@ -453,25 +448,17 @@ void trigSinCosSums(const TrigAngle& angle, const TrigAngle* b, long count, Trig
         twoSum(a.x, t.x, x, xError);
         const double err = aError + kSumSlope * t.err;
 
-        const double sc = productError(a.sinHi, a.sinUpper, a.sinRest, t.cosHi, t.cosUpper,
-                                       t.cosRest);
-        const double cs = productError(a.cosHi, a.cosUpper, a.cosRest, t.sinHi, t.sinUpper,
-                                       t.sinRest);
-        Candidate sinAB{};
-        twoSum(a.sinHi * t.cosHi, a.cosHi * t.sinHi, sinAB.hi, sinAB.lo);
-        sinAB.lo = (sinAB.lo + (sc + cs)) + ((a.sinHi * t.cosLo + a.sinLo * t.cosHi) +
-                                             (a.cosHi * t.sinLo + a.cosLo * t.sinHi));
-        sinAB.err = err;
+        Candidate sinAB{0.0, 0.0, err};
+        twoSum(a.sinUpper * t.cosUpper, a.cosUpper * t.sinUpper, sinAB.hi, sinAB.lo);
+        sinAB.lo = (sinAB.lo + (a.sinLower * t.cosLower + a.cosLower * t.sinLower)) +
+                   ((a.sinUpper * t.cosLower + a.sinLower * t.cosUpper) +
+                    (a.cosUpper * t.sinLower + a.cosLower * t.sinUpper));
 
-        const double cc = productError(a.cosHi, a.cosUpper, a.cosRest, t.cosHi, t.cosUpper,
-                                       t.cosRest);
-        const double ss = productError(a.sinHi, a.sinUpper, a.sinRest, t.sinHi, t.sinUpper,
-                                       t.sinRest);
-        Candidate cosAB{};
-        twoSum(a.cosHi * t.cosHi, -(a.sinHi * t.sinHi), cosAB.hi, cosAB.lo);
-        cosAB.lo = (cosAB.lo + (cc - ss)) + ((a.cosHi * t.cosLo + a.cosLo * t.cosHi) -
-                                             (a.sinHi * t.sinLo + a.sinLo * t.sinHi));
-        cosAB.err = err;
+        Candidate cosAB{0.0, 0.0, err};
+        twoSum(a.cosUpper * t.cosUpper, -(a.sinUpper * t.sinUpper), cosAB.hi, cosAB.lo);
+        cosAB.lo = (cosAB.lo + (a.cosLower * t.cosLower - a.sinLower * t.sinLower)) +
+                   ((a.cosUpper * t.cosLower + a.cosLower * t.cosUpper) -
+                    (a.sinUpper * t.sinLower + a.sinLower * t.sinUpper));
 
         const bool exact = xError == 0.0;
         if (!(exact && roundsOnce(sinAB, false, out[k].s) && roundsOnce(cosAB, false, out[k].c)) &&

@@ -18,16 +18,16 @@ void trigSinCos(double x, double& s, double& c);
 // Sines and cosines of many sums a + b, where a changes seldom and each b
 // comes from a list that is kept: each angle's sine and cosine are kept with
 // about 2^-72 of error (TrigAngle; about one trigSinCos to make), and each sum
-// takes the addition theorem, about half the cost of trigSinCos. The results
+// takes the addition theorem, in about half trigSinCos's time. The results
 // are trigSinCos's bits: where the sum in double is inexact or the bounds of
-// a result hold a rounding boundary (about one sum in 20,000 of the GL
+// a result hold a rounding boundary (about one sum in 10,000 of the GL
 // demo's), trigSinCos decides.
 struct TrigAngle {
     double x;
-    double sinHi, sinLo, sinUpper, sinRest;  // hi + lo; hi = upper (26 bits) + rest
-    double cosHi, cosLo, cosUpper, cosRest;
-    double sinErr, cosErr;  // bounds on |hi + lo - exact|
-    double err;             // the larger of the two
+    double sinUpper, sinLower;  // sin x = upper (26 bits) + lower, within sinErr
+    double cosUpper, cosLower;
+    double sinErr, cosErr;
+    double err;  // the larger of the two
 };
 
 struct TrigPair {

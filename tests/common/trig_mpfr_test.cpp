@@ -186,13 +186,13 @@ TEST(TrigMpfr, MatchesMpfrOnEveryArgumentOfTheDemos)
     }
 }
 
-// |hi + lo - exact| <= err, in MPFR's exact arithmetic.
-bool withinBound(const mpfr_t exact, double hi, double lo, double err)
+// |upper + lower - exact| <= err, in MPFR's exact arithmetic.
+bool withinBound(const mpfr_t exact, double upper, double lower, double err)
 {
     mpfr_t kept;
     mpfr_init2(kept, 2200);
-    mpfr_set_d(kept, hi, MPFR_RNDN);
-    mpfr_add_d(kept, kept, lo, MPFR_RNDN);
+    mpfr_set_d(kept, upper, MPFR_RNDN);
+    mpfr_add_d(kept, kept, lower, MPFR_RNDN);
     mpfr_sub(kept, kept, exact, MPFR_RNDN);
     mpfr_abs(kept, kept, MPFR_RNDN);
     const bool within = mpfr_cmp_d(kept, err) <= 0;
@@ -218,8 +218,8 @@ TEST(TrigMpfr, KeptAnglesAreWithinTheirBounds)
         const TrigAngle a = trigAngle(v);
         mpfr_set_d(x, v, MPFR_RNDN);
         mpfr_sin_cos(s, c, x, MPFR_RNDN);
-        misses += !withinBound(s, a.sinHi, a.sinLo, a.sinErr) ||
-                  !withinBound(c, a.cosHi, a.cosLo, a.cosErr);
+        misses += !withinBound(s, a.sinUpper, a.sinLower, a.sinErr) ||
+                  !withinBound(c, a.cosUpper, a.cosLower, a.cosErr);
     }
     mpfr_clears(x, s, c, static_cast<mpfr_ptr>(nullptr));
     EXPECT_EQ(misses, 0);
