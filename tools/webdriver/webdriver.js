@@ -225,7 +225,9 @@ class Page {
     } else if (message.method === 'Runtime.exceptionThrown') {
       const details = params.exceptionDetails;
       console.log('console error: ' + (details.exception ? details.exception.description : details.text));
-    } else if (message.method === 'Log.entryAdded') {
+    } else if (message.method === 'Log.entryAdded' && params.entry.level === 'error') {
+      // The browser's own warnings (SwiftShader's "GPU stall due to ReadPixels" when a
+      // screenshot is taken) say nothing about the page.
       console.log('console ' + params.entry.level + ': ' + params.entry.text +
                   (params.entry.url ? ' (' + params.entry.url + ')' : ''));
     }
