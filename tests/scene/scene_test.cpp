@@ -61,7 +61,7 @@ TEST(Frame, GoldenFramesAreReproducedExactly)
         for (int frame = 1; frame <= g.frame; ++frame) {
             sceneRenderFrame(scene);
         }
-        const uint64_t checksum = captureChecksum(scene.pixels.data());
+        const uint64_t checksum = captureChecksum(scene.pixels.data(), scene.pixels.size());
         EXPECT_EQ(checksum, g.checksum) << "start spin " << g.startSpin << " frame " << g.frame
                                         << " checksum 0x" << std::hex << checksum;
     }

@@ -140,7 +140,7 @@ TEST(CaptureTool, WritesTheListedFramesAndEveryChecksumAsTheRendererDrewThem)
     std::string expectedSums;
     for (int frame = 1; frame <= 3; ++frame) {
         sceneRenderFrame(scene);
-        expectedSums += captureChecksumLine(frame, captureChecksum(scene.pixels.data())) + "\n";
+        expectedSums += captureChecksumLine(frame, captureChecksum(scene.pixels.data(), scene.pixels.size())) + "\n";
     }
     EXPECT_EQ(readAll(sums), expectedSums);
     EXPECT_FALSE(fs::exists(sums.string() + ".partial"));

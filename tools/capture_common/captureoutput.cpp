@@ -1,4 +1,4 @@
-// PNG files, standard output and the summary line of the capture tools.
+// Checksum lines, PNG files, standard output and the summary line of the capture tools.
 #include "captureoutput.h"
 
 #include "capture_os.h"
@@ -7,6 +7,7 @@
 #include <stb_image_write.h>
 
 #include <cerrno>
+#include <cinttypes>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -15,6 +16,12 @@
 namespace {
 
 constexpr int kRgbChannels = 3;
+constexpr uint64_t kFnvOffsetBasis = 0xcbf29ce484222325u;
+constexpr uint64_t kFnvPrime = 0x100000001b3u;
+// Hashing a zero byte only multiplies by the prime, so a zero word (a black
+// pixel, a coordinate of 0.0f) is one multiplication by the prime's fourth
+// power, modulo 2^64.
+constexpr uint64_t kFnvPrimeToTheFourth = kFnvPrime * kFnvPrime * kFnvPrime * kFnvPrime;
 
 }  // namespace
 
@@ -29,6 +36,28 @@ bool captureWriteFile(const std::string& path, const std::vector<uint8_t>& bytes
         return false;
     }
     return true;
+}
+
+uint64_t captureChecksum(const uint32_t* words, size_t count)
+{
+    uint64_t hash = kFnvOffsetBasis;
+    for (size_t i = 0; i < count; ++i) {
+        if (words[i] == 0) {
+            hash *= kFnvPrimeToTheFourth;
+            continue;
+        }
+        for (int shift = 0; shift < 32; shift += 8) {
+            hash = (hash ^ ((words[i] >> shift) & 0xFFu)) * kFnvPrime;
+        }
+    }
+    return hash;
+}
+
+std::string captureChecksumLine(int32_t frame, uint64_t checksum)
+{
+    char line[48];
+    std::snprintf(line, sizeof line, "frame_%06d %016" PRIx64, frame, checksum);
+    return line;
 }
 
 std::string captureFileName(int32_t frame)

@@ -1,12 +1,21 @@
-// What the capture tools write: frames as DIR/frame_NNNNNN.png (8-bit RGB,
-// from 0x00RRGGBB pixels, row 0 at the top), the closing summary line, and
-// their checks that standard output can take it.
+// What the capture tools write: checksum lines, frames as DIR/frame_NNNNNN.png
+// (8-bit RGB, from 0x00RRGGBB pixels, row 0 at the top), the closing summary
+// line, and their checks that standard output can take it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
+
+// 64-bit FNV-1a of count 32-bit words, each taken as its four little-endian
+// bytes, first word first: equal data give equal checksums on every platform,
+// so builds can be compared frame by frame without saving what they made.
+uint64_t captureChecksum(const uint32_t* words, size_t count);
+
+// "frame_000090 " and the checksum as 16 lowercase hex digits, no line break.
+std::string captureChecksumLine(int32_t frame, uint64_t checksum);
 
 // "frame_000090.png" for frame 90.
 std::string captureFileName(int32_t frame);

@@ -6,7 +6,6 @@
 #include "scene.h"
 
 #include <chrono>
-#include <cinttypes>
 #include <cstdio>
 
 const char* const kCaptureUsage =
@@ -21,11 +20,6 @@ const char* const kCaptureUsage =
 namespace {
 
 constexpr int32_t kLastSpin = 359;
-constexpr uint64_t kFnvOffsetBasis = 0xcbf29ce484222325u;
-constexpr uint64_t kFnvPrime = 0x100000001b3u;
-// Hashing a zero byte only multiplies by the prime, so a zero word (the black
-// background) is one multiplication by the prime's fourth power, modulo 2^64.
-constexpr uint64_t kFnvPrimeToTheFourth = kFnvPrime * kFnvPrime * kFnvPrime * kFnvPrime;
 
 // The value of --out or --checksums.
 bool applyName(const CaptureArg& arg, std::string& name, const char* what, std::string& reason)
@@ -66,7 +60,7 @@ void addChecksumLine(const CaptureOptions& options, int32_t frame, const uint32_
                      std::vector<uint8_t>& lines)
 {
     if (!options.checksumsPath.empty()) {
-        const std::string line = captureChecksumLine(frame, captureChecksum(pixels)) + "\n";
+        const std::string line = captureChecksumLine(frame, captureChecksum(pixels, kFramePixels)) + "\n";
         lines.insert(lines.end(), line.begin(), line.end());
     }
 }
@@ -89,28 +83,6 @@ bool captureParseArgs(const std::vector<std::string>& args, CaptureOptions& opti
     }
     return captureRequire(pairs, {"--start-spin", "--frames"}, reason) &&
            captureCheckFrameList("--save", options.saveFrames, options.frames, reason);
-}
-
-uint64_t captureChecksum(const uint32_t* pixels)
-{
-    uint64_t hash = kFnvOffsetBasis;
-    for (int32_t i = 0; i < kFramePixels; ++i) {
-        if (pixels[i] == 0) {
-            hash *= kFnvPrimeToTheFourth;
-            continue;
-        }
-        for (int shift = 0; shift < 32; shift += 8) {
-            hash = (hash ^ ((pixels[i] >> shift) & 0xFFu)) * kFnvPrime;
-        }
-    }
-    return hash;
-}
-
-std::string captureChecksumLine(int32_t frame, uint64_t checksum)
-{
-    char line[48];
-    std::snprintf(line, sizeof line, "frame_%06d %016" PRIx64, frame, checksum);
-    return line;
 }
 
 bool captureRun(const CaptureOptions& options, CaptureResult& result, std::string& reason)

@@ -27,14 +27,6 @@ extern const char* const kCaptureUsage;
 bool captureParseArgs(const std::vector<std::string>& args, CaptureOptions& options,
                       std::string& reason);
 
-// 64-bit FNV-1a of one frame's 640x480 pixel words, each taken as its four
-// little-endian bytes, row 0 first: equal frames give equal checksums on every
-// platform, so builds can be compared frame by frame without saving pictures.
-uint64_t captureChecksum(const uint32_t* pixels);
-
-// "frame_000090 " and the checksum as 16 lowercase hex digits, no line break.
-std::string captureChecksumLine(int32_t frame, uint64_t checksum);
-
 struct CaptureResult {
     double pipelineMs;  // frame pipeline alone, PNG writing excluded
 };
