@@ -4,27 +4,13 @@
 
 #include "glscene.h"
 
-namespace {
-
-constexpr float kTubeRadius = 3.5f;
-constexpr int kTubeRings = 42;
-constexpr int kTubeSegments = 32;
-
-void rebuildTube(GlDemo& demo, float twist, float time)
-{
-    buildTube(demo.mesh, kTubeRadius, float(kTubeRings), float(kTubeSegments), twist, time);
-}
-
-}  // namespace
-
 GlDemoStart glDemoStart(GlDemo& demo, const char* texturePath)
 {
     demo = GlDemo{};
     if (!setupGL()) {
         return GlDemoStart::noProgram;
     }
-    rebuildTube(demo, 0.0f, 0.0f);
-    buildTriangles(demo.mesh, kTubeRings, kTubeSegments);
+    tubeAnimationStart(demo.tube);
     if (!setupTexture(texturePath)) {
         return GlDemoStart::noTexture;
     }
@@ -34,9 +20,8 @@ GlDemoStart glDemoStart(GlDemo& demo, const char* texturePath)
 
 void glDemoFrame(GlDemo& demo)
 {
-    frameClockAdvance(demo.clock);
-    rebuildTube(demo, demo.clock.twist, demo.clock.frameTime);
-    drawTube(demo.mesh, demo.clock.spinAngle);
+    tubeAnimationFrame(demo.tube);
+    drawTube(demo.tube.mesh, demo.tube.clock.spinAngle);
 }
 
 void glDemoStop()

@@ -3,12 +3,10 @@
 // The caller owns the context and presents each frame.
 #pragma once
 
-#include "frameclock.h"
-#include "tube.h"
+#include "tubeanimation.h"
 
 struct GlDemo {
-    TubeMesh mesh;
-    FrameClock clock;
+    TubeAnimation tube;
 };
 
 enum class GlDemoStart {
