@@ -1,0 +1,84 @@
+// The tube checksum tool, kept out of main as the other capture tools are.
+#include "tubesums.h"
+
+#include "captureargs.h"
+#include "captureoutput.h"
+#include "tubeanimation.h"
+
+#include <bit>
+#include <chrono>
+#include <initializer_list>
+
+const char* const kTubeSumsUsage =
+    "usage: tube-checksums --frames N --checksums FILE\n"
+    "  N: frames of the GL demo's tube to build, at least 1;\n"
+    "  FILE: gets a line 'frame_NNNNNN XXXXXXXXXXXXXXXX' for every frame 1..N, the\n"
+    "    64-bit FNV-1a of its vertices, normals and texture coordinates in hex\n";
+
+namespace {
+
+void appendBits(std::vector<uint32_t>& words, std::initializer_list<float> values)
+{
+    for (const float value : values) {
+        words.push_back(std::bit_cast<uint32_t>(value));
+    }
+}
+
+}  // namespace
+
+bool tubeSumsParseArgs(const std::vector<std::string>& args, TubeSumsOptions& options,
+                       std::string& reason)
+{
+    options = TubeSumsOptions{};
+    std::vector<CaptureArg> pairs;
+    if (!captureSplitArgs(args, {"--frames", "--checksums"}, pairs, reason) ||
+        !captureRequire(pairs, {"--frames", "--checksums"}, reason)) {
+        return false;
+    }
+    for (const CaptureArg& arg : pairs) {
+        if (arg.name == "--frames" && !captureParseFrameCount(arg, options.frames, reason)) {
+            return false;
+        }
+        if (arg.name == "--checksums") {
+            options.checksumsPath = arg.value;
+        }
+    }
+    if (options.checksumsPath.empty()) {
+        reason = "--checksums: empty file name";
+        return false;
+    }
+    return true;
+}
+
+uint64_t tubeSumsChecksum(const TubeMesh& mesh)
+{
+    std::vector<uint32_t> words;
+    for (const Vec3& v : mesh.vertices) {
+        appendBits(words, {v.x, v.y, v.z});
+    }
+    for (const Vec3& n : mesh.normals) {
+        appendBits(words, {n.x, n.y, n.z});
+    }
+    for (const TexCoord& t : mesh.texCoords) {
+        appendBits(words, {t.s, t.t});
+    }
+    return captureChecksum(words.data(), words.size());
+}
+
+bool tubeSumsRun(const TubeSumsOptions& options, double& buildMs, std::string& reason)
+{
+    using Clock = std::chrono::steady_clock;
+    Clock::duration building{};
+    TubeAnimation tube;
+    tubeAnimationStart(tube);
+    std::vector<uint8_t> lines;
+    for (int32_t frame = 1; frame <= options.frames; ++frame) {
+        const Clock::time_point start = Clock::now();
+        tubeAnimationFrame(tube);
+        building += Clock::now() - start;
+        const std::string line = captureChecksumLine(frame, tubeSumsChecksum(tube.mesh)) + "\n";
+        lines.insert(lines.end(), line.begin(), line.end());
+    }
+    buildMs = std::chrono::duration<double, std::milli>(building).count();
+    return captureWriteFile(options.checksumsPath, lines, reason);
+}
