@@ -5,8 +5,8 @@
 #include "captureoutput.h"
 #include "tubeanimation.h"
 
-#include <bit>
 #include <chrono>
+#include <cstring>
 #include <initializer_list>
 
 const char* const kTubeSumsUsage =
@@ -20,7 +20,9 @@ namespace {
 void appendBits(std::vector<uint32_t>& words, std::initializer_list<float> values)
 {
     for (const float value : values) {
-        words.push_back(std::bit_cast<uint32_t>(value));
+        uint32_t bits = 0;  // Emscripten's C++ library has no std::bit_cast
+        std::memcpy(&bits, &value, sizeof bits);
+        words.push_back(bits);
     }
 }
 
