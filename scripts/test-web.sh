@@ -2,7 +2,8 @@
 # The web part of the test run: builds the web version and the site (warnings
 # as errors), then runs the tests labelled "web" of the native build in build/
 # against them: the pages in headless Chromium and the capture tool under
-# Node.js, against the native renderers (vesselgl's within a measured margin).
+# Node.js, against the native renderers (vesselgl's within a measured margin),
+# and the GL demo's tube mesh under Node.js against the native build's.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -20,4 +21,5 @@ cmake -S . -B build -G Ninja -DTUBE_WERROR=ON >/dev/null
 cmake --build build -j "$jobs" --target helixsoft_web_e2e_tests vesselgl_web_e2e_tests
 TUBE_WEB_SITE="$root/out/web" \
 TUBE_WEB_CAPTURE="$root/build-web/tools/helixsoft_capture/helixsoft-capture.js" \
+TUBE_WEB_TUBE_CHECKSUMS="$root/build-web/tools/tube_checksums/tube-checksums.js" \
   ctest --test-dir build -L web --output-on-failure --timeout 600

@@ -3,7 +3,8 @@
 # with MinGW-w64 (scripts/build-windows.sh), runs the unit tests under Wine
 # with one Wine server kept alive for the whole run, then, from the Linux
 # build, the end-to-end tests of the Windows programs under Wine in Xvfb and
-# the comparison of helixsoft-capture.exe's frames with the Linux build's.
+# the comparison of helixsoft-capture.exe's frames and tube-checksums.exe's
+# meshes with the Linux build's.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"

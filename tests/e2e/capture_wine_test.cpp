@@ -2,12 +2,14 @@
 // the same start spins must give the same frames, so the Windows build's
 // renderer (its compiler, C library and SIMD kernels) draws exactly what the
 // Linux build draws. Every frame of a long run is compared by its checksum,
-// and chosen frames as PNG files, byte for byte.
+// and chosen frames as PNG files, byte for byte. tube-checksums.exe likewise
+// must build the GL demo's tube mesh of every frame as the Linux build does.
 #include "launcher.h"
 #include "process.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -68,4 +70,33 @@ TEST(WineCapture, EveryFrameMatchesTheLinuxBuild)
     }
     launcherFinish();
     fs::remove_all(root);
+}
+
+TEST(WineTubeChecksums, EveryFrameOfALongRunIsTheLinuxMeshToTheBit)
+{
+    std::string reason;
+    if (!launcherAvailable(reason)) {
+        GTEST_SKIP() << reason;
+    }
+    const std::string frames = "5000";
+    const fs::path dir = fs::path(::testing::TempDir()) / "tube_sums_wine";
+    fs::create_directories(dir);
+    std::vector<std::string> sums;
+    for (std::vector<std::string> command :
+         {std::vector<std::string>{TUBE_CHECKSUMS_PATH}, launcherCommand("tube-checksums")}) {
+        const std::string path = (dir / std::to_string(sums.size())).string();
+        command.insert(command.end(), {"--frames", frames, "--checksums", path});
+        ChildOptions options;
+        launcherPrepare(options);
+        ChildProcess child;
+        int status = -1;
+        ASSERT_TRUE(childStart(child, command, options) &&
+                    childWait(child, kRunTimeoutMs + kLauncher.startupMs, status) && status == 0)
+            << child.out << child.err;
+        sums.push_back(readFile(path));
+    }
+    launcherFinish();
+    fs::remove_all(dir);
+    ASSERT_EQ(std::count(sums[0].begin(), sums[0].end(), '\n'), std::stoi(frames));
+    EXPECT_EQ(firstDifference(sums[1], sums[0]), "");
 }

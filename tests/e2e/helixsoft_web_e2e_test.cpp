@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -217,21 +216,6 @@ TEST_F(WebBuild, SaysWhyItCannotRun)
     EXPECT_EQ(values[3], "\"This demo needs WebAssembly with SIMD, which this browser does not "
                          "offer.\"");
     EXPECT_EQ(values[4], "\"This demo needs WebAssembly, which this browser does not offer.\"");
-}
-
-// The first line of `actual` that differs from `expected`'s, or "" when they agree.
-std::string firstDifference(const std::string& actual, const std::string& expected)
-{
-    std::istringstream a(actual);
-    std::istringstream e(expected);
-    std::string lineA;
-    std::string lineE;
-    while (std::getline(e, lineE)) {
-        if (!std::getline(a, lineA) || lineA != lineE) {
-            return "expected " + lineE + ", got " + lineA;
-        }
-    }
-    return std::getline(a, lineA) ? "extra " + lineA : "";
 }
 
 // Every frame of long runs from four start spins: the capture tool built to

@@ -16,6 +16,8 @@ std::vector<std::string> launcherCommand(const std::string& program,
         command = {HELIXSOFT_PATH};
     } else if (program == "vesselgl") {
         command = {VESSELGL_PATH};
+    } else if (program == "tube-checksums") {
+        command = {TUBE_CHECKSUMS_PATH};
     } else {
         command = {HELIXSOFT_CAPTURE_PATH};
     }

@@ -27,6 +27,9 @@ std::string programPath(const std::string& program)
     if (program == "vesselgl") {
         return windowsBuild() + "/vesselgl/vesselgl.exe";
     }
+    if (program == "tube-checksums") {
+        return windowsBuild() + "/tools/tube_checksums/tube-checksums.exe";
+    }
     return windowsBuild() + "/tools/helixsoft_capture/helixsoft-capture.exe";
 }
 

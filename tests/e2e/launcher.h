@@ -20,8 +20,8 @@ extern const Launcher kLauncher;
 
 // false, with a reason, when the launcher cannot run here: the tests skip.
 bool launcherAvailable(std::string& reason);
-// The command line of a program of the build: "helixsoft", "vesselgl" or
-// "helixsoft-capture"; args follow the program.
+// The command line of a program of the build: "helixsoft", "vesselgl",
+// "helixsoft-capture" or "tube-checksums"; args follow the program.
 std::vector<std::string> launcherCommand(const std::string& program,
                                          const std::vector<std::string>& args = {});
 // Adds what the launcher needs to a child's environment.

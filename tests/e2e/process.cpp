@@ -120,3 +120,17 @@ void childKill(ChildProcess& child)
         }
     }
 }
+
+std::string firstDifference(const std::string& actual, const std::string& expected)
+{
+    std::istringstream a(actual);
+    std::istringstream e(expected);
+    std::string lineA;
+    std::string lineE;
+    while (std::getline(e, lineE)) {
+        if (!std::getline(a, lineA) || lineA != lineE) {
+            return "expected " + lineE + ", got " + lineA;
+        }
+    }
+    return std::getline(a, lineA) ? "extra " + lineA : "";
+}

@@ -32,3 +32,5 @@ void childKill(ChildProcess& child);
 
 // The whole file, "" when it cannot be read.
 std::string readFile(const std::string& path);
+// The first line of `actual` that differs from `expected`'s, or "" when they agree.
+std::string firstDifference(const std::string& actual, const std::string& expected);

@@ -3,7 +3,8 @@
 // software renderer. Two rasterizers do not agree on every edge and texel, so
 // a fixed run's frame is held to a share of pixels within a few levels and a
 // mean error, not to equality. Skipped unless TUBE_WEB_SITE names a built
-// site, as scripts/test-web.sh does.
+// site, as scripts/test-web.sh does; so is the mesh's comparison below, unless
+// TUBE_WEB_TUBE_CHECKSUMS names the web build of tube-checksums.
 #include "captureoutput.h"
 #include "picture_checks.h"
 #include "process.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -199,6 +201,34 @@ TEST_F(VesselglPage, SaysWhyItCannotRun)
     EXPECT_NE(run.transcript.find("console log: Failed to load image!!!"), std::string::npos);
     EXPECT_EQ(run.evals[2], "\"A fixed run needs frames a whole number from 1 to 2147483647.\"");
     EXPECT_EQ(run.evals[3], "\"This demo needs WebGL, which this browser does not offer.\"");
+}
+
+// The tube's mesh as the WebAssembly build makes it under Node.js, frame after
+// frame through the demo's own stepping, is the native build's to the bit:
+// every frame's vertices, normals and texture coordinates by their checksum.
+TEST(TubeUnderNodejs, EveryFrameOfALongRunIsTheNativeMeshToTheBit)
+{
+    const char* tool = std::getenv("TUBE_WEB_TUBE_CHECKSUMS");
+    if (tool == nullptr) {
+        GTEST_SKIP() << "no web build named (TUBE_WEB_TUBE_CHECKSUMS)";
+    }
+    const std::string frames = "5000";
+    const std::string nativeSums = ::testing::TempDir() + "tube_sums_native";
+    const std::string wasmSums = ::testing::TempDir() + "tube_sums_wasm";
+    ChildProcess native;
+    ChildProcess wasm;
+    int nativeStatus = -1;
+    int wasmStatus = -1;
+    ASSERT_TRUE(childStart(native, {TUBE_CHECKSUMS_PATH, "--frames", frames, "--checksums",
+                                    nativeSums}, {}));
+    ASSERT_TRUE(childStart(wasm, {NODE_PROGRAM, tool, "--frames", frames, "--checksums",
+                                  wasmSums}, {}));
+    ASSERT_TRUE(childWait(native, kCaptureTimeoutMs, nativeStatus) && nativeStatus == 0)
+        << native.err;
+    ASSERT_TRUE(childWait(wasm, kCaptureTimeoutMs, wasmStatus) && wasmStatus == 0) << wasm.err;
+    const std::string expected = readFile(nativeSums);
+    ASSERT_EQ(std::count(expected.begin(), expected.end(), '\n'), std::stoi(frames));
+    EXPECT_EQ(firstDifference(readFile(wasmSums), expected), "");
 }
 
 }  // namespace
