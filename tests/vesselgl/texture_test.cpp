@@ -162,13 +162,13 @@ TEST(TgaLoadFile, ReadsARegularFileAndRefusesEverythingElse)
     EXPECT_EQ(levels.size(), 4u);  // 5 x 3 grown to 8 x 4, down to 1 x 1
 
     // A FIFO with no writer would block a plain open; it must fail at once instead.
-    const std::string special = makeSpecialFile(dir);
-    ASSERT_FALSE(special.empty());
+    const std::string nonRegular = makeNonRegularFile(dir);
+    ASSERT_FALSE(nonRegular.empty());
     const std::string empty = dir + "/empty.tga";
     ASSERT_TRUE(writeFile(empty, {}));
     const std::string sub = dir + "/directory.tga";
     ASSERT_TRUE(std::filesystem::create_directory(sub));
-    const std::string refused[] = {dir + "/missing.tga", special, empty, sub, ""};
+    const std::string refused[] = {dir + "/missing.tga", nonRegular, empty, sub, ""};
     for (const std::string& path : refused) {
         EXPECT_FALSE(tgaLoadFile(path.c_str(), image)) << path;
         EXPECT_FALSE(texPrepareFile(path.c_str(), levels)) << path;

@@ -32,4 +32,4 @@ bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
 // A file in dir that is no regular file and has nothing to read: a FIFO with no
 // writer on POSIX systems, the NUL device on Windows. "" when none can be made.
-std::string makeSpecialFile(const std::string& dir);
+std::string makeNonRegularFile(const std::string& dir);

@@ -1,9 +1,9 @@
-// The special file of the texture tests on POSIX systems: a FIFO.
+// A file that is no regular one, for the texture tests on POSIX systems: a FIFO.
 #include "tga_writer.h"
 
 #include <sys/stat.h>
 
-std::string makeSpecialFile(const std::string& dir)
+std::string makeNonRegularFile(const std::string& dir)
 {
     const std::string fifo = dir + "/fifo.tga";
     return mkfifo(fifo.c_str(), 0600) == 0 ? fifo : std::string();
