@@ -1,6 +1,8 @@
 // The page passes its checked ?spin=S&frames=N as Module.fixedRun.
 #include "runmode.h"
 
+#include "conventions.h"
+
 #include <emscripten/emscripten.h>
 
 // clang-format off
@@ -13,17 +15,11 @@ EM_JS(int32_t, webFixedRun, (int32_t* spin, int32_t* frames), {
 });
 // clang-format on
 
-namespace {
-
-constexpr int32_t kLastSpin = 359;
-
-}  // namespace
-
 RunMode runModeRequested()
 {
     RunMode mode;
     if (webFixedRun(&mode.startSpin, &mode.frames) == 0 || mode.startSpin < 0 ||
-        mode.startSpin > kLastSpin || mode.frames < 1) {
+        mode.startSpin >= kDegreesPerTurn || mode.frames < 1) {
         return RunMode{};
     }
     mode.fixed = true;

@@ -75,10 +75,8 @@ RingFrame ringFrame(long i, double rings, float phase, float radius, float time,
     return ring;
 }
 
-// A ring in two passes: positions from the sines and cosines of the ring's
-// twist plus each kept angle around it, then normals and texture coordinates
-// in a pass of their own, where the square roots and divisions of neighbouring
-// points overlap.
+// A ring's positions, from the sines and cosines of the ring's twist plus each
+// kept angle around it.
 void placeRing(Vec3* points, TrigPair* trig, const RingFrame& ring, const TrigAngle* around,
                long pointCount)
 {
@@ -165,6 +163,9 @@ void buildTube(TubeMesh& mesh, float radius, float rings, float segments, float 
     keepAround(mesh, thetaStep, pointCount);
     float zc = roundToFloat32(ringsD * kRingSpacing / 2.0);
     float offset = 0.0f;
+    // Each ring in two passes, positions and then normals and texture
+    // coordinates, where the square roots and divisions of neighbouring points
+    // overlap instead of waiting behind the sines and cosines.
     for (long i = 0; i < ringCount; ++i) {
         const RingFrame ring = ringFrame(i, ringsD, mesh.phase, radius, time, zc, offset);
         const long first = i * pointCount;

@@ -3,13 +3,9 @@
 
 namespace {
 
-constexpr float kTubeRadius = 3.5f;
-constexpr int kTubeRings = 42;
-constexpr int kTubeSegments = 32;
-
 void rebuildTube(TubeAnimation& tube, float twist, float time)
 {
-    buildTube(tube.mesh, kTubeRadius, float(kTubeRings), float(kTubeSegments), twist, time);
+    buildTube(tube.mesh, kGlTubeRadius, float(kGlTubeRings), float(kGlTubeSegments), twist, time);
 }
 
 }  // namespace
@@ -18,7 +14,7 @@ void tubeAnimationStart(TubeAnimation& tube)
 {
     tube = TubeAnimation{};
     rebuildTube(tube, 0.0f, 0.0f);
-    buildTriangles(tube.mesh, kTubeRings, kTubeSegments);
+    buildTriangles(tube.mesh, kGlTubeRings, kGlTubeSegments);
 }
 
 void tubeAnimationFrame(TubeAnimation& tube)

@@ -6,6 +6,11 @@
 #include "frameclock.h"
 #include "tube.h"
 
+// The tube's size: its radius and its counts of rings and of segments around.
+inline constexpr float kGlTubeRadius = 3.5f;
+inline constexpr int kGlTubeRings = 42;
+inline constexpr int kGlTubeSegments = 32;
+
 struct TubeAnimation {
     TubeMesh mesh;
     FrameClock clock;

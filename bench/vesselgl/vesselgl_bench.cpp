@@ -8,6 +8,7 @@
 #include "teximage.h"
 #include "tube.h"
 #include "tube_reference.h"
+#include "tubeanimation.h"
 
 #include <benchmark/benchmark.h>
 
@@ -15,17 +16,13 @@
 
 namespace {
 
-constexpr float kRadius = 3.5f;
-constexpr int kRings = 42;
-constexpr int kSegments = 32;
-
 // Frames of the demo, one per iteration, each built by build(mesh, rings,
 // segments, twist, time). The counts come as values the optimiser cannot see, as
 // they reach buildTube from the program: no builder is specialised for 42 x 32.
 template <typename Build>
 void buildFrames(benchmark::State& state, Build build)
 {
-    volatile float counts[] = {float(kRings), float(kSegments)};
+    volatile float counts[] = {float(kGlTubeRings), float(kGlTubeSegments)};
     const float rings = counts[0];
     const float segments = counts[1];
     TubeMesh mesh;
@@ -43,7 +40,7 @@ void buildFrames(benchmark::State& state, Build build)
 void BM_BuildTube(benchmark::State& state)
 {
     buildFrames(state, [](TubeMesh& mesh, float rings, float segments, float twist, float time) {
-        buildTube(mesh, kRadius, rings, segments, twist, time);
+        buildTube(mesh, kGlTubeRadius, rings, segments, twist, time);
     });
 }
 BENCHMARK(BM_BuildTube);
@@ -52,7 +49,7 @@ template <typename Real>
 void BM_BuildTubePlain(benchmark::State& state)
 {
     buildFrames(state, [](TubeMesh& mesh, float rings, float segments, float twist, float time) {
-        referenceBuildTube<Real>(mesh, kRadius, rings, segments, twist, time,
+        referenceBuildTube<Real>(mesh, kGlTubeRadius, rings, segments, twist, time,
                                  [](Real x) { return static_cast<float>(x); });
     });
 }

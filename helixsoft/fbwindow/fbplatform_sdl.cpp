@@ -20,7 +20,6 @@ namespace {
 
 constexpr int32_t kPrimaryDisplay = 0;
 constexpr int32_t kBitsPerByte = 8;
-constexpr int32_t kLayoutCharMax = 255;
 constexpr size_t kMaxPendingChars = sizeof(SDL_TextInputEvent::text);
 
 struct SdlDisplay {

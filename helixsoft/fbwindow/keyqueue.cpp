@@ -15,7 +15,6 @@ struct KeyQueue {
 };
 
 constexpr int32_t kKeyQueueMask = kKeyQueueSlots - 1;
-constexpr int32_t kLayoutCharMax = 255;
 constexpr int32_t kFunctionKeyCodeOffset = 0x9B;  // F1 (0x70) + 0x9B = 0x10B
 constexpr char kExtendedKeyPrefix = static_cast<char>(255);
 

@@ -25,6 +25,8 @@ constexpr int32_t kVirtualKeyDelete = 0x2E;
 constexpr int32_t kVirtualKeyF1 = 0x70;
 constexpr int32_t kVirtualKeyF10 = 0x79;
 
+// Characters 1..255 of the keyboard layout are key codes of their own.
+constexpr int32_t kLayoutCharMax = 255;
 constexpr int32_t kKeyCodeFirstSpecial = 0x101;
 constexpr int32_t kKeyCodeLastSpecial = 0x114;
 constexpr int32_t kKeyQueueSlots = 16;  // holds at most 15 codes: one slot stays free

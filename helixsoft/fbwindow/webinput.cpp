@@ -31,7 +31,6 @@ constexpr std::array<NamedKey, 24> kNamedKeys{{
     {"Backspace", kVirtualKeyNone, 8},   {"Tab", kVirtualKeyNone, 9},
 }};
 
-constexpr int32_t kLayoutCharMax = 255;
 constexpr int32_t kNoChar = -1;
 
 // The code point of a string that holds exactly one character of at most two

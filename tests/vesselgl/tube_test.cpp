@@ -1,6 +1,6 @@
 #include "float32.h"
-#include "frameclock.h"
 #include "tube.h"
+#include "tubeanimation.h"
 #include "tube_reference.h"
 
 #include <gtest/gtest.h>
@@ -11,17 +11,13 @@
 
 namespace {
 
-constexpr float kRadius = 3.5f;
-constexpr int kRings = 42;
-constexpr int kSegments = 32;
-constexpr int kVertexCount = kRings * (kSegments + 1);
+constexpr int kVertexCount = kGlTubeRings * (kGlTubeSegments + 1);
 
 TubeMesh startUpMesh()
 {
-    TubeMesh mesh;
-    buildTube(mesh, kRadius, 42.0f, 32.0f, 0.0f, 0.0f);
-    buildTriangles(mesh, kRings, kSegments);
-    return mesh;
+    TubeAnimation tube;
+    tubeAnimationStart(tube);
+    return tube.mesh;
 }
 
 template <typename T>
@@ -36,19 +32,6 @@ bool sameMesh(const TubeMesh& a, const TubeMesh& b)
            sameBits(a.texCoords, b.texCoords) && a.phase == b.phase;
 }
 
-// The start-up build (twist 0, time 0) and then frames 1 to frames with the
-// program's clock, each handed to step(twist, time).
-template <typename Step>
-void forEachFrame(int frames, Step step)
-{
-    step(0.0f, 0.0f);
-    FrameClock clock;
-    for (int frame = 1; frame <= frames; ++frame) {
-        frameClockAdvance(clock);
-        step(clock.twist, clock.frameTime);
-    }
-}
-
 }  // namespace
 
 // Every frame against the formulas transcribed with a rounding at each step,
@@ -56,16 +39,21 @@ void forEachFrame(int frames, Step step)
 TEST(BuildTube, EveryFrameOfALongRunIsTheStrictTranscriptionToTheBit)
 {
     const auto strict = [](double x) { return roundToFloat32(x); };
-    TubeMesh mesh;
+    TubeAnimation tube;
     TubeMesh reference;
     int framesOff = 0;
-    forEachFrame(3000, [&](float twist, float time) {
-        buildTube(mesh, kRadius, 42.0f, 32.0f, twist, time);
-        referenceBuildTube<double>(reference, kRadius, 42.0f, 32.0f, twist, time, strict);
-        if (!sameMesh(mesh, reference) && framesOff++ < 3) {
-            ADD_FAILURE() << "frame at time " << time << " differs";
+    tubeAnimationStart(tube);
+    for (int frame = 0; frame <= 3000; ++frame) {
+        if (frame > 0) {
+            tubeAnimationFrame(tube);
         }
-    });
+        referenceBuildTube<double>(reference, kGlTubeRadius, float(kGlTubeRings),
+                                   float(kGlTubeSegments), tube.clock.twist, tube.clock.frameTime,
+                                   strict);
+        if (!sameMesh(tube.mesh, reference) && framesOff++ < 3) {
+            ADD_FAILURE() << "frame " << frame << " differs";
+        }
+    }
     EXPECT_EQ(framesOff, 0);
 }
 
@@ -102,7 +90,7 @@ TEST(BuildTube, UnusableCountsLeaveNothingToDraw)
     };
     for (const auto& c : cases) {
         TubeMesh mesh = startUpMesh();
-        buildTube(mesh, kRadius, c.rings, c.segments, 0.0f, 0.0f);
+        buildTube(mesh, kGlTubeRadius, c.rings, c.segments, 0.0f, 0.0f);
         EXPECT_TRUE(mesh.vertices.empty()) << c.rings << " x " << c.segments;
         EXPECT_TRUE(mesh.normals.empty());
         EXPECT_TRUE(mesh.texCoords.empty());

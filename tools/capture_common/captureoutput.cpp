@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cinttypes>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -109,6 +110,8 @@ bool captureWritePng(const std::string& path, const uint32_t* pixels, int width,
     return captureWriteFile(path, png, reason);
 }
 
+namespace {
+
 bool capturePrint(std::FILE* stream, const std::string& text, std::string& reason)
 {
     errno = 0;
@@ -138,6 +141,8 @@ std::string captureSummary(int32_t frames, double renderMs)
                   renderMs, perSecond);
     return line;
 }
+
+}  // namespace
 
 bool captureStart(const char* tool, const char* usage, const std::vector<std::string>& args,
                   int& status)

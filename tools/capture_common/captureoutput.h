@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -33,17 +32,6 @@ bool captureWriteFile(const std::string& path, const std::vector<uint8_t>& bytes
 // Writes width x height pixels as an 8-bit RGB PNG, whole, as captureWriteFile.
 bool captureWritePng(const std::string& path, const uint32_t* pixels, int width, int height,
                      std::string& reason);
-
-// Writes text to stream and flushes it; false with the system's reason when
-// any of it could not be written (a full disk, a closed or broken output).
-bool capturePrint(std::FILE* stream, const std::string& text, std::string& reason);
-
-// False with the reason when standard output is closed: the summary would be
-// lost, and the next file the tool opens would take its place.
-bool captureStdoutOpen(std::string& reason);
-
-// "rendered N frames in T ms (F frames/s)"
-std::string captureSummary(int32_t frames, double renderMs);
 
 // The exit statuses of the capture tools (0 is success).
 inline constexpr int kCaptureExitFailed = 1;

@@ -3,6 +3,7 @@
 #include "capture.h"
 
 #include "capture_progress.h"
+#include "conventions.h"
 #include "scene.h"
 
 #include <chrono>
@@ -19,8 +20,6 @@ const char* const kCaptureUsage =
 
 namespace {
 
-constexpr int32_t kLastSpin = 359;
-
 // The value of --out or --checksums.
 bool applyName(const CaptureArg& arg, std::string& name, const char* what, std::string& reason)
 {
@@ -36,7 +35,7 @@ bool applyOption(const CaptureArg& arg, CaptureOptions& options, std::string& re
 {
     if (arg.name == "--start-spin") {
         if (!captureParseWhole(arg.value, options.startSpin) || options.startSpin < 0 ||
-            options.startSpin > kLastSpin) {
+            options.startSpin >= kDegreesPerTurn) {
             reason = "--start-spin: " + captureShown(arg.value) +
                      " is not a whole number from 0 to 359";
             return false;

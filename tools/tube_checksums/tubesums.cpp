@@ -55,6 +55,7 @@ bool tubeSumsParseArgs(const std::vector<std::string>& args, TubeSumsOptions& op
 uint64_t tubeSumsChecksum(const TubeMesh& mesh)
 {
     std::vector<uint32_t> words;
+    words.reserve(3 * (mesh.vertices.size() + mesh.normals.size()) + 2 * mesh.texCoords.size());
     for (const Vec3& v : mesh.vertices) {
         appendBits(words, {v.x, v.y, v.z});
     }

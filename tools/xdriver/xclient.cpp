@@ -8,7 +8,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
-#include <stb_image_write.h>
+#include "captureoutput.h"
 
 #include <bit>
 #include <chrono>
@@ -176,14 +176,8 @@ bool writeScreenshotPng(const Screenshot& shot, const std::string& path)
         shot.rgb.size() != static_cast<size_t>(shot.width) * static_cast<size_t>(shot.height)) {
         return false;
     }
-    std::vector<unsigned char> bytes(shot.rgb.size() * 3);
-    for (size_t i = 0; i < shot.rgb.size(); ++i) {
-        bytes[i * 3 + 0] = static_cast<unsigned char>(shot.rgb[i] >> 16);
-        bytes[i * 3 + 1] = static_cast<unsigned char>(shot.rgb[i] >> 8);
-        bytes[i * 3 + 2] = static_cast<unsigned char>(shot.rgb[i]);
-    }
-    return stbi_write_png(path.c_str(), shot.width, shot.height, 3, bytes.data(),
-                          shot.width * 3) != 0;
+    std::string reason;
+    return captureWritePng(path, shot.rgb.data(), shot.width, shot.height, reason);
 }
 
 bool xSendKey(const std::string& display, const std::string& keysymName)
