@@ -1,5 +1,5 @@
 // Opening the GL demo's GLFW window, shared by the desktop and the browser.
-#include "glfwdemo.h"
+#include "glfwopen.h"
 
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>

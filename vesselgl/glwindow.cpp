@@ -5,7 +5,7 @@
 
 #include "console.h"
 #include "glconnection.h"
-#include "glfwdemo.h"
+#include "glfwopen.h"
 
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>

@@ -10,7 +10,7 @@
 // shared web/webframe.js.
 #include "glwindow.h"
 
-#include "glfwdemo.h"
+#include "glfwopen.h"
 
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>

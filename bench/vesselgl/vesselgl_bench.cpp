@@ -5,7 +5,7 @@
 // one-off texture preparation at start-up.
 #include "frameclock.h"
 #include "glframe.h"
-#include "teximage.h"
+#include "mipchain.h"
 #include "tube.h"
 #include "tube_reference.h"
 #include "tubeanimation.h"

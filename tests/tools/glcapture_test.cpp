@@ -6,7 +6,7 @@
 #include "captureoutput.h"
 #include "glcapture.h"
 #include "picture_checks.h"
-#include "teximage.h"
+#include "mipchain.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "teximage.h"
+#include "mipchain.h"
 #include "tga.h"
 #include "tga_writer.h"
 

@@ -2,6 +2,8 @@
 // OpenGL. The image's rows are already bottom first, as glTexImage2D reads them.
 #include "gltexture.h"
 
+#include "mipchain.h"
+
 #include <GL/gl.h>
 #include <GL/glext.h>  // GL_TEXTURE_MAX_LEVEL is OpenGL 1.2: Windows' gl.h stops at 1.1
 

@@ -1,5 +1,5 @@
 // Hands the GL demo's prepared texture to OpenGL. Decoding, orientation,
-// scaling and mip levels are done beforehand without GL (teximage.h).
+// scaling and mip levels are done beforehand without GL (mipchain.h).
 #pragma once
 
 #include "teximage.h"

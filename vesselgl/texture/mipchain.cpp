@@ -1,6 +1,6 @@
 // Prepares the GL demo's texture on the CPU: power-of-two sides and the whole
 // mipmap chain, so the upload only hands finished levels to the GL.
-#include "teximage.h"
+#include "mipchain.h"
 
 #include "tga.h"
 

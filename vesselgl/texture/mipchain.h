@@ -1,17 +1,10 @@
-// Texture images prepared on the CPU for the GL demo, with no GL involved:
-// 8-bit components (1 grey, 3 RGB or 4 RGBA) packed without row padding, rows
-// bottom first so that the image's lower-left corner is texture coordinate (0, 0).
+// Texture images prepared on the CPU for the GL demo, with no GL involved: a
+// TGA file read and decoded, scaled to powers of two and reduced level by level.
 #pragma once
 
-#include <cstdint>
-#include <vector>
+#include "teximage.h"
 
-struct TexImage {
-    int width = 0;
-    int height = 0;
-    int components = 0;
-    std::vector<uint8_t> pixels;  // width * height * components bytes
-};
+#include <vector>
 
 // The smallest power of two that is >= value, for value in 1..2^30.
 int texNextPowerOfTwo(int value);
