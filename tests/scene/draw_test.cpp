@@ -1,12 +1,13 @@
 // Shaded drawing: the cull sign, rounding of colours, the clamped light, and
 // faces far off the screen. (The walk in sorted order with later faces on top
-// is every golden frame's.)
+// is every pinned run's.)
 #include "draw.h"
 
 #include "raster.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <limits>
 
@@ -50,6 +51,27 @@ TEST(Draw, IntensityIsClampedNanIsDarkAndChannelsRoundHalfToEven)
     EXPECT_EQ(shadeColour(255.0f, 255.0f, 255.0f, 1.0f), 0x00FFFFFFu);
     EXPECT_EQ(shadeColour(252.0f, 0.0f, 255.0f, 0.0f), 0u);
     EXPECT_EQ(shadeColour(5.0f, 3.0f, 1.0f, 0.5f), 0x00020200u);  // 2.5, 1.5, 0.5
+}
+
+// Edge-on faces (V = 0) are dropped, though the rasterizer would fill one
+// pixel a row along such a line.
+TEST(Draw, FacesWhoseCornersLieOnOneLineAreNotDrawn)
+{
+    const float lines[][3][2] = {{{100, 100}, {150, 150}, {200, 200}},
+                                 {{300, 50}, {300, 200}, {300, 120}},
+                                 {{20, 400}, {220, 300}, {120, 350}}};
+    std::vector<uint32_t> pixels(kFramePixels, 0u);
+    std::vector<Face> face(1, Face{});
+    face[0].i1 = 1, face[0].i2 = 2;
+    for (const auto& line : lines) {
+        std::vector<Vertex> vertices(3, Vertex{});
+        for (int k = 0; k < 3; ++k) {
+            vertices[k].screenX = line[k][0], vertices[k].screenY = line[k][1];
+            vertices[k].red = 255.0f, vertices[k].normal = Vec3{0.0f, 1.0f, 0.0f};
+        }
+        drawMesh(pixels.data(), vertices, face, 0.0f, 1.0f, 0.0f, corners);
+    }
+    EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0u), kFramePixels);
 }
 
 TEST(Draw, FarOffCornersAreCulledAndClippedWithoutOverflow)

@@ -114,7 +114,7 @@ bool isSummaryLine(const std::string& text, int frames)
            text.substr(static_cast<size_t>(consumed)) == "\n";
 }
 
-// The hash itself is pinned by the golden frames' checksums (scene tests).
+// The hash itself is pinned by the whole runs below.
 TEST(CaptureChecksum, LinesNameTheFrameAndGiveSixteenHexDigits)
 {
     EXPECT_EQ(captureChecksumLine(90, 0xa1b2c3d4e5f60718u), "frame_000090 a1b2c3d4e5f60718");
@@ -167,6 +167,37 @@ TEST(CaptureTool, WritesTheListedFramesAndEveryChecksumAsTheRendererDrewThem)
     }
     stbi_image_free(rgb);
     EXPECT_EQ(mismatches, 0u);
+    fs::remove_all(scratch);
+}
+
+// Whole runs pinned: the FNV-1a of the --checksums file of frames 1-3,000 of
+// each start spin, from the build that first drew them (they hold the frames
+// whose arithmetic was verified by hand: spin 0 frames 1, 90 and 1,000, spin
+// 123 frames 1 and 1,000, spin 300 frame 2,500). A run that differs leaves its
+// file in the test's directory, to diff against a good build's.
+TEST(CaptureTool, WholeRunsDrawThePinnedFrames)
+{
+    constexpr std::pair<int, uint64_t> kPinnedRuns[] = {
+        {0, 0x4674ed09b0d40ff3ull}, {123, 0xfa0ad1c6fdb6f24eull}, {300, 0xdf5bc64b2dd29a5cull}};
+    const fs::path scratch = scratchDir("pinned");
+    for (const auto& [spin, pinned] : kPinnedRuns) {
+        const std::string name = "pinned-run-spin" + std::to_string(spin) + ".txt";
+        const RunResult run = runTool(HELIXSOFT_CAPTURE_PATH,
+                                      "--start-spin " + std::to_string(spin) +
+                                          " --frames 3000 --checksums '" +
+                                          (scratch / name).string() + "'",
+                                      scratch);
+        ASSERT_EQ(run.status, 0) << run.err;
+        uint64_t digest = 0xcbf29ce484222325ull;  // FNV-1a, byte by byte
+        for (const char c : readAll(scratch / name)) {
+            digest = (digest ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
+        }
+        if (digest != pinned) {
+            fs::copy_file(scratch / name, name, fs::copy_options::overwrite_existing);
+            ADD_FAILURE() << "start spin " << spin << ": frames 1-3000 are not the pinned ones;"
+                          << " their checksums are in " << fs::absolute(name).string();
+        }
+    }
     fs::remove_all(scratch);
 }
 
