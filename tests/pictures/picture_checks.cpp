@@ -39,6 +39,28 @@ bool pictureLoadPng(const std::string& path, Picture& picture)
     return true;
 }
 
+Picture pictureShrink(const Picture& picture, int factor)
+{
+    Picture small{picture.width / factor, picture.height / factor, {}};
+    const int area = factor * factor;
+    for (int y = 0; y < small.height; ++y) {
+        for (int x = 0; x < small.width; ++x) {
+            uint32_t pixel = 0;
+            for (int c = 0; c < 3; ++c) {
+                int sum = 0;
+                for (int k = 0; k < area; ++k) {
+                    const int row = y * factor + k / factor;
+                    const int column = x * factor + k % factor;
+                    sum += channel(picture.rgb[size_t(row * picture.width + column)], c);
+                }
+                pixel |= uint32_t((sum + area / 2) / area) << (16 - 8 * c);
+            }
+            small.rgb.push_back(pixel);
+        }
+    }
+    return small;
+}
+
 PictureDiff pictureCompare(const Picture& a, const Picture& b, int tolerance)
 {
     PictureDiff diff;
