@@ -171,34 +171,39 @@ TEST(CaptureTool, WritesTheListedFramesAndEveryChecksumAsTheRendererDrewThem)
 }
 
 // Whole runs pinned: the FNV-1a of the --checksums file of frames 1-3,000 of
-// each start spin, from the build that first drew them (they hold the frames
+// a start spin, from the build that first drew them (they hold the frames
 // whose arithmetic was verified by hand: spin 0 frames 1, 90 and 1,000, spin
 // 123 frames 1 and 1,000, spin 300 frame 2,500). A run that differs leaves its
 // file in the test's directory, to diff against a good build's.
-TEST(CaptureTool, WholeRunsDrawThePinnedFrames)
+class PinnedRun : public ::testing::TestWithParam<std::pair<int, uint64_t>> {};
+
+TEST_P(PinnedRun, DrawsThePinnedFrames)
 {
-    constexpr std::pair<int, uint64_t> kPinnedRuns[] = {
-        {0, 0x4674ed09b0d40ff3ull}, {123, 0xfa0ad1c6fdb6f24eull}, {300, 0xdf5bc64b2dd29a5cull}};
-    const fs::path scratch = scratchDir("pinned");
-    for (const auto& [spin, pinned] : kPinnedRuns) {
-        const std::string name = "pinned-run-spin" + std::to_string(spin) + ".txt";
-        const RunResult run = runTool(HELIXSOFT_CAPTURE_PATH,
-                                      "--start-spin " + std::to_string(spin) +
-                                          " --frames 3000 --checksums '" +
-                                          (scratch / name).string() + "'",
-                                      scratch);
-        ASSERT_EQ(run.status, 0) << run.err;
-        uint64_t digest = 0xcbf29ce484222325ull;  // FNV-1a, byte by byte
-        for (const char c : readAll(scratch / name)) {
-            digest = (digest ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
-        }
-        if (digest != pinned) {
-            fs::copy_file(scratch / name, name, fs::copy_options::overwrite_existing);
-            ADD_FAILURE() << "start spin " << spin << ": frames 1-3000 are not the pinned ones;"
-                          << " their checksums are in " << fs::absolute(name).string();
-        }
+    const auto [spin, pinned] = GetParam();
+    const std::string name = "pinned-run-spin" + std::to_string(spin) + ".txt";
+    const fs::path scratch = scratchDir(name);
+    const RunResult run = runTool(HELIXSOFT_CAPTURE_PATH,
+                                  "--start-spin " + std::to_string(spin) +
+                                      " --frames 3000 --checksums '" + (scratch / name).string() +
+                                      "'",
+                                  scratch);
+    ASSERT_EQ(run.status, 0) << run.err;
+    uint64_t digest = 0xcbf29ce484222325ull;  // FNV-1a, byte by byte
+    for (const char c : readAll(scratch / name)) {
+        digest = (digest ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
+    }
+    if (digest != pinned) {
+        fs::copy_file(scratch / name, name, fs::copy_options::overwrite_existing);
+        ADD_FAILURE() << "frames 1-3000 are not the pinned ones; their checksums are in "
+                      << fs::absolute(name).string();
     }
     fs::remove_all(scratch);
 }
+
+INSTANTIATE_TEST_SUITE_P(StartSpins, PinnedRun,
+                         ::testing::Values(std::pair{0, 0x4674ed09b0d40ff3ull},
+                                           std::pair{123, 0xfa0ad1c6fdb6f24eull},
+                                           std::pair{300, 0xdf5bc64b2dd29a5cull}),
+                         [](const auto& run) { return "spin" + std::to_string(run.param.first); });
 
 } // namespace
