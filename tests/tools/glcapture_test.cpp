@@ -5,8 +5,12 @@
 #include "capture_run.h"
 #include "captureoutput.h"
 #include "glcapture.h"
-#include "picture_checks.h"
+#include "gltexture.h"
 #include "mipchain.h"
+#include "offscreen.h"
+#include "picture_checks.h"
+
+#include <GL/gl.h>
 
 #include <gtest/gtest.h>
 
@@ -165,6 +169,37 @@ TEST(GlCaptureFrames, FrameOneIsThePinnedPictureAndLaterFramesLookLikeTheDemo)
     const PictureDiff moved = pictureCompare(first, loadFrame(scratch, kLaterFrame), 12);
     EXPECT_LT(moved.shareWithin, 0.8) << describeDiff(moved);
     fs::remove_all(scratch);
+}
+
+// Every level comes back from the GL as it was handed over: rows of 1 and 2
+// bytes (grey) and of 3 and 6 (RGB) are read unpadded only with an unpack
+// alignment of 1, and the caller's alignment is left as it was.
+TEST(GlTexture, LevelsReadBackAsUploadedAndTheAlignmentIsRestored)
+{
+    ASSERT_TRUE(offscreenOpen());
+    for (const GLenum format : {GL_LUMINANCE, GL_RGB}) {
+        TexImage base{2, 8, format == GL_RGB ? 3 : 1, {}};  // levels 2x8, 1x4, 1x2, 1x1
+        for (int i = 0; i < base.width * base.height * base.components; ++i) {
+            base.pixels.push_back(uint8_t(37 * i + 11));
+        }
+        const std::vector<TexImage> levels = texBuildMipChain(base);
+        GLuint texture = 0;
+        glGenTextures(1, &texture);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
+        ASSERT_TRUE(uploadTexture(levels, TextureLevels::declared));
+        GLint alignment = 0;
+        glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+        EXPECT_EQ(alignment, 8);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        for (size_t level = 0; level < levels.size(); ++level) {
+            std::vector<uint8_t> back(levels[level].pixels.size());
+            glGetTexImage(GL_TEXTURE_2D, GLint(level), format, GL_UNSIGNED_BYTE, back.data());
+            EXPECT_EQ(back, levels[level].pixels) << base.components << " bytes, level " << level;
+        }
+        glDeleteTextures(1, &texture);
+    }
+    offscreenClose();
 }
 
 // The shader path on the same rasterizer as the fixed-function path: what is
