@@ -1,7 +1,8 @@
 // The SDL2 backend without an X server: SDL's dummy video driver, asked for by
 // name, carries the events that the tests push, so the event translation can be
-// checked. (The screen over real SDL surfaces, and the refusal of a screen
-// without the demo's mode or of no display, are the end-to-end tests' to see.)
+// checked, and gives a window surface to lock. (The screen over real SDL
+// surfaces, and the refusal of a screen without the demo's mode or of no
+// display, are the end-to-end tests' to see.)
 #include "fbplatform.h"
 #include "keyqueue.h"
 
@@ -81,6 +82,37 @@ TEST_F(SdlEvents, KeyDownsCarryTheTableKeyOrTheControlCharacter)
             EXPECT_EQ(got->layoutChar, c.layoutChar) << "keycode " << c.sym;
         }
     }
+}
+
+// A surface in another format than the converter was chosen for is refused.
+// SDL's dummy driver makes every window surface in one format, whatever the
+// mode, so the test lends the surface another format record for one lock.
+TEST_F(SdlEvents, ALockRefusesASurfaceWhoseFormatChanged)
+{
+    ASSERT_EQ(displayCreate(), 1);
+    displayCreateWindow("format", 64, 48);
+    ASSERT_EQ(displayCreateFlipChain(1), 1);
+    DisplayPixelFormat format;
+    ASSERT_EQ(displayGetPixelFormat(format), 1);
+    SDL_Window* window = nullptr;  // the only one
+    for (Uint32 id = 1; window == nullptr && id < 64; ++id) {
+        window = SDL_GetWindowFromID(id);
+    }
+    ASSERT_NE(window, nullptr);
+    SDL_Surface* surface = SDL_GetWindowSurface(window);
+    SDL_PixelFormat* const own = surface->format;
+    SDL_PixelFormat* const other =
+        SDL_AllocFormat(format.bitCount == 16 ? SDL_PIXELFORMAT_RGB888 : SDL_PIXELFORMAT_RGB565);
+    DisplayLockedBuffer buffer;
+    surface->format = other;
+    EXPECT_EQ(displayLock(buffer), 0);
+    surface->format = own;
+    SDL_FreeFormat(other);
+    EXPECT_EQ(displayLock(buffer), 1);
+    displayUnlock(buffer);
+    displayReleaseFlipChain();
+    displayDestroy();
+    displayDestroyWindow();
 }
 
 TEST_F(SdlEvents, TextGivesOneKeyPerCharacterUpTo255)
