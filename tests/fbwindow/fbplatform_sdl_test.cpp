@@ -4,12 +4,14 @@
 // surfaces, and the refusal of a screen without the demo's mode or of no
 // display, are the end-to-end tests' to see.)
 #include "fbplatform.h"
+#include "key_expectations.h"
 #include "keyqueue.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,46 +44,59 @@ void push(SDL_Event event)
     ASSERT_EQ(SDL_PushEvent(&event), 1);
 }
 
-struct KeyCase {
-    SDL_Keycode sym;
-    uint16_t mod;
-    bool delivered;  // false: the key's character comes as a text event instead
-    int32_t virtualKey;
-    int32_t layoutChar;
-};
-
-TEST_F(SdlEvents, KeyDownsCarryTheTableKeyOrTheControlCharacter)
+// The backend's event for one key-down, or none when its character comes as a
+// text event instead; the queue is left empty.
+std::optional<DisplayEvent> keyDown(SDL_Keycode sym, uint16_t mod)
 {
-    const KeyCase cases[] = {
-        {SDLK_UP, KMOD_NONE, true, kVirtualKeyUp, 0},
-        {SDLK_F10, KMOD_NONE, true, kVirtualKeyF10, 0},
-        {SDLK_F11, KMOD_NONE, true, kVirtualKeyNone, 0},
-        {SDLK_LSHIFT, KMOD_LSHIFT, true, kVirtualKeyNone, 0},
-        {SDLK_ESCAPE, KMOD_NONE, true, kVirtualKeyNone, 27},
-        {SDLK_KP_ENTER, KMOD_NONE, true, kVirtualKeyNone, 13},
-        {SDLK_TAB, KMOD_NONE, true, kVirtualKeyNone, 9},
-        {SDLK_c, KMOD_LCTRL, true, kVirtualKeyNone, 3},
-        {SDLK_z, KMOD_RCTRL, true, kVirtualKeyNone, 26},
-        {SDLK_a, KMOD_LSHIFT, false, 0, 0},
-        {SDLK_SPACE, KMOD_NONE, false, 0, 0},
-    };
-    for (const KeyCase& c : cases) {
-        TearDown();  // a fresh queue for each key, with no poll sentinel left in it
-        SetUp();
-        SDL_Event event{};
-        event.type = SDL_KEYDOWN;
-        event.key.state = SDL_PRESSED;
-        event.key.keysym.sym = c.sym;
-        event.key.keysym.mod = c.mod;
-        push(event);
-        const std::optional<DisplayEvent> got = nextEvent();
-        ASSERT_EQ(got.has_value(), c.delivered) << "keycode " << c.sym;
-        if (c.delivered) {
-            EXPECT_EQ(got->type, DisplayEventType::KeyDown) << "keycode " << c.sym;
-            EXPECT_EQ(got->virtualKey, c.virtualKey) << "keycode " << c.sym;
-            EXPECT_EQ(got->layoutChar, c.layoutChar) << "keycode " << c.sym;
-        }
+    SDL_Event event{};
+    event.type = SDL_KEYDOWN;
+    event.key.state = SDL_PRESSED;
+    event.key.keysym.sym = sym;
+    event.key.keysym.mod = mod;
+    push(event);
+    const std::optional<DisplayEvent> got = nextEvent();
+    while (nextEvent()) {
     }
+    return got;
+}
+
+// The key code a key-down comes to; -1 when it is not delivered.
+int32_t codeOf(SDL_Keycode sym, uint16_t mod)
+{
+    const std::optional<DisplayEvent> event = keyDown(sym, mod);
+    return event ? translateKeyDown(event->virtualKey, event->layoutChar) : -1;
+}
+
+// In the order of kExpectedSpecialKeys and kExpectedControlKeys.
+const SDL_Keycode kSpecialKeys[] = {
+    SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_INSERT, SDLK_DELETE, SDLK_HOME,
+    SDLK_END, SDLK_PAGEUP, SDLK_PAGEDOWN, SDLK_F1, SDLK_F2, SDLK_F3, SDLK_F4,
+    SDLK_F5, SDLK_F6, SDLK_F7, SDLK_F8, SDLK_F9, SDLK_F10};
+const SDL_Keycode kControlKeys[] = {SDLK_ESCAPE, SDLK_RETURN, SDLK_BACKSPACE, SDLK_TAB};
+
+TEST_F(SdlEvents, EverySpecialKeyAndControlCharacterGivesItsCode)
+{
+    static_assert(std::size(kSpecialKeys) == std::size(kExpectedSpecialKeys));
+    for (size_t i = 0; i < std::size(kSpecialKeys); ++i) {
+        // The table ignores the modifiers.
+        EXPECT_EQ(codeOf(kSpecialKeys[i], KMOD_LSHIFT), kExpectedSpecialKeys[i].code)
+            << kExpectedSpecialKeys[i].name;
+    }
+    static_assert(std::size(kControlKeys) == std::size(kExpectedControlKeys));
+    for (size_t i = 0; i < std::size(kControlKeys); ++i) {
+        EXPECT_EQ(codeOf(kControlKeys[i], KMOD_NONE), kExpectedControlKeys[i].code)
+            << kExpectedControlKeys[i].name;
+    }
+    for (int32_t letter = 0; letter < kExpectedControlLetters; ++letter) {
+        EXPECT_EQ(codeOf(SDLK_a + letter, KMOD_LCTRL), letter + 1) << "Ctrl " << letter;
+        EXPECT_EQ(codeOf(SDLK_a + letter, KMOD_RCTRL | KMOD_LSHIFT), letter + 1);
+    }
+    // Keys of no code, the keypad's Enter, and keys whose text comes instead.
+    EXPECT_EQ(codeOf(SDLK_F11, KMOD_NONE), 0);
+    EXPECT_EQ(codeOf(SDLK_LSHIFT, KMOD_LSHIFT), 0);
+    EXPECT_EQ(codeOf(SDLK_KP_ENTER, KMOD_NONE), 13);
+    EXPECT_EQ(codeOf(SDLK_a, KMOD_LSHIFT), -1);
+    EXPECT_EQ(codeOf(SDLK_SPACE, KMOD_NONE), -1);
 }
 
 // A surface in another format than the converter was chosen for is refused.
