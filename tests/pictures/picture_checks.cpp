@@ -42,20 +42,18 @@ bool pictureLoadPng(const std::string& path, Picture& picture)
 Picture pictureShrink(const Picture& picture, int factor)
 {
     Picture small{picture.width / factor, picture.height / factor, {}};
+    small.rgb.resize(size_t(small.width) * size_t(small.height));
     const int area = factor * factor;
-    for (int y = 0; y < small.height; ++y) {
-        for (int x = 0; x < small.width; ++x) {
-            uint32_t pixel = 0;
-            for (int c = 0; c < 3; ++c) {
-                int sum = 0;
-                for (int k = 0; k < area; ++k) {
-                    const int row = y * factor + k / factor;
-                    const int column = x * factor + k % factor;
-                    sum += channel(picture.rgb[size_t(row * picture.width + column)], c);
-                }
-                pixel |= uint32_t((sum + area / 2) / area) << (16 - 8 * c);
+    for (size_t i = 0; i < small.rgb.size(); ++i) {
+        const size_t corner = i / size_t(small.width) * size_t(factor * picture.width) +
+                              i % size_t(small.width) * size_t(factor);
+        for (int c = 0; c < 3; ++c) {
+            int sum = area / 2;  // rounds to nearest
+            for (int k = 0; k < area; ++k) {
+                const size_t offset = size_t(k / factor * picture.width + k % factor);
+                sum += channel(picture.rgb[corner + offset], c);
             }
-            small.rgb.push_back(pixel);
+            small.rgb[i] |= uint32_t(sum / area) << (16 - 8 * c);
         }
     }
     return small;
@@ -115,16 +113,6 @@ PictureLook pictureLook(const Picture& picture)
                          uint32_t(sums[2] / tube);
     }
     return look;
-}
-
-bool colorsClose(uint32_t a, uint32_t b, int tolerance)
-{
-    for (int c = 0; c < 3; ++c) {
-        if (std::abs(channel(a, c) - channel(b, c)) > tolerance) {
-            return false;
-        }
-    }
-    return true;
 }
 
 std::string describeDiff(const PictureDiff& diff)

@@ -44,7 +44,4 @@ struct PictureLook {
 
 PictureLook pictureLook(const Picture& picture);
 
-// Every channel of a and b within tolerance levels.
-bool colorsClose(uint32_t a, uint32_t b, int tolerance);
-
 std::string describeDiff(const PictureDiff& diff);
