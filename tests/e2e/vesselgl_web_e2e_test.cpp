@@ -91,8 +91,8 @@ Picture frameOfShot(const Picture& shot, bool& blackAround)
 }
 
 // The page at ?frames=N against vesselgl-capture --frames N, for several N,
-// with the highlight in view in each of them.
-TEST_F(VesselglPage, FixedRunsShowTheCapturedFrameUnscaledAtTheTopLeft)
+// with the highlight in view in each of them; a long run keeps the page responsive.
+TEST_F(VesselglPage, FixedRunsShowTheCapturedFrameUnscaledAtTheTopLeftAndKeepThePageResponsive)
 {
     std::vector<std::string> commands = {"size", std::to_string(kShotWidth) + "x" +
                                                      std::to_string(kShotHeight)};
@@ -101,9 +101,11 @@ TEST_F(VesselglPage, FixedRunsShowTheCapturedFrameUnscaledAtTheTopLeft)
         commands.insert(commands.end(), {"open", "vesselgl.html?frames=" + n, "wait-title",
                                          "frame " + n, "shot", shotPath("frame" + n)});
     }
+    appendLongRunCommands(commands, "vesselgl.html?frames=2147483647", 1);
     const WebDriverRun run = webDriverRun(site, commands);
     ASSERT_EQ(run.status, 0) << run.transcript;
     EXPECT_EQ(run.problems, std::vector<std::string>{});
+    EXPECT_EQ(run.evals, (std::vector<std::string>{"0", "\"responsive\""}));
     const std::string captured = ::testing::TempDir() + "vesselgl_web_captured";
     fs::remove_all(captured);
     ASSERT_TRUE(captureFrames(captured, kFixedFrames));

@@ -21,6 +21,7 @@
 //                          Backspace, Space, ArrowUp/Down/Left/Right, F1-F12, Shift, Control
 //   click X Y              a left click at (X, Y) in the viewport
 //   sleep MS
+//   throttle RATE          the page's main thread runs RATE times slower (1: full speed)
 //   hide | show            the page's window is minimised / restored
 //   blur | focus           the page loses / regains the keyboard focus, staying visible
 //                          (it has the focus from the start)
@@ -436,6 +437,8 @@ const kCommands = {
   key: [1, false, (page, name) => page.key(name)],
   click: [2, false, (page, x, y) => page.click(x, y)],
   sleep: [1, false, (page, ms) => new Promise((resolve) => setTimeout(resolve, Number(ms)))],
+  throttle: [1, false, (page, rate) => page.send('Emulation.setCPUThrottlingRate',
+                                                  {rate: Number(rate)})],
   hide: [0, false, (page) => page.setWindowState('minimized')],
   show: [0, false, (page) => page.setWindowState('normal')],
   blur: [0, false, (page) => page.focus(false)],
