@@ -1,4 +1,5 @@
-// Checksum lines, PNG files, standard output and the summary line of the capture tools.
+// Checksum lines, PNG files, standard output and the summary line of the
+// capture tools, and the start and end that all three share.
 #include "captureoutput.h"
 
 #include "capture_os.h"
@@ -142,8 +143,16 @@ std::string captureSummary(int32_t frames, double renderMs)
     return line;
 }
 
-}  // namespace
+// "TOOL: REASON" on standard error, followed by usage unless it is nullptr;
+// the status is kCaptureExitBadArguments with the usage, else kCaptureExitFailed.
+int captureFailed(const char* tool, const std::string& reason, const char* usage)
+{
+    std::fprintf(stderr, "%s: %s\n%s", tool, reason.c_str(), usage != nullptr ? usage : "");
+    return usage != nullptr ? kCaptureExitBadArguments : kCaptureExitFailed;
+}
 
+// False when the tool is to end at once with status: standard output is
+// closed, or --help was asked for.
 bool captureStart(const char* tool, const char* usage, const std::vector<std::string>& args,
                   int& status)
 {
@@ -160,16 +169,27 @@ bool captureStart(const char* tool, const char* usage, const std::vector<std::st
     return true;
 }
 
-int captureFailed(const char* tool, const std::string& reason, const char* usage)
-{
-    std::fprintf(stderr, "%s: %s\n%s", tool, reason.c_str(), usage != nullptr ? usage : "");
-    return usage != nullptr ? kCaptureExitBadArguments : kCaptureExitFailed;
-}
+}  // namespace
 
-int captureFinish(const char* tool, int32_t frames, double renderMs)
+int captureMain(int argc, char** argv, const char* tool, const char* usage,
+                CaptureRunFunction run)
 {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    int status = 0;
+    if (!captureStart(tool, usage, args, status)) {
+        return status;
+    }
+    CaptureSummary summary;
     std::string reason;
-    return capturePrint(stdout, captureSummary(frames, renderMs) + "\n", reason)
+    switch (run(args, summary, reason)) {
+    case CaptureStatus::badInput:
+        return captureFailed(tool, reason, usage);
+    case CaptureStatus::failed:
+        return captureFailed(tool, reason, nullptr);
+    case CaptureStatus::done:
+        break;
+    }
+    return capturePrint(stdout, captureSummary(summary.frames, summary.renderMs) + "\n", reason)
                ? 0
                : captureFailed(tool, reason, nullptr);
 }

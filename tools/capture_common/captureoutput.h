@@ -37,15 +37,26 @@ bool captureWritePng(const std::string& path, const uint32_t* pixels, int width,
 inline constexpr int kCaptureExitFailed = 1;
 inline constexpr int kCaptureExitBadArguments = 2;
 
-// What every capture tool does before parsing: a write past a file-size limit
-// fails with EFBIG instead of a signal, a closed standard output fails, and
-// --help prints usage. False when the tool is to end at once with status.
-bool captureStart(const char* tool, const char* usage, const std::vector<std::string>& args,
-                  int& status);
+enum class CaptureStatus {
+    done,
+    badInput,  // bad arguments, or an input or output directory that cannot be used
+    failed,    // anything else: a frame or file that cannot be written, no GL
+};
 
-// "TOOL: REASON" on standard error, followed by usage unless it is nullptr;
-// the status is kCaptureExitBadArguments with the usage, else kCaptureExitFailed.
-int captureFailed(const char* tool, const std::string& reason, const char* usage);
+// What a run reports for the summary line.
+struct CaptureSummary {
+    int32_t frames = 0;
+    double renderMs = 0.0;  // the frames alone
+};
 
-// Prints the summary line: 0, or kCaptureExitFailed when it cannot be written.
-int captureFinish(const char* tool, int32_t frames, double renderMs);
+// Parses args (the program name excluded), prepares and runs.
+using CaptureRunFunction = CaptureStatus (*)(const std::vector<std::string>& args,
+                                             CaptureSummary& summary, std::string& reason);
+
+// A capture tool's main: a write past a file-size limit fails with EFBIG
+// instead of a signal, a closed standard output fails, --help prints usage,
+// then run. A failure prints "TOOL: REASON" on standard error, with the usage
+// after a bad input; the status is 0, kCaptureExitBadArguments for a bad input,
+// kCaptureExitFailed when the run fails or the summary cannot be written.
+int captureMain(int argc, char** argv, const char* tool, const char* usage,
+                CaptureRunFunction run);
