@@ -11,8 +11,6 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
 namespace {
@@ -26,19 +24,6 @@ constexpr uint64_t kFnvPrime = 0x100000001b3u;
 constexpr uint64_t kFnvPrimeToTheFourth = kFnvPrime * kFnvPrime * kFnvPrime * kFnvPrime;
 
 }  // namespace
-
-bool captureWriteFile(const std::string& path, const std::vector<uint8_t>& bytes,
-                      std::string& reason)
-{
-    const std::string partial = path + ".partial";
-    if (!captureOsWriteAndRename(partial, path, bytes)) {
-        const int error = errno;
-        std::remove(partial.c_str());
-        reason = "cannot write " + captureShown(path) + ": " + std::strerror(error);
-        return false;
-    }
-    return true;
-}
 
 uint64_t captureChecksum(const uint32_t* words, size_t count)
 {
@@ -67,24 +52,6 @@ std::string captureFileName(int32_t frame)
     char name[32];
     std::snprintf(name, sizeof name, "frame_%06d.png", frame);
     return name;
-}
-
-bool capturePrepareDir(const std::string& dir, std::string& reason)
-{
-    std::error_code error;
-    std::filesystem::create_directories(dir, error);
-    if (!error && !std::filesystem::is_directory(dir, error) && !error) {
-        error = std::make_error_code(std::errc::not_a_directory);
-    }
-    if (error) {
-        reason = "cannot create directory " + captureShown(dir) + ": " + error.message();
-        return false;
-    }
-    if (!captureOsProbeDir(dir)) {
-        reason = "cannot write into directory " + captureShown(dir) + ": " + std::strerror(errno);
-        return false;
-    }
-    return true;
 }
 
 bool captureWritePng(const std::string& path, const uint32_t* pixels, int width, int height,

@@ -3,6 +3,8 @@
 // line, and their checks that standard output can take it.
 #pragma once
 
+#include "capturefile.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -18,16 +20,6 @@ std::string captureChecksumLine(int32_t frame, uint64_t checksum);
 
 // "frame_000090.png" for frame 90.
 std::string captureFileName(int32_t frame);
-
-// Creates dir if missing and proves that a file can be written there.
-bool capturePrepareDir(const std::string& dir, std::string& reason);
-
-// Writes bytes to path through a temporary file renamed into place once all
-// of it is written and closed, so a file with the final name is always
-// complete and a failed write leaves no file behind; the reason names the
-// path and the system's error.
-bool captureWriteFile(const std::string& path, const std::vector<uint8_t>& bytes,
-                      std::string& reason);
 
 // Writes width x height pixels as an 8-bit RGB PNG, whole, as captureWriteFile.
 bool captureWritePng(const std::string& path, const uint32_t* pixels, int width, int height,

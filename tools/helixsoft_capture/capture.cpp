@@ -16,7 +16,8 @@ const char* const kCaptureUsage =
     "  LIST: comma-separated frame numbers 1..N to save as DIR/frame_NNNNNN.png (default none);\n"
     "  DIR: output directory, created if missing (default .);\n"
     "  FILE: write a line 'frame_NNNNNN XXXXXXXXXXXXXXXX' for every frame 1..N, the\n"
-    "    64-bit FNV-1a of its pixel words as little-endian bytes in hex (default none)\n";
+    "    64-bit FNV-1a of its pixel words as little-endian bytes in hex (default none);\n"
+    "  a device or pipe (/dev/null, /dev/stdout) is written in place, a link followed\n";
 
 namespace {
 

@@ -13,7 +13,8 @@ const char* const kTubeSumsUsage =
     "usage: tube-checksums --frames N --checksums FILE\n"
     "  N: frames of the GL demo's tube to build, at least 1;\n"
     "  FILE: gets a line 'frame_NNNNNN XXXXXXXXXXXXXXXX' for every frame 1..N, the\n"
-    "    64-bit FNV-1a of its vertices, normals and texture coordinates in hex\n";
+    "    64-bit FNV-1a of its vertices, normals and texture coordinates in hex;\n"
+    "    a device or pipe (/dev/null, /dev/stdout) is written in place, a link followed\n";
 
 namespace {
 
