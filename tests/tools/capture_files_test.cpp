@@ -1,8 +1,8 @@
 // What the capture tools do to the names they are given and to the folder
 // they write in: devices, pipes and links named by the user are written
 // through, never replaced; sockets and links to nothing are refused; names
-// planted where temporary files once went are never opened. Every node is
-// made here, in a scratch folder.
+// planted where temporary files once went are never opened; checksum lines go
+// out as the frames are made. Every node is made here, in a scratch folder.
 #include "capture.h"
 #include "capture_run.h"
 
@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -211,6 +212,32 @@ TEST(CaptureFiles, NamesPlantedForTheTemporaryFilesAreNeverOpened)
     captureFileAbandon(first);
     captureFileAbandon(second);
     EXPECT_EQ(temporaryFiles(out), 0);
+    fs::remove_all(scratch);
+}
+
+// A run far too long to finish streams its lines: under a file-size limit
+// it fails at the limit, a few thousand bytes in, where keeping the lines
+// until the end would run until the timeout. The tool must then leave no
+// file behind.
+TEST(CaptureFiles, ChecksumLinesAreWrittenAsTheFramesAreMade)
+{
+    if (!hasProgram("prlimit")) {
+        GTEST_SKIP() << "prlimit (util-linux) is not installed";
+    }
+    const fs::path scratch = scratchDir("stream");
+    const fs::path sums = scratch / "sums.txt";
+    const std::tuple<const char*, const char*, const char*> tools[] = {
+        {HELIXSOFT_CAPTURE_PATH, "--start-spin 0 ", "helixsoft-capture: cannot write "},
+        {TUBE_CHECKSUMS_PATH, "", "tube-checksums: cannot write "},
+    };
+    for (const auto& [tool, spin, says] : tools) {
+        const RunResult result = runTool(
+            tool, spin + std::string("--frames 2000000000 --checksums '") + sums.string() + "'",
+            scratch, "timeout 60 prlimit --fsize=3000");
+        EXPECT_EQ(result.status, 1) << tool;
+        EXPECT_EQ(result.err, says + captureShown(sums.string()) + ": File too large\n");
+        EXPECT_EQ(fileNames(scratch), std::vector<std::string>{}) << tool;
+    }
     fs::remove_all(scratch);
 }
 

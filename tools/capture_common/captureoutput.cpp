@@ -47,6 +47,13 @@ std::string captureChecksumLine(int32_t frame, uint64_t checksum)
     return line;
 }
 
+bool captureFileWriteChecksum(CaptureFile& file, int32_t frame, uint64_t checksum,
+                              std::string& reason)
+{
+    const std::string line = captureChecksumLine(frame, checksum) + "\n";
+    return captureFileWrite(file, line.data(), line.size(), reason);
+}
+
 std::string captureFileName(int32_t frame)
 {
     char name[32];

@@ -18,6 +18,11 @@ uint64_t captureChecksum(const uint32_t* words, size_t count);
 // "frame_000090 " and the checksum as 16 lowercase hex digits, no line break.
 std::string captureChecksumLine(int32_t frame, uint64_t checksum);
 
+// Writes frame's checksum line and its line break to a checksums file as
+// the frame is made, so a run of any length holds none of it in memory.
+bool captureFileWriteChecksum(CaptureFile& file, int32_t frame, uint64_t checksum,
+                              std::string& reason);
+
 // "frame_000090.png" for frame 90.
 std::string captureFileName(int32_t frame);
 

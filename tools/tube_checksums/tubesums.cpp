@@ -69,20 +69,38 @@ uint64_t tubeSumsChecksum(const TubeMesh& mesh)
     return captureChecksum(words.data(), words.size());
 }
 
-bool tubeSumsRun(const TubeSumsOptions& options, double& buildMs, std::string& reason)
+namespace {
+
+bool writeFrames(const TubeSumsOptions& options, CaptureFile& checksums, double& buildMs,
+                 std::string& reason)
 {
     using Clock = std::chrono::steady_clock;
     Clock::duration building{};
     TubeAnimation tube;
     tubeAnimationStart(tube);
-    std::vector<uint8_t> lines;
     for (int32_t frame = 1; frame <= options.frames; ++frame) {
         const Clock::time_point start = Clock::now();
         tubeAnimationFrame(tube);
         building += Clock::now() - start;
-        const std::string line = captureChecksumLine(frame, tubeSumsChecksum(tube.mesh)) + "\n";
-        lines.insert(lines.end(), line.begin(), line.end());
+        if (!captureFileWriteChecksum(checksums, frame, tubeSumsChecksum(tube.mesh), reason)) {
+            return false;
+        }
     }
     buildMs = std::chrono::duration<double, std::milli>(building).count();
-    return captureWriteFile(options.checksumsPath, lines, reason);
+    return true;
+}
+
+}  // namespace
+
+bool tubeSumsRun(const TubeSumsOptions& options, double& buildMs, std::string& reason)
+{
+    CaptureFile checksums;
+    if (!captureFileOpen(options.checksumsPath, checksums, reason)) {
+        return false;
+    }
+    if (!writeFrames(options, checksums, buildMs, reason)) {
+        captureFileAbandon(checksums);
+        return false;
+    }
+    return captureFileCommit(checksums, reason);
 }
