@@ -81,6 +81,9 @@ TEST(CaptureTool, BadArgumentsExitTwoWithAReasonAndTheUsage)
         {"--start-spin 0 --frames 2 --save 1 --out '" + (scratch / std::string(300, 'd')).string() +
              "'",
          "dddd': File name too long\n"},
+        {"--start-spin 0 --frames 2 --save 2 --out '" + outDir + "' --checksums '" + outDir +
+             "/../out/frame_000002.png'",
+         "/frame_000002.png' is also the file of saved frame 2\n"},
     };
     for (const auto& [args, says] : cases) {
         const RunResult result = runTool(HELIXSOFT_CAPTURE_PATH, args, scratch);

@@ -55,6 +55,23 @@ bool applyOption(const CaptureArg& arg, CaptureOptions& options, std::string& re
     return applyName(arg, options.outDir, "directory name", reason);
 }
 
+// One file given as both the checksums and a saved frame would be written
+// twice, the last write winning: refused with the other bad arguments.
+bool checksumsApart(const CaptureOptions& options, std::string& reason)
+{
+    if (options.checksumsPath.empty()) {
+        return true;
+    }
+    for (const int32_t frame : options.saveFrames) {
+        if (captureSameFile(options.checksumsPath, options.outDir + "/" + captureFileName(frame))) {
+            reason = "--checksums: " + captureShown(options.checksumsPath) +
+                     " is also the file of saved frame " + std::to_string(frame);
+            return false;
+        }
+    }
+    return true;
+}
+
 // Writes frame's line when the run writes checksums.
 bool addChecksumLine(const CaptureOptions& options, int32_t frame, const uint32_t* pixels,
                      CaptureFile& checksums, std::string& reason)
@@ -81,7 +98,8 @@ bool captureParseArgs(const std::vector<std::string>& args, CaptureOptions& opti
         }
     }
     return captureRequire(pairs, {"--start-spin", "--frames"}, reason) &&
-           captureCheckFrameList("--save", options.saveFrames, options.frames, reason);
+           captureCheckFrameList("--save", options.saveFrames, options.frames, reason) &&
+           checksumsApart(options, reason);
 }
 
 namespace {

@@ -24,6 +24,7 @@ struct CaptureOptions {
 extern const char* const kCaptureUsage;
 
 // args excludes the program name. On failure returns false with a reason.
+// The checksums file must not be one of the saved frames' files.
 bool captureParseArgs(const std::vector<std::string>& args, CaptureOptions& options,
                       std::string& reason);
 
