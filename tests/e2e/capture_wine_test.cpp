@@ -24,10 +24,12 @@ constexpr const char* kSavedFrames = "1,2,90,180,181,360,361,720,1441,2100";
 constexpr size_t kSavedCount = 10;
 constexpr int kRunTimeoutMs = 180000;
 
-// Runs command in dir ("" for the current one): the exit status, or -1
-// when it did not end in time.
-int runIn(const std::vector<std::string>& command, const fs::path& dir, std::string& output)
+// Runs command with args in dir ("" for the current one): the exit status,
+// or -1 when it did not end in time.
+int runIn(std::vector<std::string> command, const std::vector<std::string>& args,
+          const fs::path& dir, std::string& output)
 {
+    command.insert(command.end(), args.begin(), args.end());
     ChildOptions options;
     launcherPrepare(options);
     options.workDir = dir.string();
@@ -40,20 +42,13 @@ int runIn(const std::vector<std::string>& command, const fs::path& dir, std::str
     return ended ? status : -1;
 }
 
-std::vector<std::string> withArgs(std::vector<std::string> command,
-                                  const std::vector<std::string>& args)
-{
-    command.insert(command.end(), args.begin(), args.end());
-    return command;
-}
-
 bool runCapture(const std::vector<std::string>& command, int spin, const fs::path& dir,
                 std::string& output)
 {
     const std::vector<std::string> args = {
         "--start-spin", std::to_string(spin), "--frames", std::to_string(kFrames), "--save",
         kSavedFrames, "--out", dir.string(), "--checksums", (dir / "checksums.txt").string()};
-    return runIn(withArgs(command, args), "", output) == 0;
+    return runIn(command, args, "", output) == 0;
 }
 
 }  // namespace
@@ -77,7 +72,7 @@ TEST(WineCapture, WritesNulInPlaceAndNamesAFullDiskAsTheSystemDoes)
         {"tube-checksums", {"--frames", "3", "--checksums", "NUL"}},
     };
     for (const auto& [program, args] : runs) {
-        EXPECT_EQ(runIn(launcherCommand(program, args), dir, output), 0)
+        EXPECT_EQ(runIn(launcherCommand(program), args, dir, output), 0)
             << program << ": " << output;
         EXPECT_TRUE(fs::is_empty(dir)) << program;
     }
@@ -85,12 +80,10 @@ TEST(WineCapture, WritesNulInPlaceAndNamesAFullDiskAsTheSystemDoes)
     const std::vector<std::string> onItsOwnDisk = {
         "/usr/bin/unshare", "-m", "/bin/sh", "-c",
         "mount -t tmpfs -o size=64k tmpfs \"$0\" && exec \"$@\"", dir.string()};
-    if (runIn(withArgs(onItsOwnDisk, {"true"}), dir, output) == 0) {
+    if (runIn(onItsOwnDisk, {"true"}, dir, output) == 0) {
         const std::vector<std::string> args = {"--start-spin", "0", "--frames", "1",
                                                "--save",       "1", "--out",    dir.string()};
-        EXPECT_EQ(runIn(withArgs(onItsOwnDisk, launcherCommand("helixsoft-capture", args)), dir,
-                        output),
-                  1);
+        EXPECT_EQ(runIn(onItsOwnDisk, launcherCommand("helixsoft-capture", args), dir, output), 1);
         EXPECT_NE(output.find("helixsoft-capture: frame 1: cannot write '"), std::string::npos);
         EXPECT_TRUE(output.find("Disk full") != std::string::npos ||
                     output.find("not enough space") != std::string::npos)
@@ -143,9 +136,7 @@ TEST(WineTubeChecksums, EveryFrameOfALongRunIsTheLinuxMeshToTheBit)
          {std::vector<std::string>{TUBE_CHECKSUMS_PATH}, launcherCommand("tube-checksums")}) {
         const std::string path = (dir / std::to_string(sums.size())).string();
         std::string output;
-        ASSERT_EQ(runIn(withArgs(command, {"--frames", frames, "--checksums", path}), "", output),
-                  0)
-            << output;
+        ASSERT_EQ(runIn(command, {"--frames", frames, "--checksums", path}, "", output), 0) << output;
         sums.push_back(readFile(path));
     }
     launcherFinish();
