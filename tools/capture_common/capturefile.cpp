@@ -47,6 +47,7 @@ bool createTemporary(const std::string& target, CaptureOsFile& os, std::string& 
                 return true;
             }
         }
+        why = exists ? "no free name for a temporary file" : why;
     } catch (const std::exception& error) {  // no source of random numbers
         why = error.what();
     }
