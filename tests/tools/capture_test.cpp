@@ -81,6 +81,9 @@ TEST(CaptureTool, BadArgumentsExitTwoWithAReasonAndTheUsage)
         {"--start-spin 0 --frames 2 --save 1 --out '" + (scratch / std::string(300, 'd')).string() +
              "'",
          "dddd': File name too long\n"},
+        {"--start-spin 0 --frames 2 --save 2 --out '" + outDir + "' --checksums '" + outDir +
+             "/../out/frame_000002.png'",
+         "/frame_000002.png' is also the file of saved frame 2\n"},
     };
     for (const auto& [args, says] : cases) {
         const RunResult result = runTool(HELIXSOFT_CAPTURE_PATH, args, scratch);
@@ -136,7 +139,7 @@ TEST(CaptureTool, WritesTheListedFramesAndEveryChecksumAsTheRendererDrewThem)
         expectedSums += captureChecksumLine(frame, captureChecksum(scene.pixels.data(), scene.pixels.size())) + "\n";
     }
     EXPECT_EQ(readAll(sums), expectedSums);
-    EXPECT_FALSE(fs::exists(sums.string() + ".partial"));
+    EXPECT_EQ(fileNames(scratch), (std::vector<std::string>{"new", "sums.txt"})) << "nothing else";
     const fs::path nowhere = sums / "sub";  // under a plain file
     const RunResult failed =
         runTool(HELIXSOFT_CAPTURE_PATH,

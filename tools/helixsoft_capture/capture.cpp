@@ -16,7 +16,8 @@ const char* const kCaptureUsage =
     "  LIST: comma-separated frame numbers 1..N to save as DIR/frame_NNNNNN.png (default none);\n"
     "  DIR: output directory, created if missing (default .);\n"
     "  FILE: write a line 'frame_NNNNNN XXXXXXXXXXXXXXXX' for every frame 1..N, the\n"
-    "    64-bit FNV-1a of its pixel words as little-endian bytes in hex (default none)\n";
+    "    64-bit FNV-1a of its pixel words as little-endian bytes in hex (default none);\n"
+    "  a device or pipe (/dev/null, /dev/stdout) is written in place, a link followed\n";
 
 namespace {
 
@@ -54,14 +55,30 @@ bool applyOption(const CaptureArg& arg, CaptureOptions& options, std::string& re
     return applyName(arg, options.outDir, "directory name", reason);
 }
 
-// Appends frame's line to lines when the run writes checksums.
-void addChecksumLine(const CaptureOptions& options, int32_t frame, const uint32_t* pixels,
-                     std::vector<uint8_t>& lines)
+// One file given as both the checksums and a saved frame would be written
+// twice, the last write winning: refused with the other bad arguments.
+bool checksumsApart(const CaptureOptions& options, std::string& reason)
 {
-    if (!options.checksumsPath.empty()) {
-        const std::string line = captureChecksumLine(frame, captureChecksum(pixels, kFramePixels)) + "\n";
-        lines.insert(lines.end(), line.begin(), line.end());
+    if (options.checksumsPath.empty()) {
+        return true;
     }
+    for (const int32_t frame : options.saveFrames) {
+        if (captureSameFile(options.checksumsPath, options.outDir + "/" + captureFileName(frame))) {
+            reason = "--checksums: " + captureShown(options.checksumsPath) +
+                     " is also the file of saved frame " + std::to_string(frame);
+            return false;
+        }
+    }
+    return true;
+}
+
+// Writes frame's line when the run writes checksums.
+bool addChecksumLine(const CaptureOptions& options, int32_t frame, const uint32_t* pixels,
+                     CaptureFile& checksums, std::string& reason)
+{
+    return options.checksumsPath.empty() ||
+           captureFileWriteChecksum(checksums, frame, captureChecksum(pixels, kFramePixels),
+                                    reason);
 }
 
 } // namespace
@@ -81,23 +98,30 @@ bool captureParseArgs(const std::vector<std::string>& args, CaptureOptions& opti
         }
     }
     return captureRequire(pairs, {"--start-spin", "--frames"}, reason) &&
-           captureCheckFrameList("--save", options.saveFrames, options.frames, reason);
+           captureCheckFrameList("--save", options.saveFrames, options.frames, reason) &&
+           checksumsApart(options, reason);
 }
 
-bool captureRun(const CaptureOptions& options, CaptureResult& result, std::string& reason)
+namespace {
+
+// The frames of the run; their checksum lines go to checksums as they come.
+bool renderFrames(const CaptureOptions& options, CaptureFile& checksums, CaptureResult& result,
+                  std::string& reason)
 {
     using Clock = std::chrono::steady_clock;
     SceneState scene{};
     sceneStartup(scene, SceneStart{false, options.startSpin});
     Clock::duration pipeline{};
     auto nextSave = options.saveFrames.begin();
-    std::vector<uint8_t> checksums;
     ProgressMeter progress = progressStart(options.frames, stderr);
     for (int32_t frame = 1; frame <= options.frames; ++frame) {
         const Clock::time_point start = Clock::now();
         sceneRenderFrame(scene);
         pipeline += Clock::now() - start;
-        addChecksumLine(options, frame, scene.pixels.data(), checksums);
+        if (!addChecksumLine(options, frame, scene.pixels.data(), checksums, reason)) {
+            progressFinish(progress);
+            return false;
+        }
         if (nextSave != options.saveFrames.end() && *nextSave == frame) {
             const std::string path = options.outDir + "/" + captureFileName(frame);
             if (!captureWritePng(path, scene.pixels.data(), kFrameWidth, kFrameHeight, reason)) {
@@ -111,6 +135,21 @@ bool captureRun(const CaptureOptions& options, CaptureResult& result, std::strin
     }
     progressFinish(progress);
     result.pipelineMs = std::chrono::duration<double, std::milli>(pipeline).count();
-    return options.checksumsPath.empty() ||
-           captureWriteFile(options.checksumsPath, checksums, reason);
+    return true;
+}
+
+}  // namespace
+
+bool captureRun(const CaptureOptions& options, CaptureResult& result, std::string& reason)
+{
+    CaptureFile checksums;
+    if (!options.checksumsPath.empty() &&
+        !captureFileOpen(options.checksumsPath, checksums, reason)) {
+        return false;
+    }
+    if (!renderFrames(options, checksums, result, reason)) {
+        captureFileAbandon(checksums);
+        return false;
+    }
+    return options.checksumsPath.empty() || captureFileCommit(checksums, reason);
 }

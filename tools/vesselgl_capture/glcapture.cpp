@@ -35,8 +35,8 @@ bool applyOption(const CaptureArg& arg, GlCaptureOptions& options, std::string& 
     return true;
 }
 
-GlCaptureStatus runFrames(const GlCaptureOptions& options, GlDemo& demo, double& renderMs,
-                          std::string& reason)
+CaptureStatus runFrames(const GlCaptureOptions& options, GlDemo& demo, double& renderMs,
+                        std::string& reason)
 {
     using Clock = std::chrono::steady_clock;
     Clock::duration rendering{};
@@ -54,7 +54,7 @@ GlCaptureStatus runFrames(const GlCaptureOptions& options, GlDemo& demo, double&
             if (!captureWritePng(path, pixels.data(), kScreenWidth, kScreenHeight, reason)) {
                 progressFinish(progress);
                 reason = "frame " + std::to_string(frame) + ": " + reason;
-                return GlCaptureStatus::failed;
+                return CaptureStatus::failed;
             }
             ++nextSave;
         }
@@ -62,7 +62,7 @@ GlCaptureStatus runFrames(const GlCaptureOptions& options, GlDemo& demo, double&
     }
     progressFinish(progress);
     renderMs = std::chrono::duration<double, std::milli>(rendering).count();
-    return GlCaptureStatus::done;
+    return CaptureStatus::done;
 }
 
 }  // namespace
@@ -91,28 +91,28 @@ bool glCaptureParseArgs(const std::vector<std::string>& args, GlCaptureOptions& 
     return captureCheckFrameList("--save", options.saveFrames, options.frames, reason);
 }
 
-GlCaptureStatus glCaptureRun(const GlCaptureOptions& options, double& renderMs,
-                             std::string& reason)
+CaptureStatus glCaptureRun(const GlCaptureOptions& options, double& renderMs,
+                           std::string& reason)
 {
     if (!offscreenOpen()) {
         reason = "cannot create an off-screen OpenGL context";
-        return GlCaptureStatus::failed;
+        return CaptureStatus::failed;
     }
     GlDemo demo;
-    GlCaptureStatus status = GlCaptureStatus::done;
+    CaptureStatus status = CaptureStatus::done;
     switch (glDemoStart(demo, options.texturePath.c_str())) {
     case GlDemoStart::noProgram:
         reason = "the GL cannot build the shader program";
-        status = GlCaptureStatus::failed;
+        status = CaptureStatus::failed;
         break;
     case GlDemoStart::noTexture:
         reason = "--texture: cannot load " + captureShown(options.texturePath) + " as a texture";
-        status = GlCaptureStatus::badInput;
+        status = CaptureStatus::badInput;
         break;
     case GlDemoStart::started:
         status = capturePrepareDir(options.outDir, reason)
                      ? runFrames(options, demo, renderMs, reason)
-                     : GlCaptureStatus::badInput;
+                     : CaptureStatus::badInput;
         break;
     }
     glDemoStop();
