@@ -38,8 +38,9 @@ inline constexpr int kCaptureExitFailed = 1;
 inline constexpr int kCaptureExitBadArguments = 2;
 
 // What every capture tool does before parsing: a write past a file-size limit
-// fails with EFBIG instead of a signal, a closed standard output fails, and
-// --help prints usage. False when the tool is to end at once with status.
+// fails with EFBIG instead of a signal, a closed standard output fails,
+// --help prints usage and --version "TOOL VERSION". False when the tool is to
+// end at once with status.
 bool captureStart(const char* tool, const char* usage, const std::vector<std::string>& args,
                   int& status);
 
