@@ -2,11 +2,11 @@
 # The package part of the test run: builds the Debian package with the
 # README's command, installs it system-wide with apt-get, uses it as a user
 # would (the demos from their menu entries, from /, as nobody, with the source
-# and build folders out of reach, in Xvfb; the manual pages; a capture tool's
-# --version), validates the installed menu entries and AppStream metadata,
-# then purges it and checks that every file it installed is gone. Needs root
-# (or sudo); a tubedemos package installed beforehand is not touched: the
-# test then stops with an error instead.
+# and build folders out of reach, in Xvfb; the manual pages; the capture
+# tools' --version), validates the installed manual pages, menu entries and
+# AppStream metadata, then purges it and checks that every file it installed
+# is gone. Needs root (or sudo); a tubedemos package installed beforehand is
+# not touched: the test then stops with an error instead.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -47,8 +47,15 @@ mapfile -t installed < <(dpkg-query -L tubedemos | while read -r path; do
 echo "test-package: ${#installed[@]} files installed"
 
 echo "=== test-package: the installed files"
+# Each program's manual page is found, and neither groff nor mandoc has a word to say on it.
 for page in vesselgl helixsoft vesselgl-capture helixsoft-capture; do
-  (cd / && man -w "$page")
+  file="$(cd / && man -w "$page")"
+  echo "$file"
+  says="$({ zcat "$file" | groff -man -ww -z; zcat "$file" | mandoc -T lint -W warning; } 2>&1 || true)"
+  if [ -n "$says" ]; then
+    echo "test-package: $file: $says" >&2
+    exit 1
+  fi
 done
 [ "$(cd / && helixsoft-capture --version)" = "helixsoft-capture $version" ]
 [ "$(cd / && vesselgl-capture --version)" = "vesselgl-capture $version" ]
