@@ -175,6 +175,32 @@ TEST_F(VesselglEndToEnd, ShowsTheCapturedFramesFullScreenAndAnimates)
     expectCleanExit(run);
 }
 
+// Copied elsewhere with the texture where an installation keeps it, and
+// started from a folder without one, it finds the installed texture: the
+// tube shows (a missing texture would end it with the load message).
+TEST_F(VesselglEndToEnd, FindsTheTextureInstalledWithItFromAnyFolder)
+{
+    DemoRun run;
+    run.dir = makeWorkDir(false);
+    ASSERT_FALSE(run.dir.empty());
+    std::vector<std::string> command = launcherCommand("vesselgl");
+    const std::filesystem::path program = command.back();
+    const std::filesystem::path bin = std::filesystem::path(run.dir) / "installed" / "bin";
+    const std::filesystem::path data = bin / kLauncher.dataFromProgram;
+    std::filesystem::create_directories(data);
+    std::filesystem::create_directories(run.dir + "/work");
+    std::filesystem::copy_file(program, bin / program.filename());
+    std::filesystem::copy_file(VESSELGL_ASSET, data / "artery.tga");
+    command.back() = (bin / program.filename()).string();
+    ASSERT_TRUE(xvfbStart(run.server, kScreenWidth, kScreenHeight, 24));
+    ASSERT_TRUE(childStart(run.child, command, childOptions(run.dir + "/work", run.server.display)));
+    Screenshot lit;
+    ASSERT_TRUE(firstLitShot(run.server.display, kWindowTimeoutMs + kLauncher.startupMs, lit))
+        << readFile(run.child.outPath);
+    ASSERT_TRUE(xSendKey(run.server.display, "Escape"));
+    expectCleanExit(run);
+}
+
 // A close request, and the X server killed under it, end it with status 0 and
 // not a word. (Escape ends the run above.)
 TEST_F(VesselglEndToEnd, EndsOnACloseRequestOrWhenItsDisplayGoes)
