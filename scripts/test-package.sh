@@ -4,7 +4,8 @@
 # would (the demos from their menu entries, from /, as nobody, with the source
 # and build folders out of reach, in Xvfb; the manual pages; the capture
 # tools' --version), validates the installed manual pages, menu entries and
-# AppStream metadata, then purges it and checks that every file it installed
+# AppStream metadata, checks that cmake --install lays out the same files (and
+# that they work moved elsewhere as a whole), then purges it and checks that every file it installed
 # is gone. Needs root (or sudo); a tubedemos package installed beforehand is
 # not touched: the test then stops with an error instead.
 set -euo pipefail
@@ -33,10 +34,12 @@ if dpkg-query -W -f='${Status}' tubedemos 2>/dev/null | grep -q "install ok inst
 fi
 
 installed=()
+layout=""
 purge() {
   if [ "${#installed[@]}" -gt 0 ] || dpkg-query -W tubedemos >/dev/null 2>&1; then
     apt_get purge tubedemos >/dev/null
   fi
+  [ -z "$layout" ] || rm -rf "$layout"
 }
 trap purge EXIT
 
@@ -61,6 +64,16 @@ done
 [ "$(cd / && vesselgl-capture --version)" = "vesselgl-capture $version" ]
 desktop-file-validate $(printf '%s\n' "${installed[@]}" | grep '\.desktop$')
 appstreamcli validate --no-net $(printf '%s\n' "${installed[@]}" | grep '\.metainfo\.xml$')
+
+echo "=== test-package: cmake --install gives the package's files, and works moved"
+layout="$(mktemp -d)"
+cmake --install build-deb --prefix "$layout/first" >/dev/null
+diff <(printf '%s\n' "${installed[@]}" | sort) \
+  <(cd "$layout/first" && find . -type f | sed 's|^\./|/usr/|' | sort)
+mv "$layout/first" "$layout/moved"
+mkdir "$layout/work"
+(cd "$layout/work" && "$layout/moved/bin/vesselgl-capture" --frames 1 --out frames >/dev/null)
+[ -f "$layout/work/frames/frame_000001.png" ]
 
 echo "=== test-package: the demos from their menu entries"
 jobs="$(nproc 2>/dev/null || echo 2)"

@@ -1,7 +1,5 @@
-// The GL demo's screen as the end-to-end tests judge it: the first
-// screenshot that shows the tube, and the frame number whose off-screen
-// rendering (the capture tool's GL and the program's own frame function)
-// matches it.
+// The GL demo's screen as the end-to-end tests judge it: the first screenshot
+// that shows the tube, and the frame whose off-screen rendering matches it.
 #pragma once
 
 #include "picture_checks.h"
@@ -15,6 +13,6 @@ Picture pictureOf(const Screenshot& shot);
 // that the frame on screen is one of the first few; false after timeoutMs.
 bool firstLitShot(const std::string& display, int timeoutMs, Screenshot& shot);
 
-// Renders frames 1, 2, ... with texturePath until one matches shot; 0 if none
-// of the first 600 does. best holds the closest comparison.
+// Renders frames 1, 2, ... (the capture tool's GL, the program's own frame
+// function) until one matches shot; 0 if none of the first 600 does.
 int capturedFrameLike(const Picture& shot, const char* texturePath, PictureDiff& best);
