@@ -17,14 +17,16 @@ fi
 bash scripts/install-deps.sh desktop deb
 
 # Debian's flags for packages (stack protector, fortified functions, full
-# RELRO, bind now); CMake reads CFLAGS, CXXFLAGS and LDFLAGS when it first
-# configures, so the preprocessor's flags go in with the compilers'.
-eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
-export CFLAGS="$CPPFLAGS $CFLAGS" CXXFLAGS="$CPPFLAGS $CXXFLAGS"
+# RELRO, bind now), given on every configure so that a build-deb/ configured
+# before by hand gets them too; the preprocessor's go in with the compilers'.
+flags() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
 
 build="$root/build-deb"
 echo "=== build-deb: configure and build"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+  -DCMAKE_C_FLAGS="$(flags CPPFLAGS) $(flags CFLAGS)" \
+  -DCMAKE_CXX_FLAGS="$(flags CPPFLAGS) $(flags CXXFLAGS)" \
+  -DCMAKE_EXE_LINKER_FLAGS="$(flags LDFLAGS)" \
   -DTUBE_BUILD_TESTS=OFF -DTUBE_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)"
 
