@@ -13,8 +13,8 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 
 bash scripts/build-deb.sh
-deb="$(ls "$root"/out/deb/tubedemos_*.deb)"
-version="$(dpkg-deb -f "$deb" Version)"
+version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-deb/CMakeCache.txt)"
+deb="$root/out/deb/tubedemos_${version}_$(dpkg --print-architecture).deb"
 
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then
