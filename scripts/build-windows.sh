@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Cross-builds both demos for 64-bit Windows and packs them into
-# out/windows/tubedemos-windows-x64.zip.
+# out/windows/tubedemos-<version>-windows-x64.zip, with the licence.
 #   bash scripts/build-windows.sh [--tests]     (--tests: build the unit tests too)
 # Nothing is downloaded but Debian packages: GoogleTest is built from the
 # sources in libgtest-dev, GLFW and Highway from Debian's source packages
@@ -118,12 +118,16 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DTUBE_WINDO
   -DTUBE_WERROR=ON -DTUBE_BUILD_BENCHMARKS=OFF -DTUBE_BUILD_TESTS="$build_tests" >/dev/null
 cmake --build "$build" -j "$jobs"
 
-package="$root/out/windows/tubedemos-windows-x64"
+# The version as the build's project() line sets it.
+version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
+name="tubedemos-$version-windows-x64"
+package="$root/out/windows/$name"
 rm -rf "$package" "$package.zip"
 mkdir -p "$package"
 cp "$build/vesselgl/vesselgl.exe" "$build/helixsoft/helixsoft.exe" \
   "$build/tools/helixsoft_capture/helixsoft-capture.exe" vesselgl/assets/artery.tga "$package/"
 x86_64-w64-mingw32-strip "$package"/*.exe  # symbols are for debugging the build, not for users
 sed 's/$/\r/' scripts/windows-readme.txt >"$package/README.txt"
-(cd "$root/out/windows" && cmake -E tar cf tubedemos-windows-x64.zip --format=zip tubedemos-windows-x64)
-echo "=== build-windows: $root/out/windows/tubedemos-windows-x64.zip"
+sed 's/$/\r/' LICENSE >"$package/LICENSE.txt"
+(cd "$root/out/windows" && cmake -E tar cf "$name.zip" --format=zip "$name")
+echo "=== build-windows: $package.zip"

@@ -2,8 +2,9 @@
 # Installs what is missing, then builds and runs the whole suite twice: a normal
 # build with warnings as errors, and an AddressSanitizer + UBSan build. Both run
 # the unit tests and the end-to-end tests (which start their own Xvfb servers).
-# Then the other native builds, the web build in Node.js and headless Chromium, and
-# the Windows cross build under Wine, each from a script of its own.
+# Then the other native builds, the web build in Node.js and headless Chromium,
+# the Windows cross build under Wine, and the Debian package installed, used
+# and purged again, each from a script of its own.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -26,4 +27,5 @@ run_suite build-asan -DTUBE_SANITIZE=ON -DTUBE_BUILD_BENCHMARKS=OFF
 bash scripts/test-native-builds.sh
 bash scripts/test-web.sh
 bash scripts/test-windows.sh
-echo "=== all tests passed: both native builds, the other native builds, the web and Windows"
+bash scripts/test-package.sh
+echo "=== all tests passed: both native builds, the other native builds, the web, Windows and the package"
