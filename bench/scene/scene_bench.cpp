@@ -159,7 +159,7 @@ void BM_drawMesh(benchmark::State& state)
     for (auto _ : state) {
         const SceneState& scene = loadFrame(state, work, i++);
         drawMesh(pixels.data(), scene.vertices, scene.faces, scene.light.x, scene.light.y,
-                 scene.light.z, work.corners);
+                 scene.light.z, work.corners, work.drawList);
         benchmark::ClobberMemory();
     }
 }

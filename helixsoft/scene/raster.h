@@ -26,3 +26,40 @@ void fillSpanShaded(uint32_t* pixels, int32_t x1, int32_t y, int32_t x2, int32_t
 void fillTriangleShaded(uint32_t* pixels, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                         int32_t x3, int32_t y3, uint32_t colour1, uint32_t colour2,
                         uint32_t colour3);
+
+// Filling a triangle in two steps, for callers that set it up once and fill
+// its rows in bands (of one frame, perhaps on several threads): every row is
+// computed from the corners alone, so a band fills exactly the pixels that
+// fillTriangleShaded gives on its rows.
+
+// A corner with its colour as integer channels, 0..255 each.
+struct RasterCorner {
+    int32_t x, y;
+    int32_t red, green, blue;
+};
+
+// The corners in the order the rows are filled: by row, with equal rows in
+// the order fillTriangleShaded's exchanges leave them.
+struct RowOrderedTriangle {
+    RasterCorner top, middle, bottom;
+};
+
+// Rows first..last, both in 0..479.
+struct RowBand {
+    int32_t first, last;
+};
+
+constexpr RowBand kAllRows = {0, kFrameHeight - 1};
+
+RowOrderedTriangle orderTriangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3,
+                                 int32_t y3, uint32_t colour1, uint32_t colour2,
+                                 uint32_t colour3);
+// False when no pixel of the triangle can land on the screen: it lies wholly
+// above, below, left or right of it (a side never leaves its edge's columns).
+bool triangleReachesScreen(const RowOrderedTriangle& t);
+// Fills triangles[order[0]], ..., triangles[order[count - 1]] in that order,
+// their rows within band only.
+void fillOrderedTriangles(uint32_t* pixels, const RowOrderedTriangle* triangles,
+                          const uint32_t* order, int32_t count, RowBand band);
+// Rows of band become 0.
+void clearRows(uint32_t* pixels, RowBand band);

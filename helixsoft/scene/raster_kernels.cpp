@@ -121,8 +121,8 @@ HWY_INLINE void batchedEdges(TriangleSetup& t)
     alignas(64) double height[kPadded];
     alignas(64) int32_t slope[kPadded];
     std::fill(height, height + kPadded, 1.0);
-    const Corner* from[3] = {&t.top, &t.middle, &t.top};
-    const Corner* to[3] = {&t.middle, &t.bottom, &t.bottom};
+    const RasterCorner* from[3] = {&t.top, &t.middle, &t.top};
+    const RasterCorner* to[3] = {&t.middle, &t.bottom, &t.bottom};
     for (int e = 0; e < 3; ++e) {
         const int32_t rows = to[e]->y - from[e]->y;
         if (rows == 0) {
@@ -247,7 +247,7 @@ struct BatchSide {
     uint32_t slope[4];
 };
 
-HWY_INLINE BatchSide batchSide(const Corner& corner, const EdgeSlopes& slopes, int64_t rows)
+HWY_INLINE BatchSide batchSide(const RasterCorner& corner, const EdgeSlopes& slopes, int64_t rows)
 {
     const SideValues side = sideAt(corner, slopes, rows);
     return BatchSide{{static_cast<uint32_t>(side.x), static_cast<uint32_t>(side.red),
@@ -266,12 +266,12 @@ HWY_INLINE void batchLanes(BatchSide& side, uint32_t rows, LaneVec (&v)[4])
     }
 }
 
-// One half's rows, as fillHalf draws them.
-HWY_INLINE void fillBatchedHalf(uint32_t* pixels, const TriangleHalf& half)
+// One half's rows within the band, as fillHalf draws them.
+HWY_INLINE void fillBatchedHalf(uint32_t* pixels, const TriangleHalf& half, RowBand band)
 {
     int64_t top = 0;
     int64_t bottom = 0;
-    if (!rowsOnScreen(half, top, bottom)) {
+    if (!rowsInBand(half, band, top, bottom)) {
         return;
     }
     const auto rowsPerBatch = static_cast<int64_t>(hn::Lanes(LaneTag()));
@@ -301,15 +301,14 @@ HWY_INLINE void fillBatchedHalf(uint32_t* pixels, const TriangleHalf& half)
 }
 
 // True when it drew the triangle.
-HWY_INLINE bool fillBatchedTriangle(uint32_t* pixels, const TriangleSetup& corners)
+HWY_INLINE bool fillBatchedTriangle(uint32_t* pixels, TriangleSetup& t, RowBand band)
 {
-    if (!fitsBatchedPath(corners)) {
+    if (!fitsBatchedPath(t)) {
         return false;
     }
-    TriangleSetup t = corners;
     batchedEdges(t);
     for (const TriangleHalf& half : triangleHalves(t)) {
-        fillBatchedHalf(pixels, half);
+        fillBatchedHalf(pixels, half, band);
     }
     return true;
 }
@@ -317,21 +316,24 @@ HWY_INLINE bool fillBatchedTriangle(uint32_t* pixels, const TriangleSetup& corne
 #else
 
 // One lane: every triangle takes the rows one by one.
-HWY_INLINE bool fillBatchedTriangle(uint32_t*, const TriangleSetup&)
+HWY_INLINE bool fillBatchedTriangle(uint32_t*, TriangleSetup&, RowBand)
 {
     return false;
 }
 
 #endif
 
-__attribute__((flatten)) void triangle(uint32_t* pixels, const TriangleSetup& corners)
+__attribute__((flatten)) void triangles(uint32_t* pixels, const RowOrderedTriangle* list,
+                                        const uint32_t* order, int32_t count, RowBand band)
 {
-    if (fillBatchedTriangle(pixels, corners)) {
-        return;
+    for (int32_t i = 0; i < count; ++i) {
+        TriangleSetup t = triangleSetup(list[order[i]]);
+        if (fillBatchedTriangle(pixels, t, band)) {
+            continue;
+        }
+        setTriangleEdges(t);
+        fillTriangleRows<VectorSpanKernel>(pixels, t, band);
     }
-    TriangleSetup t = corners;
-    setTriangleEdges(t);
-    fillTriangleRows<VectorSpanKernel>(pixels, t);
 }
 
 }  // namespace HWY_NAMESPACE
@@ -342,7 +344,7 @@ HWY_AFTER_NAMESPACE();
 namespace raster_kernels {
 
 HWY_EXPORT(spanRow);
-HWY_EXPORT(triangle);
+HWY_EXPORT(triangles);
 
 }  // namespace raster_kernels
 
@@ -352,9 +354,10 @@ void rasterKernelSpanRow(uint32_t* row, const SpanEnds& ends)
     HWY_DYNAMIC_DISPATCH(spanRow)(row, ends);
 }
 
-void rasterKernelTriangle(uint32_t* pixels, const TriangleSetup& corners)
+void rasterKernelTriangles(uint32_t* pixels, const RowOrderedTriangle* triangles,
+                           const uint32_t* order, int32_t count, RowBand band)
 {
     using namespace raster_kernels;
-    HWY_DYNAMIC_DISPATCH(triangle)(pixels, corners);
+    HWY_DYNAMIC_DISPATCH(triangles)(pixels, triangles, order, count, band);
 }
 #endif

@@ -72,5 +72,5 @@ void sceneRenderFrame(SceneState& scene)
     projectVertices(scene.vertices, scene.frameMatrix);
     sortFaces(scene.vertices, scene.faces, scene.sortScratch);
     drawMesh(scene.pixels.data(), scene.vertices, scene.faces, scene.light.x, scene.light.y,
-             scene.light.z, scene.corners);
+             scene.light.z, scene.corners, scene.drawList);
 }

@@ -27,6 +27,7 @@ struct SceneState {
     Vec3 light;                    // unit vector along (1, 15, 3)
     DepthSortBuffer sortScratch;   // the sort's working arrays, reused every frame
     CornerCache corners;           // drawing's per-vertex positions and colours, reused
+    DrawList drawList;             // the frame's triangles as set up for the rasterizer
 };
 
 // How start-up picks its random values.
