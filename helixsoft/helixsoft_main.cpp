@@ -4,6 +4,7 @@
 // this file only orders start-up, the frame loop and shutdown. The same file
 // is the program in the browser, where the screen's sleep yields to the page.
 #include "keyqueue.h"
+#include "pipeline.h"
 #include "runmode.h"
 #include "scene.h"
 #include "screen.h"
@@ -17,10 +18,10 @@ constexpr const char* kWindowTitle = "Spindra by (Quelmot)";
 constexpr int kOpenFailedStatus = -1;
 constexpr int32_t kFixedRunProgressFrames = 128;  // about a fifth of a second in a browser
 
-void runUntilKey(SceneState& scene)
+void runUntilKey(SceneState& scene, FramePipeline& pipeline)
 {
     for (;;) {
-        sceneRenderFrame(scene);
+        framePipelineRenderNext(pipeline);
         screenUpdate(scene.pixels.data());
         if (!keyInputPoll().empty() || screenCloseRequested() != 0) {
             return;
@@ -31,10 +32,10 @@ void runUntilKey(SceneState& scene)
 // Frames 1 to N, every 128th shown as progress, so that a long run also hands
 // the browser control now and then; then frame N. While the application is
 // inactive the update skips it, so it is offered again until it has been shown.
-void runFixed(SceneState& scene, int32_t frames)
+void runFixed(SceneState& scene, FramePipeline& pipeline, int32_t frames)
 {
     while (scene.frameCounter < frames) {
-        sceneRenderFrame(scene);
+        framePipelineRenderNext(pipeline);
         if (scene.frameCounter % kFixedRunProgressFrames == 0 && scene.frameCounter < frames) {
             screenUpdate(scene.pixels.data());
         }
@@ -62,11 +63,14 @@ int main()
         std::rand();
     }
     sceneStartup(scene, SceneStart{!mode.fixed, mode.startSpin});
+    static FramePipeline pipeline;
+    framePipelineStart(pipeline, scene, framePipelineThreads());
     if (mode.fixed) {
-        runFixed(scene, mode.frames);
+        runFixed(scene, pipeline, mode.frames);
     } else {
-        runUntilKey(scene);
+        runUntilKey(scene, pipeline);
     }
+    framePipelineStop(pipeline);
     screenClose();
     return 0;
 }

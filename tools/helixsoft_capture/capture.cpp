@@ -4,6 +4,7 @@
 
 #include "capture_progress.h"
 #include "conventions.h"
+#include "pipeline.h"
 #include "scene.h"
 
 #include <chrono>
@@ -84,23 +85,26 @@ bool captureParseArgs(const std::vector<std::string>& args, CaptureOptions& opti
            captureCheckFrameList("--save", options.saveFrames, options.frames, reason);
 }
 
-bool captureRun(const CaptureOptions& options, CaptureResult& result, std::string& reason)
+namespace {
+
+// Frames 1..options.frames through the pipeline, as captureRun describes;
+// adds the time spent rendering to pipeline.
+bool captureFrames(const CaptureOptions& options, FramePipeline& frames,
+                   std::chrono::steady_clock::duration& pipeline, std::string& reason)
 {
     using Clock = std::chrono::steady_clock;
-    SceneState scene{};
-    sceneStartup(scene, SceneStart{false, options.startSpin});
-    Clock::duration pipeline{};
+    const uint32_t* pixels = frames.scene->pixels.data();
     auto nextSave = options.saveFrames.begin();
     std::vector<uint8_t> checksums;
     ProgressMeter progress = progressStart(options.frames, stderr);
     for (int32_t frame = 1; frame <= options.frames; ++frame) {
         const Clock::time_point start = Clock::now();
-        sceneRenderFrame(scene);
+        framePipelineRenderNext(frames);
         pipeline += Clock::now() - start;
-        addChecksumLine(options, frame, scene.pixels.data(), checksums);
+        addChecksumLine(options, frame, pixels, checksums);
         if (nextSave != options.saveFrames.end() && *nextSave == frame) {
             const std::string path = options.outDir + "/" + captureFileName(frame);
-            if (!captureWritePng(path, scene.pixels.data(), kFrameWidth, kFrameHeight, reason)) {
+            if (!captureWritePng(path, pixels, kFrameWidth, kFrameHeight, reason)) {
                 progressFinish(progress);
                 reason = "frame " + std::to_string(frame) + ": " + reason;
                 return false;
@@ -110,7 +114,21 @@ bool captureRun(const CaptureOptions& options, CaptureResult& result, std::strin
         progressFrameDone(progress, frame);
     }
     progressFinish(progress);
-    result.pipelineMs = std::chrono::duration<double, std::milli>(pipeline).count();
     return options.checksumsPath.empty() ||
            captureWriteFile(options.checksumsPath, checksums, reason);
+}
+
+} // namespace
+
+bool captureRun(const CaptureOptions& options, CaptureResult& result, std::string& reason)
+{
+    SceneState scene{};
+    sceneStartup(scene, SceneStart{false, options.startSpin});
+    FramePipeline frames;
+    framePipelineStart(frames, scene, framePipelineThreads());
+    std::chrono::steady_clock::duration pipeline{};
+    const bool written = captureFrames(options, frames, pipeline, reason);
+    framePipelineStop(frames);
+    result.pipelineMs = std::chrono::duration<double, std::milli>(pipeline).count();
+    return written;
 }
