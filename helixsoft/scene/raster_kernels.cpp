@@ -162,11 +162,17 @@ struct RowBatch {
     alignas(64) int32_t step[3][kMaxBatchRows];
 };
 
-// The spans' lengths, all at least 1, as divisors for the channels' steps: the
-// quotients are truncated from a division in double.
+// The spans' lengths, all at least 1, as divisors for the channels' steps.
+// One division a batch, for the reciprocals: a channel difference d (below
+// 2^24 in size) times the reciprocal of a length n (below 2^15) is within
+// 2^-28 of d / n, nearer than any fractional quotient comes to an integer
+// (1/n), so truncating it gives the integer quotient, except where d / n is
+// itself an integer and the product falls just short of it: the remainder is
+// then +-n and the quotient moves one away from zero.
 #if HWY_HAVE_FLOAT64
 struct BatchLengths {
-    hn::Vec<hn::Repartition<double, LaneTag>> low;  // half as many lanes each
+    LaneVec length;
+    hn::Vec<hn::Repartition<double, LaneTag>> low;  // reciprocals, half as many lanes each
     hn::Vec<hn::Repartition<double, LaneTag>> high;
 };
 
@@ -174,8 +180,9 @@ HWY_INLINE BatchLengths batchLengths(LaneVec length)
 {
     const hn::Half<LaneTag> dh;
     const hn::Repartition<double, LaneTag> dd;
-    return BatchLengths{hn::PromoteTo(dd, hn::LowerHalf(dh, length)),
-                        hn::PromoteTo(dd, hn::UpperHalf(dh, length))};
+    const auto one = hn::Set(dd, 1.0);
+    return BatchLengths{length, hn::Div(one, hn::PromoteTo(dd, hn::LowerHalf(dh, length))),
+                        hn::Div(one, hn::PromoteTo(dd, hn::UpperHalf(dh, length)))};
 }
 
 HWY_INLINE LaneVec batchQuotient(LaneVec difference, const BatchLengths& length)
@@ -183,9 +190,14 @@ HWY_INLINE LaneVec batchQuotient(LaneVec difference, const BatchLengths& length)
     const LaneTag d;
     const hn::Half<LaneTag> dh;
     const hn::Repartition<double, LaneTag> dd;
-    const auto low = hn::Div(hn::PromoteTo(dd, hn::LowerHalf(dh, difference)), length.low);
-    const auto high = hn::Div(hn::PromoteTo(dd, hn::UpperHalf(dh, difference)), length.high);
-    return hn::Combine(d, hn::DemoteTo(dh, high), hn::DemoteTo(dh, low));
+    const auto low = hn::Mul(hn::PromoteTo(dd, hn::LowerHalf(dh, difference)), length.low);
+    const auto high = hn::Mul(hn::PromoteTo(dd, hn::UpperHalf(dh, difference)), length.high);
+    const LaneVec quotient = hn::Combine(d, hn::DemoteTo(dh, high), hn::DemoteTo(dh, low));
+    const LaneVec remainder = hn::Sub(difference, hn::Mul(quotient, length.length));
+    const LaneVec one = hn::Set(d, 1);
+    const LaneVec up = hn::IfThenElseZero(hn::Eq(remainder, length.length), one);
+    const LaneVec down = hn::IfThenElseZero(hn::Eq(remainder, hn::Neg(length.length)), one);
+    return hn::Sub(hn::Add(quotient, up), down);
 }
 #else
 struct BatchLengths {

@@ -145,6 +145,30 @@ TEST(Raster, EqualRowsAreOrderedByTheThreeExchanges)
     EXPECT_EQ(frame.at(5, 3), 0x0000FF00u);
 }
 
+// A triangle whose middle row runs n columns between a black vertical edge and
+// a grey corner of n levels: a step of exactly one level a pixel, up or down,
+// which a quotient computed through a reciprocal can fall short of (for these
+// n). Near the screen, where the kernels set up a batch of rows at once.
+TEST(Raster, WholeQuotientStepsReachEveryLevelOnEveryInstructionSet)
+{
+    for (const int64_t target : simdTargets()) {
+        const SimdTargetScope scope(target);
+        for (const int32_t n : {49, 103, 107, 161, 187, 197}) {
+            for (const bool greyOnTheLeft : {false, true}) {
+                GuardedFrame frame;
+                const int32_t left = greyOnTheLeft ? 300 - (n - 1) : 300;
+                fillTriangleShaded(frame.pixels(), 300, 10, greyOnTheLeft ? left : 300 + n - 1,
+                                   20, 300, 30, 0u, static_cast<uint32_t>(n) * 0x010101u, 0u);
+                for (int32_t i = 0; i < n; ++i) {
+                    const auto level = static_cast<uint32_t>(greyOnTheLeft ? n - i : i);
+                    ASSERT_EQ(frame.at(left + i, 20), level * 0x010101u)
+                        << simdTargetName(target) << ", length " << n << ", pixel " << i;
+                }
+            }
+        }
+    }
+}
+
 // 4000 random spans, or 3000 random triangles; offsetX moves every first corner.
 void drawRandomly(uint32_t* pixels, bool triangles, int32_t offsetX)
 {
