@@ -211,7 +211,12 @@ void BM_framesOnThreads(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kPeerFrames);
     state.counters["lit"] = static_cast<double>(lit);
 }
-BENCHMARK(BM_framesOnThreads)->ArgName("threads")->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_framesOnThreads)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(2)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 // llvmpipe drawing the same 360 frames' triangles with LP_NUM_THREADS=0 (on
 // the calling thread) and 2, in a peer process each.
@@ -237,7 +242,12 @@ void BM_llvmpipeFrames(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kPeerFrames);
     state.counters["lit"] = static_cast<double>(run.litPixels);
 }
-BENCHMARK(BM_llvmpipeFrames)->ArgName("LP_NUM_THREADS")->Arg(0)->Arg(2)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_llvmpipeFrames)
+    ->ArgName("LP_NUM_THREADS")
+    ->Arg(0)
+    ->Arg(2)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 
