@@ -11,18 +11,6 @@
 #include <cstring>
 #include <utility>
 
-namespace {
-
-// The top byte is ignored: callers pass 0x00RRGGBB.
-RasterCorner makeCorner(int32_t x, int32_t y, uint32_t colour)
-{
-    return RasterCorner{x, y, static_cast<int32_t>((colour >> 16) & kRasterChannelMask),
-                  static_cast<int32_t>((colour >> 8) & kRasterChannelMask),
-                  static_cast<int32_t>(colour & kRasterChannelMask)};
-}
-
-} // namespace
-
 void clearFrame(uint32_t* pixels)
 {
     std::memset(pixels, 0, sizeof(uint32_t) * kFramePixels);
@@ -59,35 +47,6 @@ void fillSpanShaded(uint32_t* pixels, int32_t x1, int32_t y, int32_t x2, int32_t
     }
     uint32_t* row = pixels + static_cast<ptrdiff_t>(y) * kFrameWidth;
     rasterKernelSpanRow(row, SpanEnds{x1, x2, red1, red2, green1, green2, blue1, blue2});
-}
-
-RowOrderedTriangle orderTriangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3,
-                                 int32_t y3, uint32_t colour1, uint32_t colour2,
-                                 uint32_t colour3)
-{
-    RowOrderedTriangle t{makeCorner(x1, y1, colour1), makeCorner(x2, y2, colour2),
-                         makeCorner(x3, y3, colour3)};
-    // Strict comparisons in this order decide where equal rows end up.
-    if (t.middle.y < t.top.y) {
-        std::swap(t.top, t.middle);
-    }
-    if (t.bottom.y < t.top.y) {
-        std::swap(t.top, t.bottom);
-    }
-    if (t.bottom.y < t.middle.y) {
-        std::swap(t.middle, t.bottom);
-    }
-    return t;
-}
-
-bool triangleReachesScreen(const RowOrderedTriangle& t)
-{
-    if (t.bottom.y < 0 || t.top.y > kRasterLastRow) {
-        return false;
-    }
-    const int32_t left = std::min({t.top.x, t.middle.x, t.bottom.x});
-    const int32_t right = std::max({t.top.x, t.middle.x, t.bottom.x});
-    return left <= kRasterLastColumn && right >= 0;
 }
 
 void fillOrderedTriangles(uint32_t* pixels, const RowOrderedTriangle* triangles,

@@ -13,11 +13,8 @@
 #include <cstdint>
 #include <utility>
 
-constexpr int32_t kRasterLastColumn = kFrameWidth - 1;
-constexpr int32_t kRasterLastRow = kFrameHeight - 1;
 constexpr int kRasterFixedShift = 16;
 constexpr int64_t kRasterFixedOne = int64_t{1} << kRasterFixedShift;
-constexpr uint32_t kRasterChannelMask = 0xFFu;
 
 // One shaded run of pixels: running 16.16 red, green, blue and their steps,
 // kept as wrapping 32-bit words.
