@@ -15,10 +15,11 @@ namespace {
 // Beyond three threads the set-up of the next frame, which is not split,
 // takes longer than the fill of the current one.
 constexpr int32_t kMaxPipelineThreads = 3;
-// Ten bands a frame: enough that the last band claimed keeps no thread
-// waiting long, few enough that the triangles cut by band edges (set up once
-// per band) cost little.
-constexpr int32_t kPipelineBandRows = 48;
+// Five bands a frame: enough that the calling thread finds bands left to
+// fill where the fill is the longer job (on processors without AVX-512),
+// few enough that the triangles cut by band edges, set up once per band,
+// cost little (the tube's triangles are 40 rows high on average).
+constexpr int32_t kPipelineBandRows = 96;
 
 // Under the lock: the next band of frame `frame` to fill, or false when that
 // frame has none left or is no longer the one handed out.
