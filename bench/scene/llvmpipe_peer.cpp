@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -122,6 +123,17 @@ int64_t litPixels(const std::vector<GLubyte>& buffer)
     return lit;
 }
 
+// User and system time of every thread of the process so far.
+int64_t processCpuNanoseconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto nanoseconds = [](const timeval& t) {
+        return int64_t{t.tv_sec} * 1000000000 + int64_t{t.tv_usec} * 1000;
+    };
+    return nanoseconds(usage.ru_utime) + nanoseconds(usage.ru_stime);
+}
+
 int64_t drawFrames(const std::vector<PeerFrame>& frames)
 {
     using Clock = std::chrono::steady_clock;
@@ -151,7 +163,9 @@ int llvmpipePeerServe()
     }
     char request = 0;
     while (readAll(STDIN_FILENO, &request, 1)) {
-        const int64_t reply[2] = {drawFrames(frames), litPixels(buffer)};
+        const int64_t cpuStart = processCpuNanoseconds();
+        const int64_t wall = drawFrames(frames);
+        const int64_t reply[3] = {wall, processCpuNanoseconds() - cpuStart, litPixels(buffer)};
         if (!writeAll(STDOUT_FILENO, reply, sizeof reply)) {
             return 1;
         }
@@ -207,10 +221,10 @@ bool llvmpipePeerStart(LlvmpipePeer& peer, int32_t threads)
 bool llvmpipePeerRun(LlvmpipePeer& peer, LlvmpipeRun& run)
 {
     const char request = 1;
-    int64_t reply[2] = {};
+    int64_t reply[3] = {};
     if (!writeAll(peer.toPeer, &request, 1) || !readAll(peer.fromPeer, reply, sizeof reply)) {
         return false;
     }
-    run = LlvmpipeRun{reply[0], reply[1]};
+    run = LlvmpipeRun{reply[0], reply[1], reply[2]};
     return true;
 }

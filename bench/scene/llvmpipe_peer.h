@@ -23,8 +23,9 @@ struct LlvmpipePeer {
 // peer.renderer when it cannot.
 bool llvmpipePeerStart(LlvmpipePeer& peer, int32_t threads);
 struct LlvmpipeRun {
-    int64_t nanoseconds;  // to draw frames 1 to kPeerFrames, each cleared, drawn and finished
-    int64_t litPixels;    // pixels of the last frame that are not black
+    int64_t nanoseconds;     // to draw frames 1 to kPeerFrames, each cleared, drawn and finished
+    int64_t cpuNanoseconds;  // processor time of all the peer's threads meanwhile
+    int64_t litPixels;       // pixels of the last frame that are not black
 };
 
 // False when the peer has gone.
