@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <system_error>
 
 namespace {
 
@@ -102,7 +103,11 @@ void framePipelineStart(FramePipeline& p, SceneState& scene, int32_t threads)
     p.nextBand = 0;
     p.bandsDone = 0;
     for (int32_t i = 1; i < threads; ++i) {
-        p.workers.emplace_back(workerLoop, std::ref(p));
+        try {
+            p.workers.emplace_back(workerLoop, std::ref(p));
+        } catch (const std::system_error&) {
+            break;  // no more threads to be had: the calling thread fills what they would
+        }
     }
 }
 

@@ -38,8 +38,9 @@ struct FramePipeline {
 int32_t framePipelineThreads();
 
 // Takes over scene (started with sceneStartup) until framePipelineStop; with
-// threads = 1 every frame is simply sceneRenderFrame. Starts threads - 1
-// workers and sets up the first frame.
+// threads = 1 every frame is simply sceneRenderFrame. Sets up the first frame
+// and starts threads - 1 workers, or as many as the system gives: the calling
+// thread fills whatever bands no worker takes.
 void framePipelineStart(FramePipeline& pipeline, SceneState& scene, int32_t threads);
 
 // Renders the next frame into scene.pixels. Afterwards the scene's spin,
