@@ -44,10 +44,11 @@ void reserveDrawList(DrawList& list, size_t faceCount)
 void sortIntoBands(DrawList& list, size_t capacity)
 {
     const int32_t bands = drawListBands(list);
+    const int32_t rows = list.bandRows <= 0 ? kFrameHeight : list.bandRows;
     std::fill(list.bandCount.begin(), list.bandCount.end(), 0);
+    // Every triangle listed has a row on the screen (triangleReachesScreen).
     for (int32_t i = 0; i < list.count; ++i) {
         const RowOrderedTriangle& t = list.triangles[i];
-        const int32_t rows = list.bandRows <= 0 ? kFrameHeight : list.bandRows;
         const int32_t first = std::max(t.top.y, 0) / rows;
         const int32_t last = std::min(t.bottom.y, kFrameHeight - 1) / rows;
         for (int32_t band = first; band <= last && band < bands; ++band) {
