@@ -121,6 +121,20 @@ cmake --build "$build" -j "$jobs"
 # The version as the build's project() line sets it.
 version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
 name="tubedemos-$version-windows-x64"
+# The licences of what the programs carry linked in: GLFW, Highway and stb from
+# the sources built above, and MinGW-w64's runtime as Debian describes it.
+license_heading() { printf '%s\n%s\n\n' "$1" "$(printf '=%.0s' $(seq ${#1}))"; }
+third_party_licenses() {
+  echo "The Windows programs include code from the following projects, under their own licences."
+  echo
+  license_heading "GLFW 3.3.8 (vesselgl.exe)"; cat "$deps/src/glfw3-3.3.8/LICENSE.md"; echo
+  license_heading "Highway 1.0.3 (helixsoft.exe, helixsoft-capture.exe)"; cat "$deps/src/highway-1.0.3/LICENSE"; echo
+  license_heading "stb_image and stb_image_write"
+  sed -n '/This software is available under 2 licenses/,$p' /usr/include/stb/stb_image.h | sed '/^\*\/$/d'
+  echo
+  license_heading "MinGW-w64 runtime (all programs)"; cat /usr/share/doc/mingw-w64-x86-64-dev/copyright
+}
+
 package="$root/out/windows/$name"
 rm -rf "$package" "$package.zip"
 mkdir -p "$package"
@@ -129,5 +143,6 @@ cp "$build/vesselgl/vesselgl.exe" "$build/helixsoft/helixsoft.exe" \
 x86_64-w64-mingw32-strip "$package"/*.exe  # symbols are for debugging the build, not for users
 sed 's/$/\r/' scripts/windows-readme.txt >"$package/README.txt"
 sed 's/$/\r/' LICENSE >"$package/LICENSE.txt"
+third_party_licenses | sed 's/$/\r/' >"$package/THIRD-PARTY-LICENSES.txt"
 (cd "$root/out/windows" && cmake -E tar cf "$name.zip" --format=zip "$name")
 echo "=== build-windows: $package.zip"

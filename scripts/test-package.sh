@@ -24,8 +24,10 @@ apt_get() {
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get -y -q -o DPkg::Lock::Timeout=300 "$@" </dev/null
 }
 
-# One package test at a time on a machine: each installs and purges the same package.
-exec 9>/tmp/tubedemos-package-test.lock
+# One package test at a time on a machine: each installs and purges the same
+# package. The lock is taken on dpkg's own folder, opened for reading: nothing
+# is created, so no name in a shared folder can be planted to redirect it.
+exec 9</var/lib/dpkg
 flock 9
 
 if dpkg-query -W -f='${Status}' tubedemos 2>/dev/null | grep -q "install ok installed"; then
