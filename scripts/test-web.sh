@@ -8,7 +8,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 
-bash scripts/install-deps.sh web
+bash scripts/install-deps.sh desktop web  # the site's pictures come from the native capture tools
 source scripts/web-env.sh
 
 echo "=== build-web: configure and build, site in out/web"

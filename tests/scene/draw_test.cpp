@@ -13,6 +13,7 @@
 namespace {
 
 CornerCache corners;
+DrawList drawList;
 
 struct CullCase {
     int32_t x0, y0, x1, y1, x2, y2;
@@ -75,7 +76,7 @@ TEST(Draw, FarOffCornersAreClippedAndEdgeOnFacesCulled)
     }
     faces[1].i1 = 1, faces[1].i2 = 2;
     std::vector<uint32_t> pixels(kFramePixels, 0u);
-    drawMesh(pixels.data(), vertices, faces, 0.0f, 1.0f, 0.0f, corners);
+    drawMesh(pixels.data(), vertices, faces, 0.0f, 1.0f, 0.0f, corners, drawList);
     for (int32_t i = 0; i < kFramePixels; ++i) {
         const int32_t x = i % kFrameWidth, y = i / kFrameWidth;
         ASSERT_EQ(pixels[i], y >= x ? 255u << 16 : 0u) << x << "," << y;

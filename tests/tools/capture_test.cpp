@@ -3,6 +3,7 @@
 #include "capture.h"
 #include "capture_run.h"
 #include "scene.h"
+#include "version.h"
 
 #include <gtest/gtest.h>
 #include <stb_image.h>
@@ -66,6 +67,7 @@ TEST(CaptureArgs, AcceptsTheContractAndRejectsEverythingElseInOneShortLine)
     EXPECT_TRUE(captureWantsHelp({"--help"}));
     EXPECT_TRUE(captureWantsHelp({"--frames", "1", "--help"}));
     EXPECT_FALSE(captureWantsHelp({"--out", "--help"}));  // a directory of that name
+    EXPECT_FALSE(captureWantsVersion({"--out", "--version"}));
 }
 
 TEST(CaptureTool, BadArgumentsExitTwoWithAReasonAndTheUsage)
@@ -101,6 +103,10 @@ TEST(CaptureTool, BadArgumentsExitTwoWithAReasonAndTheUsage)
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out, kCaptureUsage);
     EXPECT_EQ(help.err, "");
+    const RunResult version = runTool(HELIXSOFT_CAPTURE_PATH, "--frames 1 --version", scratch);
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("helixsoft-capture ") + kTubeVersion + "\n");
+    EXPECT_EQ(version.err, "");
     fs::remove_all(scratch);
 }
 

@@ -4,6 +4,7 @@
 
 #include "capture_os.h"
 #include "captureargs.h"
+#include "version.h"
 
 #include <stb_image_write.h>
 
@@ -138,6 +139,11 @@ bool captureStart(const char* tool, const char* usage, const std::vector<std::st
     }
     if (captureWantsHelp(args)) {
         status = capturePrint(stdout, usage, reason) ? 0 : captureFailed(tool, reason, nullptr);
+        return false;
+    }
+    if (captureWantsVersion(args)) {
+        const std::string line = std::string(tool) + " " + kTubeVersion + "\n";
+        status = capturePrint(stdout, line, reason) ? 0 : captureFailed(tool, reason, nullptr);
         return false;
     }
     return true;

@@ -51,9 +51,10 @@ using CaptureRunFunction = CaptureStatus (*)(const std::vector<std::string>& arg
                                              CaptureSummary& summary, std::string& reason);
 
 // A capture tool's main: a write past a file-size limit fails with EFBIG
-// instead of a signal, a closed standard output fails, --help prints usage,
-// then run. A failure prints "TOOL: REASON" on standard error, with the usage
-// after a bad input; the status is 0, kCaptureExitBadArguments for a bad input,
-// kCaptureExitFailed when the run fails or the summary cannot be written.
+// instead of a signal, a closed standard output fails, --help prints usage and
+// --version "TOOL VERSION", then run. A failure prints "TOOL: REASON" on
+// standard error, with the usage after a bad input; the status is 0,
+// kCaptureExitBadArguments for a bad input, kCaptureExitFailed when the run
+// fails or the summary cannot be written.
 int captureMain(int argc, char** argv, const char* tool, const char* usage,
                 CaptureRunFunction run);

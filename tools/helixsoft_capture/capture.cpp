@@ -4,6 +4,7 @@
 
 #include "capture_progress.h"
 #include "conventions.h"
+#include "pipeline.h"
 #include "scene.h"
 
 #include <chrono>
@@ -104,27 +105,26 @@ bool captureParseArgs(const std::vector<std::string>& args, CaptureOptions& opti
 
 namespace {
 
-// The frames of the run; their checksum lines go to checksums as they come.
-bool renderFrames(const CaptureOptions& options, CaptureFile& checksums, CaptureResult& result,
-                  std::string& reason)
+// Frames 1..options.frames through the pipeline, their checksum lines going to
+// checksums as they come; adds the time spent rendering to pipeline.
+bool captureFrames(const CaptureOptions& options, FramePipeline& frames, CaptureFile& checksums,
+                   std::chrono::steady_clock::duration& pipeline, std::string& reason)
 {
     using Clock = std::chrono::steady_clock;
-    SceneState scene{};
-    sceneStartup(scene, SceneStart{false, options.startSpin});
-    Clock::duration pipeline{};
+    const uint32_t* pixels = frames.scene->pixels.data();
     auto nextSave = options.saveFrames.begin();
     ProgressMeter progress = progressStart(options.frames, stderr);
     for (int32_t frame = 1; frame <= options.frames; ++frame) {
         const Clock::time_point start = Clock::now();
-        sceneRenderFrame(scene);
+        framePipelineRenderNext(frames);
         pipeline += Clock::now() - start;
-        if (!addChecksumLine(options, frame, scene.pixels.data(), checksums, reason)) {
+        if (!addChecksumLine(options, frame, pixels, checksums, reason)) {
             progressFinish(progress);
             return false;
         }
         if (nextSave != options.saveFrames.end() && *nextSave == frame) {
             const std::string path = options.outDir + "/" + captureFileName(frame);
-            if (!captureWritePng(path, scene.pixels.data(), kFrameWidth, kFrameHeight, reason)) {
+            if (!captureWritePng(path, pixels, kFrameWidth, kFrameHeight, reason)) {
                 progressFinish(progress);
                 reason = "frame " + std::to_string(frame) + ": " + reason;
                 return false;
@@ -134,8 +134,22 @@ bool renderFrames(const CaptureOptions& options, CaptureFile& checksums, Capture
         progressFrameDone(progress, frame);
     }
     progressFinish(progress);
-    result.pipelineMs = std::chrono::duration<double, std::milli>(pipeline).count();
     return true;
+}
+
+// The frames of the run on the machine's cores.
+bool renderFrames(const CaptureOptions& options, CaptureFile& checksums, CaptureResult& result,
+                  std::string& reason)
+{
+    SceneState scene{};
+    sceneStartup(scene, SceneStart{false, options.startSpin});
+    FramePipeline frames;
+    framePipelineStart(frames, scene, framePipelineThreads());
+    std::chrono::steady_clock::duration pipeline{};
+    const bool rendered = captureFrames(options, frames, checksums, pipeline, reason);
+    framePipelineStop(frames);
+    result.pipelineMs = std::chrono::duration<double, std::milli>(pipeline).count();
+    return rendered;
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include "captureoutput.h"
 #include "glframe.h"
 #include "offscreen.h"
+#include "programdir.h"
+#include "texturefind.h"
 
 #include <chrono>
 
@@ -15,7 +17,8 @@ const char* const kGlCaptureUsage =
     "  N: frames to render, at least 1;\n"
     "  LIST: comma-separated frame numbers 1..N to save as DIR/frame_NNNNNN.png (default N);\n"
     "  DIR: output directory, created if missing (default .);\n"
-    "  FILE: the TGA texture (default artery.tga)\n";
+    "  FILE: the TGA texture (default artery.tga in the working directory, else the\n"
+    "        installed one)\n";
 
 namespace {
 
@@ -33,6 +36,25 @@ bool applyOption(const CaptureArg& arg, GlCaptureOptions& options, std::string& 
     }
     (arg.name == "--out" ? options.outDir : options.texturePath) = arg.value;
     return true;
+}
+
+// The texture named with --texture, else the demo's own, looked for where the
+// demo looks; false with the places tried when it is nowhere.
+bool chooseTexture(const GlCaptureOptions& options, std::string& path, std::string& reason)
+{
+    if (!options.texturePath.empty()) {
+        path = options.texturePath;
+        return true;
+    }
+    const std::vector<std::string> places = texturePlaces(kTextureFile, programDataDir());
+    path = textureFirstPresent(places);
+    if (path.empty()) {
+        reason = "no texture found at " + captureShown(places[0]);
+        for (size_t i = 1; i < places.size(); ++i) {
+            reason += " or " + captureShown(places[i]);
+        }
+    }
+    return !path.empty();
 }
 
 CaptureStatus runFrames(const GlCaptureOptions& options, GlDemo& demo, double& renderMs,
@@ -94,19 +116,24 @@ bool glCaptureParseArgs(const std::vector<std::string>& args, GlCaptureOptions& 
 CaptureStatus glCaptureRun(const GlCaptureOptions& options, double& renderMs,
                            std::string& reason)
 {
+    std::string texture;
+    if (!chooseTexture(options, texture, reason)) {
+        return CaptureStatus::badInput;
+    }
     if (!offscreenOpen()) {
         reason = "cannot create an off-screen OpenGL context";
         return CaptureStatus::failed;
     }
     GlDemo demo;
     CaptureStatus status = CaptureStatus::done;
-    switch (glDemoStart(demo, options.texturePath.c_str())) {
+    switch (glDemoStart(demo, texture.c_str())) {
     case GlDemoStart::noProgram:
         reason = "the GL cannot build the shader program";
         status = CaptureStatus::failed;
         break;
     case GlDemoStart::noTexture:
-        reason = "--texture: cannot load " + captureShown(options.texturePath) + " as a texture";
+        reason = (options.texturePath.empty() ? "cannot load " : "--texture: cannot load ") +
+                 captureShown(texture) + " as a texture";
         status = CaptureStatus::badInput;
         break;
     case GlDemoStart::started:

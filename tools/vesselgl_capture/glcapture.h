@@ -13,7 +13,7 @@ struct GlCaptureOptions {
     int32_t frames = 0;               // >= 1
     std::vector<int32_t> saveFrames;  // ascending, no repeats, in 1..frames; default {frames}
     std::string outDir = ".";
-    std::string texturePath = "artery.tga";
+    std::string texturePath;          // "": artery.tga where the demo finds it (texturefind.h)
 };
 
 extern const char* const kGlCaptureUsage;
