@@ -3,7 +3,9 @@
 // the window cannot be opened. The scene owns the arrays and the frame stages;
 // this file only orders start-up, the frame loop and shutdown. The same file
 // is the program in the browser, where the screen's sleep yields to the page.
+#include "fixedrunpace.h"
 #include "keyqueue.h"
+#include "pipeline.h"
 #include "runmode.h"
 #include "scene.h"
 #include "screen.h"
@@ -15,12 +17,11 @@ namespace {
 
 constexpr const char* kWindowTitle = "Spindra by (Quelmot)";
 constexpr int kOpenFailedStatus = -1;
-constexpr int32_t kFixedRunProgressFrames = 128;  // about a fifth of a second in a browser
 
-void runUntilKey(SceneState& scene)
+void runUntilKey(SceneState& scene, FramePipeline& pipeline)
 {
     for (;;) {
-        sceneRenderFrame(scene);
+        framePipelineRenderNext(pipeline);
         screenUpdate(scene.pixels.data());
         if (!keyInputPoll().empty() || screenCloseRequested() != 0) {
             return;
@@ -28,15 +29,17 @@ void runUntilKey(SceneState& scene)
     }
 }
 
-// Frames 1 to N, every 128th shown as progress, so that a long run also hands
-// the browser control now and then; then frame N. While the application is
-// inactive the update skips it, so it is offered again until it has been shown.
-void runFixed(SceneState& scene, int32_t frames)
+// Frames 1 to N, one shown as progress whenever the pace says so, which hands
+// the browser control; then frame N. While the application is inactive the
+// update skips it, so it is offered again until it has been shown.
+void runFixed(SceneState& scene, FramePipeline& pipeline, int32_t frames)
 {
+    FixedRunPace pace = fixedRunPaceStart(fixedRunClockMs());
     while (scene.frameCounter < frames) {
-        sceneRenderFrame(scene);
-        if (scene.frameCounter % kFixedRunProgressFrames == 0 && scene.frameCounter < frames) {
+        framePipelineRenderNext(pipeline);
+        if (fixedRunPaceFrameDone(pace, fixedRunClockMs()) && scene.frameCounter < frames) {
             screenUpdate(scene.pixels.data());
+            fixedRunPaceResumed(pace, fixedRunClockMs());
         }
     }
     do {
@@ -62,11 +65,14 @@ int main()
         std::rand();
     }
     sceneStartup(scene, SceneStart{!mode.fixed, mode.startSpin});
+    static FramePipeline pipeline;
+    framePipelineStart(pipeline, scene, framePipelineThreads());
     if (mode.fixed) {
-        runFixed(scene, mode.frames);
+        runFixed(scene, pipeline, mode.frames);
     } else {
-        runUntilKey(scene);
+        runUntilKey(scene, pipeline);
     }
+    framePipelineStop(pipeline);
     screenClose();
     return 0;
 }

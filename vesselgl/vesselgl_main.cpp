@@ -2,12 +2,11 @@
 // frame loop and shutdown run once; every exit has status 0.
 #include "glframe.h"
 #include "glwindow.h"
+#include "texturefind.h"
 
 #include <cstdio>
 
 namespace {
-
-constexpr const char* kTextureFile = "artery.tga";
 
 // The mesh and the clock live for the whole run.
 GlDemo demo;
@@ -17,7 +16,7 @@ GlDemo demo;
 int main()
 {
     GLFWwindow* window = openDisplay();
-    const GlDemoStart start = glDemoStart(demo, kTextureFile);
+    const GlDemoStart start = glDemoStart(demo, textureLocate(kTextureFile).c_str());
     if (start != GlDemoStart::started) {
         glDemoStop();
         closeDisplay(window);
