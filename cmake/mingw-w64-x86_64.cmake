@@ -35,12 +35,13 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
 
 # Wine runs in a prefix of the build's own (TUBE_WINE_PREFIX, default wine/ in
-# the build folder), quietly, and without offering to install Mono or Gecko.
+# the build folder), quietly, without offering to install Mono or Gecko, and
+# without a debugger on a crash (winedbg can hang for minutes).
 find_program(TUBE_WINE NAMES wine wine64)
 if(NOT TUBE_WINE_PREFIX)
   set(TUBE_WINE_PREFIX "${CMAKE_BINARY_DIR}/wine")
 endif()
 if(TUBE_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/env "WINEPREFIX=${TUBE_WINE_PREFIX}"
-    WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml=" "${TUBE_WINE}")
+    WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml,winedbg.exe=" "${TUBE_WINE}")
 endif()

@@ -13,7 +13,8 @@ bash scripts/install-deps.sh
 bash scripts/build-windows.sh --tests
 
 jobs="$(nproc 2>/dev/null || echo 2)"
-export WINEPREFIX="$root/build-windows/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# No debugger on a crash (winedbg can hang for minutes): the program ends at once.
+export WINEPREFIX="$root/build-windows/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winedbg.exe="
 unset DISPLAY WAYLAND_DISPLAY
 
 # The prefix is made once per build folder. Wine is told to offer only the X

@@ -12,6 +12,10 @@ namespace {
 constexpr const char* kBuildVariable = "TUBE_WINE_TESTS";
 constexpr const char* kWine = "/usr/bin/wine";
 constexpr int kServerStopMs = 10000;
+// No Mono or Gecko prompts; and no debugger: Wine's winedbg, started on a
+// crash, can hang for minutes, while without it the program ends at once with
+// Wine's one-line report of the fault on standard error.
+constexpr const char* kWineDllOverrides = "mscoree,mshtml,winedbg.exe=";
 
 std::string windowsBuild()
 {
@@ -60,7 +64,7 @@ void launcherPrepare(ChildOptions& options)
 {
     options.setEnv.push_back({"WINEPREFIX", windowsBuild() + "/wine"});
     options.setEnv.push_back({"WINEDEBUG", "-all"});
-    options.setEnv.push_back({"WINEDLLOVERRIDES", "mscoree,mshtml="});
+    options.setEnv.push_back({"WINEDLLOVERRIDES", kWineDllOverrides});
 }
 
 void launcherFinish()

@@ -15,13 +15,16 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -110,6 +113,19 @@ bool demoStart(DemoRun& run, bool withTexture)
                       childOptions(run.dir, run.server.display));
 }
 
+// The demo copied alone into the folder bin (made here), so that the texture
+// beside the build's own program is not found; the command that starts the copy.
+std::vector<std::string> commandOfACopy(const std::string& bin)
+{
+    namespace fs = std::filesystem;
+    std::vector<std::string> command = launcherCommand("vesselgl");
+    const fs::path copy = fs::path(bin) / fs::path(command.back()).filename();
+    fs::create_directories(bin);
+    fs::copy_file(command.back(), copy);
+    command.back() = copy.string();
+    return command;
+}
+
 size_t differingPixels(const Screenshot& a, const Screenshot& b)
 {
     size_t differ = 0;
@@ -136,7 +152,7 @@ void expectCleanExit(DemoRun& run, const std::string& says = "")
 {
     int status = -1;
     ASSERT_TRUE(childWait(run.child, kExitTimeoutMs + kLauncher.startupMs, status))
-        << "the demo did not end";
+        << "the demo did not end: " << run.child.out << run.child.err;
     EXPECT_EQ(status, 0) << run.child.err;
     EXPECT_EQ(withoutCarriageReturns(run.child.out), says);
 }
@@ -184,13 +200,11 @@ TEST_F(VesselglEndToEnd, FindsTheTextureInstalledWithItFromAnyFolder)
     run.dir = makeWorkDir(false);
     ASSERT_FALSE(run.dir.empty());
     namespace fs = std::filesystem;
-    std::vector<std::string> command = launcherCommand("vesselgl");
     const fs::path bin = fs::path(run.dir) / "installed" / "bin";
+    const std::vector<std::string> command = commandOfACopy(bin.string());
     fs::create_directories(bin / kLauncher.dataFromProgram);
     fs::create_directories(run.dir + "/work");
     fs::copy_file(VESSELGL_ASSET, bin / kLauncher.dataFromProgram / "artery.tga");
-    fs::copy_file(command.back(), bin / fs::path(command.back()).filename());
-    command.back() = (bin / fs::path(command.back()).filename()).string();
     ASSERT_TRUE(xvfbStart(run.server, kScreenWidth, kScreenHeight, 24));
     ASSERT_TRUE(childStart(run.child, command, childOptions(run.dir + "/work", run.server.display)));
     Screenshot lit;
@@ -225,21 +239,59 @@ TEST_F(VesselglEndToEnd, EndsOnACloseRequestOrWhenItsDisplayGoes)
     }
 }
 
-// Which files the decoder refuses is the unit tests' business; here the
-// program's answer to a refusal: the message, and status 0.
-TEST_F(VesselglEndToEnd, AnUnusableTextureEndsWithTheLoadMessage)
-{
-    for (const bool truncated : {false, true}) {  // missing, or cut short
-        DemoRun run;
-        run.dir = makeWorkDir(truncated);
-        ASSERT_FALSE(run.dir.empty());
-        if (truncated) {
-            ASSERT_EQ(truncate((run.dir + "/artery.tga").c_str(), 5000), 0);
+// Every core kept busy while it lives, one thread more than there are cores.
+struct BusyCores {
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> threads;
+
+    BusyCores()
+    {
+        for (unsigned i = 0; i <= std::thread::hardware_concurrency(); ++i) {
+            threads.emplace_back([this] {
+                while (!stop.load(std::memory_order_relaxed)) {
+                }
+            });
         }
-        ASSERT_TRUE(xvfbStart(run.server, kScreenWidth, kScreenHeight, 24));
-        ASSERT_TRUE(childStart(run.child, launcherCommand("vesselgl"),
-                               childOptions(run.dir, run.server.display)));
+    }
+    ~BusyCores()
+    {
+        stop = true;
+        for (std::thread& thread : threads) {
+            thread.join();
+        }
+    }
+};
+
+// Which files the decoder refuses is the unit tests' business; here the
+// program's answer to a refusal: the message, status 0 and a clean end, run
+// after run. (Under Wine, GLFW's end raced a thread of Wine's XInput and
+// crashed on the way out, after the message: on a busy machine in one run in
+// five, on an idle one hardly ever, so the runs share the cores with busy
+// threads.) Each run is bounded, so a crash whose debugger hangs fails rather
+// than stalls.
+TEST_F(VesselglEndToEnd, AnUnusableTextureEndsWithTheLoadMessageEveryTime)
+{
+    // The file cut short, then missing; the race is Wine's alone.
+    const int runs = kLauncher.native ? 2 : 30;
+    std::optional<BusyCores> busy;
+    if (!kLauncher.native) {
+        busy.emplace();
+    }
+    DemoRun run;
+    run.dir = makeWorkDir(true);
+    ASSERT_FALSE(run.dir.empty());
+    const std::string texture = run.dir + "/artery.tga";
+    ASSERT_EQ(truncate(texture.c_str(), 5000), 0);
+    const std::vector<std::string> command = commandOfACopy(run.dir + "/bin");
+    ASSERT_TRUE(xvfbStart(run.server, kScreenWidth, kScreenHeight, 24));
+    for (int i = 1; i <= runs && !HasFailure(); ++i) {
+        SCOPED_TRACE("run " + std::to_string(i));
+        if (i == runs / 2 + 1) {
+            ASSERT_TRUE(std::filesystem::remove(texture));
+        }
+        ASSERT_TRUE(childStart(run.child, command, childOptions(run.dir, run.server.display)));
         expectCleanExit(run, "Failed to load image!!!\n");
+        EXPECT_EQ(run.child.err.find("Unhandled"), std::string::npos) << run.child.err;
     }
 }
 

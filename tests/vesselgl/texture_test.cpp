@@ -27,31 +27,49 @@ const TgaKind kKinds[] = {
     {"pal32", 1, 8, 32, 0, false, false},      {"pal32_rle_top", 1, 8, 32, 0, true, true},
     {"pal24_idx16", 1, 16, 24, 0, false, false}, {"pal32_idx16_rle", 1, 16, 32, 0, true, true},
     {"pal24_first7", 1, 8, 24, 7, false, false}, {"pal32_first300_rle", 1, 16, 32, 300, true, false},
+    // Grey and alpha, 5-5-5 pixels and palettes, and files stored right to left.
+    {"grey16", 3, 16, 0, 0, false, false},     {"grey16_rle_top", 3, 16, 0, 0, true, true},
+    {"true15", 2, 15, 0, 0, false, false},     {"true15_rle_top", 2, 15, 0, 0, true, true},
+    {"true16_top", 2, 16, 0, 0, false, true},  {"true16_rle", 2, 16, 0, 0, true, false},
+    {"pal15_first7", 1, 8, 15, 7, false, false}, {"pal16_idx16_rle_top", 1, 16, 16, 0, true, true},
+    {"true24_rtl", 2, 24, 0, 0, false, false, true}, {"true32_rle_rtl_top", 2, 32, 0, 0, true, true, true},
+    {"grey8_rtl_top", 3, 8, 0, 0, false, true, true}, {"grey16_rle_rtl", 3, 16, 0, 0, true, false, true},
+    {"true16_rle_rtl_top", 2, 16, 0, 0, true, true, true}, {"true15_rtl", 2, 15, 0, 0, false, false, true},
+    {"pal24_rle_rtl", 1, 8, 24, 0, true, false, true}, {"pal16_rtl_top", 1, 8, 16, 3, false, true, true},
 };
+
+int bitsOf(const TgaKind& kind)
+{
+    return kind.paletteBits != 0 ? kind.paletteBits : kind.pixelBits;
+}
 
 int componentsOf(const TgaKind& kind)
 {
-    const int bits = kind.paletteBits != 0 ? kind.paletteBits : kind.pixelBits;
-    return bits / 8;
+    if (kind.imageType == 3) {
+        return kind.pixelBits == 8 ? 1 : 4;
+    }
+    return bitsOf(kind) < 24 ? 3 : bitsOf(kind) / 8;
 }
 
-// The expected decoded bytes: rows bottom first, RGB(A) or grey.
+// The expected decoded bytes: rows bottom first, RGB(A), grey, or grey and
+// alpha; 5-5-5 kinds keep each channel's top 5 bits, widened by repeating the top bits.
 std::vector<uint8_t> expectedPixels(const TgaKind& kind)
 {
-    const int c = componentsOf(kind);
+    const bool grey = kind.imageType == 3;
+    const bool fiveBits = bitsOf(kind) < 24 && !grey;
     std::vector<uint8_t> out;
     for (int row = 0; row < kPicture.height; ++row) {
         const int y = kPicture.height - 1 - row;
         for (int x = 0; x < kPicture.width; ++x) {
             const int index = kPicture.indices[size_t(y) * kPicture.width + x];
             const uint32_t rgba = testColor(index);
-            const uint8_t all[4] = {uint8_t(rgba >> 24), uint8_t(rgba >> 16), uint8_t(rgba >> 8),
-                                    uint8_t(rgba)};
-            if (c == 1) {
-                out.push_back(testGrey(index));
-            } else {
-                out.insert(out.end(), all, all + c);
+            const uint8_t g = testGrey(index);
+            uint8_t all[4] = {grey ? g : uint8_t(rgba >> 24), grey ? g : uint8_t(rgba >> 16),
+                              grey ? g : uint8_t(rgba >> 8), uint8_t(rgba)};
+            for (uint8_t& channel : all) {
+                channel = fiveBits ? uint8_t((channel & 0xf8) | channel >> 5) : channel;
             }
+            out.insert(out.end(), all, all + componentsOf(kind));
         }
     }
     return out;
@@ -93,6 +111,19 @@ TEST(TgaDecode, EveryKindAndOriginGivesTheSamePixelsBottomRowFirst)
     }
 }
 
+TEST(TgaDecode, FiveBitChannelsWidenByRepeatingTheirTopBits)
+{
+    // 3 x 1, 16 bits, bottom-left origin: white with the attribute bit, the
+    // attribute bit alone, and r 4, g 12, b 30 (where v * 255 / 31 would give
+    // 32, 98 and 246).
+    const std::vector<uint8_t> file{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 1, 0, 16, 1,
+                                    0xff, 0xff, 0x00, 0x80, 0x9e, 0x11};
+    TexImage image;
+    ASSERT_TRUE(tgaDecode(file.data(), file.size(), image));
+    EXPECT_EQ(image.components, 3);
+    EXPECT_EQ(image.pixels, (std::vector<uint8_t>{255, 255, 255, 0, 0, 0, 33, 99, 247}));
+}
+
 // One damage to a well-formed file: keep only `length` bytes (a negative
 // length drops that many from the end), or write `value` at byte `at` (from
 // the end when negative; two bytes when above 255). kSides writes it as both
@@ -121,8 +152,12 @@ const Damage kDamages[] = {
     {"image type 32", 0, kWhole, 2, 32},
     {"colour map type 2", 0, kWhole, 1, 2},
     {"zero width", 0, kWhole, 12, 0},
-    {"true colour of 16 bits", 0, kWhole, 16, 16},
-    {"palette of 16-bit entries", 8, kWhole, 7, 16},
+    {"true colour of 8 bits", 0, kWhole, 16, 8},
+    {"palette of 8-bit entries", 8, kWhole, 7, 8},
+    {"grey of 24 bits", 7, kWhole, 16, 24},
+    {"grey and alpha one byte short", 18, -1, 0, 0},
+    {"5-5-5 run-length stream ends early", 21, -1, 0, 0},
+    {"5-5-5 palette shorter than declared", 24, 18 + 3 + 11, 0, 0},
     {"index outside the palette", 8, kWhole, -1, 6},
     {"palette declared without a colour map", 0, kWhole, 5, 0x104},
     {"palette beyond 65535 entries", 8, kWhole, 3, 65533},

@@ -14,7 +14,23 @@ void putU16(std::vector<uint8_t>& out, int value)
     out.push_back(static_cast<uint8_t>(value >> 8));
 }
 
-// One stored pixel: BGR(A) bytes, a grey byte, or a little-endian index.
+std::vector<uint8_t> littleEndian16(int value)
+{
+    return {static_cast<uint8_t>(value & 0xff), static_cast<uint8_t>(value >> 8)};
+}
+
+// 5-5-5, the attribute bit (16 bits only) from alpha's top bit.
+std::vector<uint8_t> packed555(uint32_t rgba, int bits)
+{
+    const int r = int(rgba >> 27);
+    const int g = int(rgba >> 19) & 31;
+    const int b = int(rgba >> 11) & 31;
+    const int attribute = bits == 16 ? int(rgba >> 7) & 1 : 0;
+    return littleEndian16(attribute << 15 | r << 10 | g << 5 | b);
+}
+
+// One stored pixel: BGR(A) bytes, 5-5-5, grey (and alpha) bytes, or a
+// little-endian index.
 std::vector<uint8_t> storedPixel(const TgaKind& kind, int index)
 {
     if (kind.paletteBits != 0) {
@@ -22,12 +38,16 @@ std::vector<uint8_t> storedPixel(const TgaKind& kind, int index)
         if (kind.pixelBits == 8) {
             return {static_cast<uint8_t>(stored)};
         }
-        return {static_cast<uint8_t>(stored & 0xff), static_cast<uint8_t>(stored >> 8)};
-    }
-    if (kind.pixelBits == 8) {
-        return {testGrey(index)};
+        return littleEndian16(stored);
     }
     const uint32_t c = testColor(index);
+    if (kind.imageType == 3) {
+        return kind.pixelBits == 8 ? std::vector<uint8_t>{testGrey(index)}
+                                   : std::vector<uint8_t>{testGrey(index), uint8_t(c)};
+    }
+    if (kind.pixelBits < 24) {
+        return packed555(c, kind.pixelBits);
+    }
     std::vector<uint8_t> bgra{uint8_t(c >> 8), uint8_t(c >> 16), uint8_t(c >> 24), uint8_t(c)};
     bgra.resize(static_cast<size_t>(kind.pixelBits / 8));
     return bgra;
@@ -73,8 +93,10 @@ void appendHeader(std::vector<uint8_t>& out, const TgaKind& kind, const TgaPictu
     putU16(out, picture.width);
     putU16(out, picture.height);
     out.push_back(static_cast<uint8_t>(kind.pixelBits));
-    const int alphaBits = (kind.paletteBits == 32 || kind.pixelBits == 32) ? 8 : 0;
-    out.push_back(static_cast<uint8_t>(alphaBits | (kind.topOrigin ? 0x20 : 0)));
+    const int bits = kind.paletteBits != 0 ? kind.paletteBits : kind.pixelBits;
+    const int alphaBits = bits == 32 || (kind.imageType == 3 && bits == 16) ? 8 : (bits == 16 ? 1 : 0);
+    out.push_back(static_cast<uint8_t>(alphaBits | (kind.topOrigin ? 0x20 : 0) |
+                                       (kind.rightToLeft ? 0x10 : 0)));
     out.insert(out.end(), {'i', 'd', '!'});
 }
 
@@ -105,7 +127,8 @@ std::vector<uint8_t> tgaWrite(const TgaKind& kind, const TgaPicture& picture)
     std::vector<std::vector<uint8_t>> stored;
     for (int row = 0; row < picture.height; ++row) {
         const int y = kind.topOrigin ? row : picture.height - 1 - row;
-        for (int x = 0; x < picture.width; ++x) {
+        for (int column = 0; column < picture.width; ++column) {
+            const int x = kind.rightToLeft ? picture.width - 1 - column : column;
             stored.push_back(storedPixel(kind, picture.indices[size_t(y) * picture.width + x]));
         }
     }

@@ -1,6 +1,7 @@
 // Writes small TGA files of every kind the demo's decoder accepts, for tests:
 // the picture is given as palette indices, top row first, and each kind stores
-// it in its own way (true colour, grey or palette; raw or run-length encoded).
+// it in its own way (true colour, grey or palette; raw or run-length encoded;
+// in any of the four orders).
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,7 @@ struct TgaKind {
     int paletteFirst;
     bool runLength;
     bool topOrigin;
+    bool rightToLeft = false;
 };
 
 struct TgaPicture {
@@ -23,7 +25,10 @@ struct TgaPicture {
     std::vector<int> indices;  // width * height, top row first
 };
 
-// Colour of palette entry i as RGBA, and its grey level for grey images.
+// Colour of palette entry i as RGBA, and its grey level for grey images (the
+// colour's alpha beside it in grey and alpha images). 15- and 16-bit pixels
+// keep each channel's top 5 bits, and 16-bit ones set the attribute bit from
+// the top bit of alpha.
 uint32_t testColor(int index);
 uint8_t testGrey(int index);
 

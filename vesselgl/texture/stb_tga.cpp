@@ -15,7 +15,8 @@
 
 namespace {
 
-// The blocks stb holds at any moment: the image, and a palette while it decodes.
+// The blocks stb holds at any moment: the image, and a palette or the image
+// widened to RGBA while it decodes.
 std::vector<std::vector<uint8_t>> stbBlocks;
 
 void* stbAllocate(size_t size)
@@ -132,7 +133,7 @@ int readerAtEnd(void* user)
 
 }  // namespace
 
-bool stbTgaDecode(const StbTgaSource& source, int width, int height, int components,
+bool stbTgaDecode(const StbTgaSource& source, int width, int height, int stored, int components,
                   TexImage& image)
 {
     int w = 0;
@@ -140,17 +141,17 @@ bool stbTgaDecode(const StbTgaSource& source, int width, int height, int compone
     int comp = 0;
     StbReader reader{&source, 0};
     const stbi_io_callbacks callbacks{readerRead, readerSkip, readerAtEnd};
-    stbi_uc* decoded = stbi_load_from_callbacks(&callbacks, &reader, &w, &h, &comp, 0);
+    stbi_uc* decoded = stbi_load_from_callbacks(&callbacks, &reader, &w, &h, &comp, components);
     if (decoded == nullptr) {
         return false;
     }
-    if (w != width || h != height || comp != components) {
+    if (w != width || h != height || comp != stored) {
         stbi_image_free(decoded);
         return false;
     }
     image.width = w;
     image.height = h;
-    image.components = comp;
+    image.components = components;
     image.pixels = stbAdopt(decoded);
     return true;
 }

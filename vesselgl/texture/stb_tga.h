@@ -17,7 +17,8 @@ struct StbTgaSource {
     size_t pixelBytes;
 };
 
-// Decodes a TGA already checked by tgaDecode; false unless the result has
-// exactly the expected size and component count.
-bool stbTgaDecode(const StbTgaSource& source, int width, int height, int components,
+// Decodes a TGA already checked by tgaDecode into `components` a pixel (stb
+// widens grey and alpha to RGBA with the grey in R, G and B); false unless stb
+// read it at exactly the expected size with `stored` components a pixel.
+bool stbTgaDecode(const StbTgaSource& source, int width, int height, int stored, int components,
                   TexImage& image);
