@@ -1,10 +1,14 @@
 // The display interface over DirectDraw and Win32. "ddraw.dll" is loaded at
 // run time and reached only through "DirectDrawCreate", so the program runs
-// (and fails cleanly) where DirectDraw is missing. The window procedure turns
+// (and fails cleanly) where DirectDraw is missing. In a window the cooperative
+// level is normal: the back buffer is a frame-sized surface in system memory,
+// stretched by a Blt onto the primary surface's 4:3 area of the window's
+// client area, which a clipper keeps other windows out of. The window procedure turns
 // the messages the screen cares about into display events, kept in a small
 // ring until displayPeekEvent hands them over. The only file of the program
 // that includes DirectDraw or Win32 headers.
 #include "fbplatform.h"
+#include "presentarea.h"
 
 #include <windows.h>
 #include <ddraw.h>
@@ -24,6 +28,9 @@ constexpr LPARAM kAltDownFlag = LPARAM{1} << 29;  // lParam of a key message: Al
 constexpr int kScanCodeShift = 16;
 constexpr LPARAM kScanCodeMask = 0xFF;
 constexpr int kKeyboardStateBytes = 256;
+constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
+constexpr DWORD kFrameSurfaceCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+constexpr DWORD kUnknownRefreshHz = 1;  // 0 and 1 stand for the hardware's default
 
 struct DdrawDisplay {
     HMODULE library = nullptr;
@@ -31,6 +38,12 @@ struct DdrawDisplay {
     IDirectDraw* directDraw = nullptr;
     IDirectDrawSurface* primarySurface = nullptr;
     IDirectDrawSurface* backSurface = nullptr;  // belongs to the chain, never released alone
+    IDirectDrawSurface* frameSurface = nullptr;  // a window's back buffer; owned
+    IDirectDrawClipper* clipper = nullptr;       // a window's; owned
+    int32_t frameWidth = 0;  // the size displayCreateWindow was given
+    int32_t frameHeight = 0;
+    bool windowed = false;
+    bool waitRetrace = false;
     HWND window = nullptr;
     WNDCLASSA windowClass{};
     int32_t modeWidth = 0;
@@ -90,7 +103,14 @@ LRESULT CALLBACK ddrawWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     case WM_SETCURSOR:
         pushEvent(DisplayEvent{DisplayEventType::SetCursor, 0, 0, 0});
-        return 0;
+        if (!ddraw.windowed) {
+            return 0;
+        }
+        if (LOWORD(lParam) == HTCLIENT) {  // the class has no cursor of its own
+            SetCursor(LoadCursor(nullptr, IDC_ARROW));
+            return TRUE;
+        }
+        break;
     case WM_KEYDOWN:
         pushKeyDown(wParam, lParam);
         return 0;
@@ -130,6 +150,80 @@ HRESULT createSurface(DWORD flags, DWORD caps, DWORD backBuffers)
     return ddraw.directDraw->CreateSurface(&description, &ddraw.primarySurface, nullptr);
 }
 
+HRESULT WINAPI noteModeOfSize(LPDDSURFACEDESC mode, LPVOID found)
+{
+    *static_cast<bool*>(found) = true;
+    (void)mode;
+    return DDENUMRET_CANCEL;
+}
+
+// The window's chain: the primary surface clipped to the window, and the
+// frame-sized surface the screen draws into.
+int32_t createWindowChain()
+{
+    if (FAILED(createSurface(DDSD_CAPS, DDSCAPS_PRIMARYSURFACE, 0))) {
+        ddraw.primarySurface = nullptr;
+        return 0;
+    }
+    if (FAILED(ddraw.directDraw->CreateClipper(0, &ddraw.clipper, nullptr))) {
+        ddraw.clipper = nullptr;
+        return 0;
+    }
+    ddraw.clipper->SetHWnd(0, ddraw.window);
+    ddraw.primarySurface->SetClipper(ddraw.clipper);
+    DDSURFACEDESC description{};
+    description.dwSize = sizeof(description);
+    description.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    description.dwWidth = static_cast<DWORD>(ddraw.frameWidth);
+    description.dwHeight = static_cast<DWORD>(ddraw.frameHeight);
+    description.ddsCaps.dwCaps = kFrameSurfaceCaps;
+    if (FAILED(ddraw.directDraw->CreateSurface(&description, &ddraw.frameSurface, nullptr))) {
+        ddraw.frameSurface = nullptr;
+        return 0;
+    }
+    return 1;
+}
+
+void fillBlack(const RECT& rect)
+{
+    if (rect.right <= rect.left || rect.bottom <= rect.top) {
+        return;
+    }
+    DDBLTFX effects{};
+    effects.dwSize = sizeof(effects);
+    effects.dwFillColor = 0;
+    RECT target = rect;
+    ddraw.primarySurface->Blt(&target, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &effects);
+}
+
+// The frame stretched onto its area of the client area, black bars around it.
+void flipIntoWindow()
+{
+    RECT client{};
+    if (GetClientRect(ddraw.window, &client) == 0 || client.right < 1 || client.bottom < 1) {
+        return;  // minimised
+    }
+    POINT origin{0, 0};
+    ClientToScreen(ddraw.window, &origin);
+    const PresentArea area = presentAreaFit(client.right, client.bottom, ddraw.frameWidth,
+                                            ddraw.frameHeight, true);
+    const LONG left = origin.x + area.x;
+    const LONG top = origin.y + area.y;
+    const LONG right = left + area.width;
+    const LONG bottom = top + area.height;
+    const LONG clientRight = origin.x + client.right;
+    const LONG clientBottom = origin.y + client.bottom;
+    if (ddraw.waitRetrace) {
+        ddraw.directDraw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
+    }
+    fillBlack(RECT{origin.x, origin.y, clientRight, top});
+    fillBlack(RECT{origin.x, bottom, clientRight, clientBottom});
+    fillBlack(RECT{origin.x, top, left, bottom});
+    fillBlack(RECT{right, top, clientRight, bottom});
+    RECT target{left, top, right, bottom};
+    ddraw.primarySurface->Blt(&target, ddraw.frameSurface, nullptr, DDBLT_WAIT, nullptr);
+}
+
 }  // namespace
 
 int32_t displayLoad()
@@ -164,11 +258,13 @@ int32_t displayCreate()
     return 1;
 }
 
-void displayCreateWindow(const char* title, int32_t, int32_t)
+void displayCreateWindow(const char* title, int32_t width, int32_t height)
 {
     if (ddraw.window != nullptr) {
         return;
     }
+    ddraw.frameWidth = width;
+    ddraw.frameHeight = height;
     ddraw.windowClass = WNDCLASSA{};
     ddraw.windowClass.lpfnWndProc = ddrawWindowProc;
     ddraw.windowClass.lpszClassName = title;
@@ -204,11 +300,87 @@ int32_t displaySetMode(int32_t width, int32_t height, int32_t bitsPerPixel)
     return 1;
 }
 
+int32_t displayOffersSize(int32_t width, int32_t height)
+{
+    if (ddraw.directDraw == nullptr) {
+        return 0;
+    }
+    DDSURFACEDESC size{};
+    size.dwSize = sizeof(size);
+    size.dwFlags = DDSD_WIDTH | DDSD_HEIGHT;
+    size.dwWidth = static_cast<DWORD>(width);
+    size.dwHeight = static_cast<DWORD>(height);
+    bool found = false;
+    ddraw.directDraw->EnumDisplayModes(0, &size, &found, noteModeOfSize);
+    return found ? 1 : 0;
+}
+
+int32_t displayUsableArea(int32_t& width, int32_t& height)
+{
+    RECT work{};
+    RECT frame{0, 0, 0, 0};
+    if (SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0) == 0 ||
+        AdjustWindowRect(&frame, kWindowStyle, FALSE) == 0) {
+        return 0;
+    }
+    width = (work.right - work.left) - (frame.right - frame.left);
+    height = (work.bottom - work.top) - (frame.bottom - frame.top);
+    return 1;
+}
+
+int32_t displayShowWindow(int32_t width, int32_t height)
+{
+    if (ddraw.directDraw == nullptr || ddraw.window == nullptr ||
+        FAILED(ddraw.directDraw->SetCooperativeLevel(ddraw.window, DDSCL_NORMAL))) {
+        return 0;
+    }
+    RECT outer{0, 0, width, height};
+    RECT work{0, 0, width, height};
+    AdjustWindowRect(&outer, kWindowStyle, FALSE);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const LONG outerWidth = outer.right - outer.left;
+    const LONG outerHeight = outer.bottom - outer.top;
+    const LONG x = work.left + ((work.right - work.left) - outerWidth) / 2;
+    const LONG y = work.top + ((work.bottom - work.top) - outerHeight) / 2;
+    SetWindowLongPtrA(ddraw.window, GWL_STYLE, kWindowStyle);
+    SetWindowPos(ddraw.window, HWND_TOP, x > work.left ? x : work.left,
+                 y > work.top ? y : work.top, outerWidth, outerHeight,
+                 SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+    SetForegroundWindow(ddraw.window);
+    SetFocus(ddraw.window);
+    ddraw.windowed = true;
+    return 1;
+}
+
+int32_t displayWaitRetrace()
+{
+    if (ddraw.directDraw == nullptr) {
+        return 0;
+    }
+    ddraw.waitRetrace = true;  // WaitForVerticalBlank in a window, a waiting flip full screen
+    return 1;
+}
+
+int32_t displayRefreshRate()
+{
+    DEVMODEA mode{};
+    mode.dmSize = sizeof(mode);
+    if (EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode) == 0 ||
+        mode.dmDisplayFrequency <= kUnknownRefreshHz) {
+        return 0;
+    }
+    return static_cast<int32_t>(mode.dmDisplayFrequency);
+}
+
 int32_t displayCreateFlipChain(int32_t backBuffers)
 {
     if (ddraw.directDraw == nullptr || ddraw.primarySurface != nullptr || backBuffers < 0 ||
         backBuffers > 2) {
         return 0;
+    }
+    if (ddraw.windowed) {
+        // One back buffer is all a window has, as a lone primary has none.
+        return backBuffers == 1 ? createWindowChain() : 0;
     }
     const HRESULT result =
         backBuffers > 0
@@ -225,6 +397,10 @@ int32_t displayGetBackBuffer()
 {
     if (ddraw.primarySurface == nullptr) {
         return 0;
+    }
+    if (ddraw.windowed) {
+        ddraw.backSurface = ddraw.frameSurface;
+        return ddraw.backSurface != nullptr ? 1 : 0;
     }
     DDSCAPS caps{};
     caps.dwCaps = DDSCAPS_BACKBUFFER;
@@ -260,6 +436,14 @@ void displaySetScreenSaver(bool enabled)
 
 void displayReleaseFlipChain()
 {
+    if (ddraw.frameSurface != nullptr) {
+        ddraw.frameSurface->Release();
+        ddraw.frameSurface = nullptr;
+    }
+    if (ddraw.clipper != nullptr) {
+        ddraw.clipper->Release();  // the primary surface holds it until it goes too
+        ddraw.clipper = nullptr;
+    }
     if (ddraw.primarySurface != nullptr) {
         ddraw.primarySurface->Release();  // takes the attached back buffer with it
         ddraw.primarySurface = nullptr;
@@ -277,6 +461,8 @@ void displayDestroy()
     ddraw.directDraw->Release();
     ddraw.directDraw = nullptr;
     ddraw.modeBits = 0;
+    ddraw.windowed = false;
+    ddraw.waitRetrace = false;
 }
 
 void displayDestroyWindow()
@@ -358,7 +544,14 @@ void displayUnlock(const DisplayLockedBuffer& buffer)
 
 void displayFlip()
 {
-    if (ddraw.primarySurface != nullptr) {
+    if (ddraw.primarySurface == nullptr) {
+        return;
+    }
+    if (ddraw.windowed) {
+        flipIntoWindow();
+    } else if (ddraw.waitRetrace) {
+        ddraw.primarySurface->Flip(nullptr, DDFLIP_WAIT);
+    } else {
         ddraw.primarySurface->Flip(nullptr, DDFLIP_NOVSYNC | DDFLIP_DONOTWAIT);
     }
 }

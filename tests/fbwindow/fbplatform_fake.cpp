@@ -117,3 +117,31 @@ void displayUnlock(const DisplayLockedBuffer& buffer)
 {
     record(buffer.pixels == fake.buffer.data() ? "unlock" : "unlock foreign");
 }
+
+int32_t displayOffersSize(int32_t, int32_t)
+{
+    return record("offersSize", fake.offersModeSize);
+}
+
+int32_t displayUsableArea(int32_t& width, int32_t& height)
+{
+    width = fake.usableWidth;
+    height = fake.usableHeight;
+    return record("usableArea", width > 0 && height > 0);
+}
+
+int32_t displayShowWindow(int32_t width, int32_t height)
+{
+    return record("showWindow " + std::to_string(width) + "x" + std::to_string(height),
+                  !fake.refuseShowWindow);
+}
+
+int32_t displayWaitRetrace()
+{
+    return record("waitRetrace", fake.offersRetraceWait);
+}
+
+int32_t displayRefreshRate()
+{
+    return fake.refreshRate;
+}
