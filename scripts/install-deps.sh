@@ -12,7 +12,8 @@ desktop=(
   libgtest-dev libgmock-dev libbenchmark-dev libmpfr-dev
   libglfw3-dev libgl-dev libgles-dev libosmesa6-dev libgl1-mesa-dri
   libstb-dev libsdl2-dev libpixman-1-dev libhwy-dev
-  libx11-dev libxtst-dev xvfb xauth
+  libx11-dev libxtst-dev libxrandr-dev xvfb xauth
+  xserver-xorg-core xserver-xorg-video-dummy
 )
 web=(emscripten nodejs chromium)
 # The Windows cross build: the compilers, Wine to run the results, dpkg-dev for
