@@ -53,6 +53,8 @@ void displayCreateWindow(const char* title, int32_t width, int32_t height)
 {
     record("createWindow " + std::string(title) + " " + std::to_string(width) + "x" +
            std::to_string(height));
+    fake.modeWidth = width;  // a window's back buffer has the frame's size
+    fake.modeHeight = height;
 }
 
 int32_t displaySetMode(int32_t width, int32_t height, int32_t bitsPerPixel)
