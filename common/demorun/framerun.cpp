@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr int32_t kProbeFrames = 30;          // half a second at 60 Hz
+constexpr int32_t kProbeFrames = 15;          // a quarter of a second at 60 Hz
 constexpr double kProbeSlowestShare = 0.75;   // of the refresh period per frame
 constexpr double kStallPeriods = 4.0;         // further behind than this: start afresh
 
@@ -27,6 +27,8 @@ double clockWait(FramePacer& pacer, double now)
     return wait;
 }
 
+// Frames slowed by the processor rather than by the retrace look paced, so the
+// timing goes on in runs of kProbeFrames: the first run too fast hands over to the clock.
 void probeFrame(FramePacer& pacer, double now)
 {
     if (pacer.probeFrames == 0) {
@@ -37,6 +39,7 @@ void probeFrame(FramePacer& pacer, double now)
     }
     const double slowest = kProbeFrames * pacer.period * kProbeSlowestShare;
     pacer.phase = now - pacer.probeStart >= slowest ? PacerPhase::retrace : PacerPhase::clock;
+    pacer.probeFrames = 0;
 }
 
 }  // namespace
@@ -73,7 +76,7 @@ void framePacerStart(FramePacer& pacer, int32_t refreshHz, bool retraceWaitOffer
 
 double framePacerWait(FramePacer& pacer, double now)
 {
-    if (pacer.phase == PacerPhase::probing) {
+    if (pacer.phase != PacerPhase::clock) {
         probeFrame(pacer, now);
     }
     return pacer.phase == PacerPhase::clock ? clockWait(pacer, now) : 0.0;

@@ -27,10 +27,10 @@ bool fpsCounterFrame(FpsCounter& counter, double now, std::string& line);
 
 // Pacing to the display's refresh. A platform may offer to wait for the
 // retrace and still not do it (a virtual X server has no retrace, and Wine's
-// DirectDraw answers at once): the first frames are timed, and when they come
-// faster than three quarters of the refresh rate, a clock paces the rest at
-// the refresh rate instead, on fixed deadlines so that the rate holds on
-// average. After a stall the clock starts afresh rather than rushing frames.
+// DirectDraw answers at once): the frames are timed in runs of a quarter second,
+// and once a run comes faster than 4/3 of the refresh rate, a clock paces the
+// rest at the refresh rate instead, on fixed deadlines so that the rate holds
+// on average. After a stall the clock starts afresh rather than rushing frames.
 enum class PacerPhase : uint8_t { probing, retrace, clock };
 
 struct FramePacer {

@@ -58,9 +58,9 @@ int32_t displayOffersSize(int32_t width, int32_t height);
 // by whole multiples where they fit, else nearest-neighbour, 4:3 with black bars.
 int32_t displayUsableArea(int32_t& width, int32_t& height);
 int32_t displayShowWindow(int32_t width, int32_t height);
-// Asked before the flip chain is made: flips wait for the display's retrace.
-// 1 when the platform offers such a wait, which may still not hold frames
-// back (a virtual display has no retrace); 0 when flips never wait.
+// Asked once the flip chain is made: flips wait for the display's retrace.
+// 1 when the chain offers such a wait, which may still not hold frames back
+// (a virtual display has no retrace); 0 when its flips never wait.
 int32_t displayWaitRetrace();
 // The display's refresh rate in Hz, 0 when it reports none.
 int32_t displayRefreshRate();

@@ -1,7 +1,7 @@
 // The display interface over SDL2. Full screen, the flip chain is SDL's window
 // surface in the display's own pixel format (framebuffer acceleration off):
 // one back buffer, presented by SDL_UpdateWindowSurface, which never waits for
-// the retrace. In a window, or when flips are to wait for the retrace, it is a
+// the retrace. In a window it is a
 // streaming texture of the frame's size, 32-bit, that SDL's renderer scales
 // into the window (nearest-neighbour) and presents, with vsync when asked.
 // Mode bits are a format's bytes per pixel x 8, as the pixel format reports
@@ -26,6 +26,7 @@ constexpr int32_t kPrimaryDisplay = 0;
 constexpr int32_t kBitsPerByte = 8;
 constexpr size_t kMaxPendingChars = sizeof(SDL_TextInputEvent::text);
 constexpr uint32_t kTextureFormat = SDL_PIXELFORMAT_RGB888;  // 0x00RRGGBB words
+constexpr unsigned int kGlRendererName = 0x1F01;              // GL_RENDERER
 
 struct SdlDisplay {
     bool videoUp = false;
@@ -35,8 +36,7 @@ struct SdlDisplay {
     int32_t frameWidth = 0;          // the size displayCreateWindow was given
     int32_t frameHeight = 0;
     bool windowed = false;           // shown as a normal window
-    bool vsync = false;              // flips wait for the retrace
-    SDL_Renderer* renderer = nullptr;  // the chain in a window or with vsync
+    SDL_Renderer* renderer = nullptr;  // the chain in a window
     SDL_Texture* texture = nullptr;
     int32_t backBuffers = -1;
     uint32_t surfaceFormat = SDL_PIXELFORMAT_UNKNOWN;  // as reported at open
@@ -278,20 +278,51 @@ int initVideoQuietly()
     return result;
 }
 
-bool rendererChain()
+// Placed once shown: X11 keeps a hidden window where it was created.
+void centreWindow()
 {
-    return sdl.windowed || sdl.vsync;
+    SDL_SetWindowPosition(sdl.window, SDL_WINDOWPOS_CENTERED_DISPLAY(kPrimaryDisplay),
+                          SDL_WINDOWPOS_CENTERED_DISPLAY(kPrimaryDisplay));
+}
+
+// Mesa's software rasterizers: on them SDL's GL renderer costs several times
+// what its own software renderer does, and a virtual display has no retrace
+// for it to wait for anyway.
+bool rendererIsSoftwareGl(SDL_Renderer* renderer)
+{
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(renderer, &info) != 0 || SDL_strncmp(info.name, "opengl", 6) != 0) {
+        return false;
+    }
+    using GetString = const unsigned char* (*)(unsigned int);
+    const auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    const unsigned char* name = getString != nullptr ? getString(kGlRendererName) : nullptr;
+    const char* text = reinterpret_cast<const char*>(name);
+    return text != nullptr && (SDL_strstr(text, "llvmpipe") != nullptr ||
+                               SDL_strstr(text, "softpipe") != nullptr ||
+                               SDL_strstr(text, "Software") != nullptr);
+}
+
+SDL_Renderer* createScalingRenderer()
+{
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    SDL_Renderer* renderer = SDL_CreateRenderer(sdl.window, -1, 0);
+    if (renderer != nullptr && rendererIsSoftwareGl(renderer)) {
+        SDL_DestroyRenderer(renderer);
+        renderer = SDL_CreateRenderer(sdl.window, -1, SDL_RENDERER_SOFTWARE);
+    }
+    return renderer;
 }
 
 // The streaming texture that stands for the back buffer. SDL's renderer scales
 // it by the hint's filter: nearest keeps the frame's pixels sharp.
 int32_t createRendererChain()
 {
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-    sdl.renderer = SDL_CreateRenderer(sdl.window, -1, sdl.vsync ? SDL_RENDERER_PRESENTVSYNC : 0);
+    sdl.renderer = createScalingRenderer();
     if (sdl.renderer == nullptr) {
         return 0;
     }
+    centreWindow();  // a GL renderer makes SDL recreate the window where it began
     sdl.texture = SDL_CreateTexture(sdl.renderer, kTextureFormat, SDL_TEXTUREACCESS_STREAMING,
                                     sdl.frameWidth, sdl.frameHeight);
     if (sdl.texture == nullptr) {
@@ -414,21 +445,23 @@ int32_t displayShowWindow(int32_t width, int32_t height)
     }
     SDL_SetWindowResizable(sdl.window, SDL_TRUE);
     SDL_SetWindowSize(sdl.window, width, height);
-    SDL_SetWindowPosition(sdl.window, SDL_WINDOWPOS_CENTERED_DISPLAY(kPrimaryDisplay),
-                          SDL_WINDOWPOS_CENTERED_DISPLAY(kPrimaryDisplay));
     SDL_ShowWindow(sdl.window);
+    centreWindow();
     SDL_RaiseWindow(sdl.window);
     sdl.windowed = true;
     return 1;
 }
 
+// Only the renderer's present can wait (full screen, the window surface never
+// does), and only a renderer that draws on the graphics hardware.
 int32_t displayWaitRetrace()
 {
-    if (sdl.window == nullptr) {
+    SDL_RendererInfo info;
+    if (sdl.renderer == nullptr || SDL_GetRendererInfo(sdl.renderer, &info) != 0 ||
+        (info.flags & SDL_RENDERER_SOFTWARE) != 0) {
         return 0;
     }
-    sdl.vsync = true;  // the renderer's present waits: SDL_RENDERER_PRESENTVSYNC
-    return 1;
+    return SDL_RenderSetVSync(sdl.renderer, 1) == 0 ? 1 : 0;
 }
 
 int32_t displayRefreshRate()
@@ -447,7 +480,7 @@ int32_t displayCreateFlipChain(int32_t backBuffers)
     if (sdl.window == nullptr || backBuffers > 1 || backBuffers < 0) {
         return 0;
     }
-    if (rendererChain()) {
+    if (sdl.windowed) {
         if (backBuffers == 1 && sdl.renderer == nullptr && createRendererChain() == 0) {
             return 0;
         }

@@ -106,10 +106,10 @@ int32_t screenAcquireDisplay(const char* title, const ScreenOptions& options)
     if ((options.windowed ? screenShowWindow() : screenTakeFullScreen()) == 0) {
         return 0;
     }
-    screen.retraceWaits = options.retraceWait ? displayWaitRetrace() : 0;
     if (screenCreateFirstChain() == 0 || displayGetBackBuffer() == 0) {
         return 0;  // a lone primary ends here: it has no back buffer to draw into
     }
+    screen.retraceWaits = options.retraceWait ? displayWaitRetrace() : 0;
     return screenChooseConverter();
 }
 

@@ -235,7 +235,7 @@ TEST_F(ScreenTest, EventsBecomeKeysCursorAndCloseRequests)
 
 // In a window: no exclusive mode and no mode change, the window at the largest
 // whole multiple that fits the work area, the desktop's cursor kept, and the
-// retrace wait asked for before the chain only when wanted.
+// retrace wait asked of the chain only when wanted.
 TEST_F(ScreenTest, AWindowLeavesTheModeAloneAndOpensAtTheLargestWholeMultiple)
 {
     struct WindowCase {
@@ -245,7 +245,7 @@ TEST_F(ScreenTest, AWindowLeavesTheModeAloneAndOpensAtTheLargestWholeMultiple)
     };
     const WindowCase cases[] = {
         {1920, 1050, false, {"usableArea", "showWindow 1280x960", "createFlipChain 2"}},
-        {1910, 1440, true, {"usableArea", "showWindow 1280x960", "waitRetrace", "createFlipChain 2"}},
+        {1910, 1440, true, {"usableArea", "showWindow 1280x960", "createFlipChain 2", "waitRetrace"}},
         {600, 400, false, {"usableArea", "showWindow 640x480", "createFlipChain 2"}},
         {0, 0, false, {"usableArea", "showWindow 640x480", "createFlipChain 2"}},
     };
@@ -275,7 +275,7 @@ TEST_F(ScreenTest, FullScreenPacingAndAMissingModeSizeAreReported)
     fakeDisplay().offersRetraceWait = false;
     ASSERT_EQ(screenOpen("Spindra", kWidth, kHeight, ScreenOptions{false, true}), 1);
     EXPECT_EQ(callsOf({"setMode", "waitRetrace", "createFlipChain"}),
-              (Calls{"setMode 32", "waitRetrace", "createFlipChain 2"}));
+              (Calls{"setMode 32", "createFlipChain 2", "waitRetrace"}));
     EXPECT_EQ(screenRetraceWaits(), 0) << "asked for, not offered";
     for (const bool offered : {true, false}) {
         TearDown();
