@@ -12,7 +12,6 @@ namespace {
 TEST(FrameRun, TheFpsLineComesEveryFiveSecondsInGlxgearsForm)
 {
     EXPECT_EQ(fpsLine(300, 5.0), "300 frames in 5.0 seconds = 60.000 FPS\n");
-    EXPECT_EQ(fpsLine(17342, 5.0001), "17342 frames in 5.0 seconds = 3468.331 FPS\n");
     FpsCounter counter;
     std::string line;
     int lines = 0;

@@ -70,7 +70,10 @@ bool waitForMode(const std::string& display, int width, int height, int timeoutM
     return false;
 }
 
-std::vector<double> fpsRates(const std::string& text)
+namespace {
+
+// The rates of the --fps lines of text, and the other lines.
+std::vector<double> splitFpsLines(const std::string& text, std::string& rest)
 {
     std::vector<double> rates;
     std::istringstream lines(text);
@@ -79,16 +82,21 @@ std::vector<double> fpsRates(const std::string& text)
     while (std::getline(lines, line)) {
         if (parseFpsLine(line, rate)) {
             rates.push_back(rate);
+        } else {
+            rest += line + "\n";
         }
     }
     return rates;
 }
 
+}  // namespace
+
 bool waitForFpsLine(const ChildProcess& child, int timeoutMs, double& rate)
 {
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     do {
-        const std::vector<double> rates = fpsRates(readFile(child.errPath));
+        std::string rest;
+        const std::vector<double> rates = splitFpsLines(readFile(child.errPath), rest);
         if (!rates.empty()) {
             rate = rates.front();
             return true;
@@ -100,14 +108,7 @@ bool waitForFpsLine(const ChildProcess& child, int timeoutMs, double& rate)
 
 std::string withoutFpsLines(const std::string& text)
 {
-    std::istringstream lines(text);
-    std::string kept;
-    std::string line;
-    double rate = 0.0;
-    while (std::getline(lines, line)) {
-        if (!parseFpsLine(line, rate)) {
-            kept += line + "\n";
-        }
-    }
-    return kept;
+    std::string rest;
+    splitFpsLines(text, rest);
+    return rest;
 }

@@ -23,9 +23,7 @@ bool endChild(const std::string& display, const ChildProcess& child, DemoEnding 
 // Waits until the display's video mode is width x height; false after timeoutMs.
 bool waitForMode(const std::string& display, int width, int height, int timeoutMs);
 
-// The rates of the "N frames in T seconds = F FPS" lines in text, in order.
-std::vector<double> fpsRates(const std::string& text);
 // Waits until the running child's standard error holds an --fps line; its rate.
 bool waitForFpsLine(const ChildProcess& child, int timeoutMs, double& rate);
-// text without the --fps lines.
+// text without the --fps lines ("N frames in T seconds = F FPS").
 std::string withoutFpsLines(const std::string& text);

@@ -29,7 +29,6 @@
 #include <ostream>
 #include <string>
 #include <thread>
-#include <utility>
 
 namespace {
 
@@ -67,12 +66,13 @@ double litShare(const Screenshot& shot)
     return static_cast<double>(lit) / static_cast<double>(shot.rgb.size());
 }
 
-// Screenshots until the tube is there: the first frames may still be black.
-bool waitForPicture(const std::string& display, Screenshot& shot)
+// Screenshots until the tube is there (that share of the screen lit): the
+// first frames may still be black.
+bool waitForPicture(const std::string& display, Screenshot& shot, double share = kMinLitShare)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kTimeoutMs + kLauncher.startupMs);
     while (std::chrono::steady_clock::now() < deadline) {
-        if (xScreenshot(display, shot) && litShare(shot) >= kMinLitShare) {
+        if (xScreenshot(display, shot) && litShare(shot) >= share) {
             return true;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -240,20 +240,6 @@ constexpr int kFpsLineTimeoutMs = 15000;  // the first line comes after 5 s
 constexpr int kSearchFrames = 3000;       // 50 s of paced frames
 constexpr double kMinWindowLitShare = 0.2;  // the tube in a 1280x960 window of a 1920x1080 screen
 
-// Screenshots until a share of the screen is lit.
-bool waitForLitShare(const std::string& display, double share, Screenshot& shot)
-{
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::milliseconds(kTimeoutMs + kLauncher.startupMs);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (xScreenshot(display, shot) && litShare(shot) >= share) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return false;
-}
-
 // The window's frame, from the top-left pixel of every block; false when a
 // block is not of one colour, as a frame scaled by whole multiples makes it.
 bool frameOfWindow(const Screenshot& shot, const XWindowInfo& window, std::vector<uint32_t>& frame)
@@ -327,7 +313,7 @@ TEST_F(HelixsoftInAWindow, ShowsTheFramesScaledByWholeMultiplesPacedToTheRefresh
     ASSERT_TRUE(childStart(child, launcherCommand("helixsoft", {"--window", "--paced", "--fps"}),
                            childOptions(server.display)));
     Screenshot shot;
-    ASSERT_TRUE(waitForLitShare(server.display, kMinWindowLitShare, shot));
+    ASSERT_TRUE(waitForPicture(server.display, shot, kMinWindowLitShare));
     double rate = 0.0;
     EXPECT_TRUE(waitForFpsLine(child, kFpsLineTimeoutMs + kLauncher.startupMs, rate));
     EXPECT_NEAR(rate, kRefreshHz, kRefreshHz * kRateTolerance);
@@ -360,17 +346,13 @@ TEST_F(HelixsoftArguments, UnknownOnesAreReportedAndTheDemoRunsUnpacedAsBefore)
     expectEnd(child, 0,
               "helixsoft: unknown option '--bogus', ignored\n" + runOptionsUsage(kHelixsoftProgram));
     xvfbStop(server);
-    const std::pair<const char*, std::string> answers[] = {
-        {"--help", runOptionsUsage(kHelixsoftProgram)},
-        {"--version", "helixsoft " + std::string(kTubeVersion) + "\n"}};
-    for (const auto& [arg, says] : answers) {
-        ASSERT_TRUE(childStart(child, launcherCommand("helixsoft", {arg}), childOptions("")));
-        int status = -1;
-        ASSERT_TRUE(childWait(child, kTimeoutMs + kLauncher.startupMs, status)) << arg;
-        launcherFinish();
-        EXPECT_EQ(status, 0) << arg;
-        EXPECT_EQ(withoutCarriageReturns(child.out), says) << arg;
-    }
+    // --help and --version take the same way out.
+    ASSERT_TRUE(childStart(child, launcherCommand("helixsoft", {"--version"}), childOptions("")));
+    int status = -1;
+    ASSERT_TRUE(childWait(child, kTimeoutMs + kLauncher.startupMs, status));
+    launcherFinish();
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(withoutCarriageReturns(child.out), "helixsoft " + std::string(kTubeVersion) + "\n");
 }
 
 class HelixsoftOnXorg : public Launched {};

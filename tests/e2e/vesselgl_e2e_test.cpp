@@ -130,13 +130,13 @@ Picture pictureOf(const Screenshot& shot)
     return Picture{shot.width, shot.height, shot.rgb};
 }
 
-// The first screenshot that shows the tube, taken as early as possible so
-// that the frame on screen is one of the first few.
-bool firstLitShot(const std::string& display, int timeoutMs, Screenshot& shot)
+// The first screenshot that shows the tube (that share of the screen lit),
+// taken as early as possible so that the frame on screen is one of the first few.
+bool firstLitShot(const std::string& display, int timeoutMs, Screenshot& shot, double share = 0.25)
 {
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (Clock::now() < deadline) {
-        if (xScreenshot(display, shot) && pictureLook(pictureOf(shot)).litShare > 0.25) {
+        if (xScreenshot(display, shot) && pictureLook(pictureOf(shot)).litShare > share) {
             return true;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -360,20 +360,6 @@ LitBounds litBounds(const Screenshot& shot)
     return b;
 }
 
-// The first screenshot with a share of the screen lit.
-bool litShot(const std::string& display, double share, Screenshot& shot)
-{
-    const Clock::time_point deadline =
-        Clock::now() + std::chrono::milliseconds(kWindowTimeoutMs + kLauncher.startupMs);
-    while (Clock::now() < deadline) {
-        if (xScreenshot(display, shot) && pictureLook(pictureOf(shot)).litShare > share) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
-}
-
 }  // namespace
 
 // The window opens at 2x on a 1920x1080 screen, centred, the mode untouched;
@@ -383,7 +369,7 @@ TEST_F(VesselglEndToEnd, InAWindowThePictureFillsItAndTheModeStays)
     DemoRun run;
     ASSERT_TRUE(demoStartOn(run, kWideWidth, kWideHeight, {"--window", "--fps"}));
     Screenshot shot;
-    ASSERT_TRUE(litShot(run.server.display, 0.1, shot));
+    ASSERT_TRUE(firstLitShot(run.server.display, kWindowTimeoutMs + kLauncher.startupMs, shot, 0.1));
     if (kLauncher.native) {  // Wine decorates the window its own way
         std::vector<XWindowInfo> windows = xMappedWindows(run.server.display);
         std::erase_if(windows, [](const XWindowInfo& w) { return w.title != "GLFW Window"; });
@@ -418,7 +404,7 @@ TEST_F(VesselglEndToEnd, FullScreenAtAnotherSizeThePictureIsCentredAndFillsTheHe
     DemoRun run;
     ASSERT_TRUE(demoStartOn(run, kWideWidth, kWideHeight, {}));
     Screenshot shot;
-    ASSERT_TRUE(litShot(run.server.display, 0.15, shot));
+    ASSERT_TRUE(firstLitShot(run.server.display, kWindowTimeoutMs + kLauncher.startupMs, shot, 0.15));
     const LitBounds lit = litBounds(shot);
     const int barWidth = (kWideWidth - kWideHeight * 4 / 3) / 2;  // 240
     EXPECT_GE(lit.left, barWidth);

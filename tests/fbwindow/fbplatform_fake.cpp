@@ -122,7 +122,7 @@ void displayUnlock(const DisplayLockedBuffer& buffer)
 
 int32_t displayOffersSize(int32_t, int32_t)
 {
-    return record("offersSize", fake.offersModeSize);
+    return record("offersSize");
 }
 
 int32_t displayUsableArea(int32_t& width, int32_t& height)

@@ -26,7 +26,6 @@ struct FakeDisplay {
     std::set<int32_t> acceptedBackBuffers{2, 1, 0};
     bool refusePixelFormat = false;
     bool refuseLock = false;
-    bool offersModeSize = true;   // displayOffersSize's answer
     int32_t usableWidth = 1920;   // the work area; 0 x 0 refuses the query
     int32_t usableHeight = 1050;
     bool refuseShowWindow = false;

@@ -267,27 +267,6 @@ TEST_F(ScreenTest, AWindowLeavesTheModeAloneAndOpensAtTheLargestWholeMultiple)
     TearDown();
     fakeDisplay().refuseShowWindow = true;
     EXPECT_EQ(screenOpen("Spindra", kWidth, kHeight, ScreenOptions{true, false}), 0);
-    EXPECT_EQ(screenModeSizeMissing(), 0);
-}
-
-TEST_F(ScreenTest, FullScreenPacingAndAMissingModeSizeAreReported)
-{
-    fakeDisplay().offersRetraceWait = false;
-    ASSERT_EQ(screenOpen("Spindra", kWidth, kHeight, ScreenOptions{false, true}), 1);
-    EXPECT_EQ(callsOf({"setMode", "waitRetrace", "createFlipChain"}),
-              (Calls{"setMode 32", "createFlipChain 2", "waitRetrace"}));
-    EXPECT_EQ(screenRetraceWaits(), 0) << "asked for, not offered";
-    for (const bool offered : {true, false}) {
-        TearDown();
-        fakeDisplay().acceptedModeBits = {8};
-        fakeDisplay().offersModeSize = offered;
-        EXPECT_EQ(open(), 0);
-        EXPECT_EQ(screenModeSizeMissing(), offered ? 0 : 1) << "a palette mode of the size";
-    }
-    TearDown();
-    fakeDisplay().refuseExclusive = true;
-    EXPECT_EQ(open(), 0);
-    EXPECT_EQ(screenModeSizeMissing(), 0) << "only a refused mode tells";
 }
 
 }  // namespace
