@@ -1,9 +1,11 @@
 // The display interface over DirectDraw and Win32. "ddraw.dll" is loaded at
 // run time and reached only through "DirectDrawCreate", so the program runs
 // (and fails cleanly) where DirectDraw is missing. In a window the cooperative
-// level is normal: the back buffer is a frame-sized surface in system memory,
-// stretched by a Blt onto the primary surface's 4:3 area of the window's
-// client area, which a clipper keeps other windows out of. The window procedure turns
+// level is normal and no surface is made: the back buffer is a frame-sized
+// 32-bit bitmap in our memory, which GDI's StretchDIBits draws into the 4:3
+// area of the client area, nearest-neighbour. (A stretching Blt onto a clipped
+// primary surface stalls in Wine's DirectDraw.) DirectDraw still waits for the
+// retrace when asked. The window procedure turns
 // the messages the screen cares about into display events, kept in a small
 // ring until displayPeekEvent hands them over. The only file of the program
 // that includes DirectDraw or Win32 headers.
@@ -14,6 +16,7 @@
 #include <ddraw.h>
 
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -29,7 +32,8 @@ constexpr int kScanCodeShift = 16;
 constexpr LPARAM kScanCodeMask = 0xFF;
 constexpr int kKeyboardStateBytes = 256;
 constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
-constexpr DWORD kFrameSurfaceCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+constexpr int32_t kBitmapBits = 32;  // BI_RGB words: 0x00RRGGBB
+constexpr DisplayPixelFormat kBitmapFormat{32, 0x00FF0000, 0x0000FF00, 0x000000FF, true};
 constexpr DWORD kUnknownRefreshHz = 1;  // 0 and 1 stand for the hardware's default
 
 struct DdrawDisplay {
@@ -38,8 +42,7 @@ struct DdrawDisplay {
     IDirectDraw* directDraw = nullptr;
     IDirectDrawSurface* primarySurface = nullptr;
     IDirectDrawSurface* backSurface = nullptr;  // belongs to the chain, never released alone
-    IDirectDrawSurface* frameSurface = nullptr;  // a window's back buffer; owned
-    IDirectDrawClipper* clipper = nullptr;       // a window's; owned
+    std::vector<uint32_t> frameBitmap;  // a window's back buffer; empty until made
     int32_t frameWidth = 0;  // the size displayCreateWindow was given
     int32_t frameHeight = 0;
     bool windowed = false;
@@ -157,43 +160,11 @@ HRESULT WINAPI noteModeOfSize(LPDDSURFACEDESC mode, LPVOID found)
     return DDENUMRET_CANCEL;
 }
 
-// The window's chain: the primary surface clipped to the window, and the
-// frame-sized surface the screen draws into.
-int32_t createWindowChain()
+void fillBlack(HDC dc, LONG left, LONG top, LONG right, LONG bottom)
 {
-    if (FAILED(createSurface(DDSD_CAPS, DDSCAPS_PRIMARYSURFACE, 0))) {
-        ddraw.primarySurface = nullptr;
-        return 0;
+    if (right > left && bottom > top) {
+        PatBlt(dc, left, top, right - left, bottom - top, BLACKNESS);
     }
-    if (FAILED(ddraw.directDraw->CreateClipper(0, &ddraw.clipper, nullptr))) {
-        ddraw.clipper = nullptr;
-        return 0;
-    }
-    ddraw.clipper->SetHWnd(0, ddraw.window);
-    ddraw.primarySurface->SetClipper(ddraw.clipper);
-    DDSURFACEDESC description{};
-    description.dwSize = sizeof(description);
-    description.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    description.dwWidth = static_cast<DWORD>(ddraw.frameWidth);
-    description.dwHeight = static_cast<DWORD>(ddraw.frameHeight);
-    description.ddsCaps.dwCaps = kFrameSurfaceCaps;
-    if (FAILED(ddraw.directDraw->CreateSurface(&description, &ddraw.frameSurface, nullptr))) {
-        ddraw.frameSurface = nullptr;
-        return 0;
-    }
-    return 1;
-}
-
-void fillBlack(const RECT& rect)
-{
-    if (rect.right <= rect.left || rect.bottom <= rect.top) {
-        return;
-    }
-    DDBLTFX effects{};
-    effects.dwSize = sizeof(effects);
-    effects.dwFillColor = 0;
-    RECT target = rect;
-    ddraw.primarySurface->Blt(&target, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &effects);
 }
 
 // The frame stretched onto its area of the client area, black bars around it.
@@ -203,25 +174,32 @@ void flipIntoWindow()
     if (GetClientRect(ddraw.window, &client) == 0 || client.right < 1 || client.bottom < 1) {
         return;  // minimised
     }
-    POINT origin{0, 0};
-    ClientToScreen(ddraw.window, &origin);
     const PresentArea area = presentAreaFit(client.right, client.bottom, ddraw.frameWidth,
                                             ddraw.frameHeight, true);
-    const LONG left = origin.x + area.x;
-    const LONG top = origin.y + area.y;
-    const LONG right = left + area.width;
-    const LONG bottom = top + area.height;
-    const LONG clientRight = origin.x + client.right;
-    const LONG clientBottom = origin.y + client.bottom;
     if (ddraw.waitRetrace) {
         ddraw.directDraw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
     }
-    fillBlack(RECT{origin.x, origin.y, clientRight, top});
-    fillBlack(RECT{origin.x, bottom, clientRight, clientBottom});
-    fillBlack(RECT{origin.x, top, left, bottom});
-    fillBlack(RECT{right, top, clientRight, bottom});
-    RECT target{left, top, right, bottom};
-    ddraw.primarySurface->Blt(&target, ddraw.frameSurface, nullptr, DDBLT_WAIT, nullptr);
+    HDC dc = GetDC(ddraw.window);
+    if (dc == nullptr) {
+        return;
+    }
+    const LONG right = area.x + area.width;
+    const LONG bottom = area.y + area.height;
+    fillBlack(dc, 0, 0, client.right, area.y);
+    fillBlack(dc, 0, bottom, client.right, client.bottom);
+    fillBlack(dc, 0, area.y, area.x, bottom);
+    fillBlack(dc, right, area.y, client.right, bottom);
+    BITMAPINFO bitmap{};
+    bitmap.bmiHeader.biSize = sizeof(bitmap.bmiHeader);
+    bitmap.bmiHeader.biWidth = ddraw.frameWidth;
+    bitmap.bmiHeader.biHeight = -ddraw.frameHeight;  // row 0 at the top
+    bitmap.bmiHeader.biPlanes = 1;
+    bitmap.bmiHeader.biBitCount = kBitmapBits;
+    bitmap.bmiHeader.biCompression = BI_RGB;
+    SetStretchBltMode(dc, COLORONCOLOR);  // whole pixels, no blending
+    StretchDIBits(dc, area.x, area.y, area.width, area.height, 0, 0, ddraw.frameWidth,
+                  ddraw.frameHeight, ddraw.frameBitmap.data(), &bitmap, DIB_RGB_COLORS, SRCCOPY);
+    ReleaseDC(ddraw.window, dc);
 }
 
 }  // namespace
@@ -374,13 +352,17 @@ int32_t displayRefreshRate()
 
 int32_t displayCreateFlipChain(int32_t backBuffers)
 {
-    if (ddraw.directDraw == nullptr || ddraw.primarySurface != nullptr || backBuffers < 0 ||
-        backBuffers > 2) {
+    if (ddraw.directDraw == nullptr || ddraw.primarySurface != nullptr ||
+        !ddraw.frameBitmap.empty() || backBuffers < 0 || backBuffers > 2) {
         return 0;
     }
     if (ddraw.windowed) {
         // One back buffer is all a window has, as a lone primary has none.
-        return backBuffers == 1 ? createWindowChain() : 0;
+        if (backBuffers != 1) {
+            return 0;
+        }
+        ddraw.frameBitmap.assign(size_t(ddraw.frameWidth) * size_t(ddraw.frameHeight), 0);
+        return 1;
     }
     const HRESULT result =
         backBuffers > 0
@@ -395,12 +377,11 @@ int32_t displayCreateFlipChain(int32_t backBuffers)
 
 int32_t displayGetBackBuffer()
 {
+    if (ddraw.windowed) {
+        return ddraw.frameBitmap.empty() ? 0 : 1;
+    }
     if (ddraw.primarySurface == nullptr) {
         return 0;
-    }
-    if (ddraw.windowed) {
-        ddraw.backSurface = ddraw.frameSurface;
-        return ddraw.backSurface != nullptr ? 1 : 0;
     }
     DDSCAPS caps{};
     caps.dwCaps = DDSCAPS_BACKBUFFER;
@@ -413,6 +394,10 @@ int32_t displayGetBackBuffer()
 
 int32_t displayGetPixelFormat(DisplayPixelFormat& format)
 {
+    if (!ddraw.frameBitmap.empty()) {
+        format = kBitmapFormat;
+        return 1;
+    }
     if (ddraw.primarySurface == nullptr) {
         return 0;
     }
@@ -436,14 +421,7 @@ void displaySetScreenSaver(bool enabled)
 
 void displayReleaseFlipChain()
 {
-    if (ddraw.frameSurface != nullptr) {
-        ddraw.frameSurface->Release();
-        ddraw.frameSurface = nullptr;
-    }
-    if (ddraw.clipper != nullptr) {
-        ddraw.clipper->Release();  // the primary surface holds it until it goes too
-        ddraw.clipper = nullptr;
-    }
+    ddraw.frameBitmap = {};
     if (ddraw.primarySurface != nullptr) {
         ddraw.primarySurface->Release();  // takes the attached back buffer with it
         ddraw.primarySurface = nullptr;
@@ -520,6 +498,12 @@ void displayRestore()
 
 int32_t displayLock(DisplayLockedBuffer& buffer)
 {
+    if (!ddraw.frameBitmap.empty()) {
+        buffer = DisplayLockedBuffer{reinterpret_cast<uint8_t*>(ddraw.frameBitmap.data()),
+                                     ddraw.frameWidth * (kBitmapBits / 8), ddraw.frameWidth,
+                                     ddraw.frameHeight};
+        return 1;
+    }
     if (ddraw.backSurface == nullptr) {
         return 0;
     }
@@ -544,11 +528,10 @@ void displayUnlock(const DisplayLockedBuffer& buffer)
 
 void displayFlip()
 {
-    if (ddraw.primarySurface == nullptr) {
-        return;
-    }
-    if (ddraw.windowed) {
+    if (!ddraw.frameBitmap.empty()) {
         flipIntoWindow();
+    } else if (ddraw.primarySurface == nullptr) {
+        return;
     } else if (ddraw.waitRetrace) {
         ddraw.primarySurface->Flip(nullptr, DDFLIP_WAIT);
     } else {
