@@ -238,7 +238,7 @@ constexpr double kRefreshHz = 60.0;    // Xvfb reports no rate: the program's de
 constexpr double kRateTolerance = 0.05;
 constexpr int kFpsLineTimeoutMs = 15000;  // the first line comes after 5 s
 constexpr int kSearchFrames = 3000;       // 50 s of paced frames
-constexpr double kMinWindowLitShare = 0.2;  // the tube in a 1280x960 window of a 1920x1080 screen
+constexpr double kMinWindowLitShare = 0.15;  // the tube in a window of 59 % (Wine: 39 %) of the screen
 
 // The window's frame, from the top-left pixel of every block; false when a
 // block is not of one colour, as a frame scaled by whole multiples makes it.
@@ -306,9 +306,12 @@ class HelixsoftInAWindow : public Launched {};
 // and mode all along.
 TEST_F(HelixsoftInAWindow, ShowsTheFramesScaledByWholeMultiplesPacedToTheRefreshRate)
 {
+    // Under Wine every frame goes through GDI and X: at 1x (1024x768) that costs
+    // a quarter of 2x, so that a loaded machine still keeps up with the clock.
     XServerProcess server;
     ChildProcess child;
-    ASSERT_TRUE(xvfbStart(server, kWideWidth, kWideHeight, 24));
+    ASSERT_TRUE(kLauncher.native ? xvfbStart(server, kWideWidth, kWideHeight, 24)
+                                 : xvfbStart(server, 1024, 768, 24));
     const time_t started = std::time(nullptr);
     ASSERT_TRUE(childStart(child, launcherCommand("helixsoft", {"--window", "--paced", "--fps"}),
                            childOptions(server.display)));
@@ -320,7 +323,8 @@ TEST_F(HelixsoftInAWindow, ShowsTheFramesScaledByWholeMultiplesPacedToTheRefresh
     if (kLauncher.native) {  // Wine's C library draws other random numbers
         expectWindowShowsAFrame(server.display, started);  // after the rate: it takes a core
     }
-    EXPECT_TRUE(waitForMode(server.display, kWideWidth, kWideHeight, 0));
+    EXPECT_TRUE(kLauncher.native ? waitForMode(server.display, kWideWidth, kWideHeight, 0)
+                                 : waitForMode(server.display, 1024, 768, 0));
     EXPECT_TRUE(xRequestClose(server.display));
     expectEnd(child, 0);
     xvfbStop(server);
