@@ -1,5 +1,6 @@
 // The framebuffer window: shows a caller's buffer of 32-bit pixels full screen
-// in the display's own format and feeds the keyboard into the key queue. The
+// in the display's own format (or scaled in a normal window) and feeds the
+// keyboard into the key queue. The
 // buffer is width x height pixels 0x00RRGGBB, row-major, row 0 at the top; it is
 // read only during screenUpdate. Results are 1 for success and 0 for failure,
 // with no message. Single-threaded: events are handled only inside the calls.
