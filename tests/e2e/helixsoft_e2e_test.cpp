@@ -303,31 +303,41 @@ void expectWindowShowsAFrame(const std::string& display, time_t started)
 class HelixsoftInAWindow : public Launched {};
 
 // Xvfb has no retrace: the clock paces the frames. The screen keeps its size
-// and mode all along.
+// and mode all along. At 2x (1920x1080) the frame is judged, natively: Wine's
+// C library draws other random numbers. The rate is judged at 1x (1024x768),
+// where drawing a frame costs a quarter of 2x, so that a loaded machine still
+// keeps up with the clock.
 TEST_F(HelixsoftInAWindow, ShowsTheFramesScaledByWholeMultiplesPacedToTheRefreshRate)
 {
-    // Under Wine every frame goes through GDI and X: at 1x (1024x768) that costs
-    // a quarter of 2x, so that a loaded machine still keeps up with the clock.
-    XServerProcess server;
-    ChildProcess child;
-    ASSERT_TRUE(kLauncher.native ? xvfbStart(server, kWideWidth, kWideHeight, 24)
-                                 : xvfbStart(server, 1024, 768, 24));
-    const time_t started = std::time(nullptr);
-    ASSERT_TRUE(childStart(child, launcherCommand("helixsoft", {"--window", "--paced", "--fps"}),
-                           childOptions(server.display)));
-    Screenshot shot;
-    ASSERT_TRUE(waitForPicture(server.display, shot, kMinWindowLitShare));
-    double rate = 0.0;
-    EXPECT_TRUE(waitForFpsLine(child, kFpsLineTimeoutMs + kLauncher.startupMs, rate));
-    EXPECT_NEAR(rate, kRefreshHz, kRefreshHz * kRateTolerance);
-    if (kLauncher.native) {  // Wine's C library draws other random numbers
-        expectWindowShowsAFrame(server.display, started);  // after the rate: it takes a core
+    const struct {
+        int width, height;
+        bool judgeFrame;
+    } screens[] = {{kWideWidth, kWideHeight, true}, {1024, 768, false}};
+    for (const auto& screen : screens) {
+        if (screen.judgeFrame && !kLauncher.native) {
+            continue;
+        }
+        XServerProcess server;
+        ChildProcess child;
+        ASSERT_TRUE(xvfbStart(server, screen.width, screen.height, 24));
+        const time_t started = std::time(nullptr);
+        ASSERT_TRUE(childStart(child, launcherCommand("helixsoft", {"--window", "--paced", "--fps"}),
+                               childOptions(server.display)));
+        Screenshot shot;
+        ASSERT_TRUE(waitForPicture(server.display, shot, kMinWindowLitShare));
+        if (screen.judgeFrame) {
+            expectWindowShowsAFrame(server.display, started);
+        } else {
+            double rate = 0.0;
+            EXPECT_TRUE(waitForFpsLine(child, kFpsLineTimeoutMs + kLauncher.startupMs, rate));
+            EXPECT_NEAR(rate, kRefreshHz, kRefreshHz * kRateTolerance);
+        }
+        EXPECT_TRUE(waitForMode(server.display, screen.width, screen.height, 0));
+        EXPECT_TRUE(screen.judgeFrame ? xRequestClose(server.display)
+                                      : xSendKey(server.display, "Escape"));
+        expectEnd(child, 0);
+        xvfbStop(server);
     }
-    EXPECT_TRUE(kLauncher.native ? waitForMode(server.display, kWideWidth, kWideHeight, 0)
-                                 : waitForMode(server.display, 1024, 768, 0));
-    EXPECT_TRUE(xRequestClose(server.display));
-    expectEnd(child, 0);
-    xvfbStop(server);
 }
 
 class HelixsoftArguments : public Launched {};
