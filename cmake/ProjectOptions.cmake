@@ -3,6 +3,10 @@
 
 option(TUBE_WERROR "Treat compiler warnings as errors" OFF)
 option(TUBE_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(TUBE_SANITIZE_THREAD "Build with ThreadSanitizer (not together with TUBE_SANITIZE)" OFF)
+if(TUBE_SANITIZE AND TUBE_SANITIZE_THREAD)
+  message(FATAL_ERROR "TUBE_SANITIZE and TUBE_SANITIZE_THREAD exclude each other")
+endif()
 option(TUBE_BUILD_TESTS "Build the GoogleTest suite" ON)
 option(TUBE_BUILD_BENCHMARKS "Build the Google Benchmark programs (never run as tests)" ON)
 
@@ -29,6 +33,10 @@ function(tube_configure_target target)
     target_compile_options(${target} PRIVATE
       -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+  if(TUBE_SANITIZE_THREAD)
+    target_compile_options(${target} PRIVATE -fsanitize=thread -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=thread)
   endif()
 endfunction()
 

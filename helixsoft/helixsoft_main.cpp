@@ -6,8 +6,10 @@
 // orders start-up, the frame loop and shutdown. The same file is the program
 // in the browser, where the screen's sleep yields to the page.
 #include "endsignal.h"
+#include "fixedrunpace.h"
 #include "framerun.h"
 #include "keyqueue.h"
+#include "pipeline.h"
 #include "runmode.h"
 #include "runoptions.h"
 #include "scene.h"
@@ -21,15 +23,14 @@ namespace {
 
 constexpr const char* kWindowTitle = "Spindra by (Quelmot)";
 constexpr int kOpenFailedStatus = -1;
-constexpr int32_t kFixedRunProgressFrames = 128;  // about a fifth of a second in a browser
 
 constexpr const char* kNoModeMessage =
     "helixsoft: the display offers no 640x480 mode; helixsoft --window runs it in a window\n";
 
-void runUntilKey(SceneState& scene, FrameRun& run)
+void runUntilKey(SceneState& scene, FramePipeline& pipeline, FrameRun& run)
 {
     for (;;) {
-        sceneRenderFrame(scene);
+        framePipelineRenderNext(pipeline);
         screenUpdate(scene.pixels.data());
         frameRunShown(run);
         if (!keyInputPoll().empty() || screenCloseRequested() != 0 || endSignalNumber() != 0) {
@@ -38,15 +39,17 @@ void runUntilKey(SceneState& scene, FrameRun& run)
     }
 }
 
-// Frames 1 to N, every 128th shown as progress, so that a long run also hands
-// the browser control now and then; then frame N. While the application is
-// inactive the update skips it, so it is offered again until it has been shown.
-void runFixed(SceneState& scene, int32_t frames)
+// Frames 1 to N, one shown as progress whenever the pace says so, which hands
+// the browser control; then frame N. While the application is inactive the
+// update skips it, so it is offered again until it has been shown.
+void runFixed(SceneState& scene, FramePipeline& pipeline, int32_t frames)
 {
+    FixedRunPace pace = fixedRunPaceStart(fixedRunClockMs());
     while (scene.frameCounter < frames) {
-        sceneRenderFrame(scene);
-        if (scene.frameCounter % kFixedRunProgressFrames == 0 && scene.frameCounter < frames) {
+        framePipelineRenderNext(pipeline);
+        if (fixedRunPaceFrameDone(pace, fixedRunClockMs()) && scene.frameCounter < frames) {
             screenUpdate(scene.pixels.data());
+            fixedRunPaceResumed(pace, fixedRunClockMs());
         }
     }
     do {
@@ -81,13 +84,16 @@ int main(int argc, char** argv)
         std::rand();
     }
     sceneStartup(scene, SceneStart{!mode.fixed, mode.startSpin});
+    static FramePipeline pipeline;
+    framePipelineStart(pipeline, scene, framePipelineThreads());
     if (mode.fixed) {
-        runFixed(scene, mode.frames);
+        runFixed(scene, pipeline, mode.frames);
     } else {
         FrameRun run;
         frameRunStart(run, options, screenRefreshRate(), screenRetraceWaits() != 0);
-        runUntilKey(scene, run);
+        runUntilKey(scene, pipeline, run);
     }
+    framePipelineStop(pipeline);
     screenClose();
     return endSignalExitStatus(0);
 }

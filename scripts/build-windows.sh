@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Cross-builds both demos for 64-bit Windows and packs them into
-# out/windows/tubedemos-windows-x64.zip.
+# out/windows/tubedemos-<version>-windows-x64.zip, with the licence.
 #   bash scripts/build-windows.sh [--tests]     (--tests: build the unit tests too)
 # Nothing is downloaded but Debian packages: GoogleTest is built from the
 # sources in libgtest-dev, GLFW and Highway from Debian's source packages
@@ -118,12 +118,31 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DTUBE_WINDO
   -DTUBE_WERROR=ON -DTUBE_BUILD_BENCHMARKS=OFF -DTUBE_BUILD_TESTS="$build_tests" >/dev/null
 cmake --build "$build" -j "$jobs"
 
-package="$root/out/windows/tubedemos-windows-x64"
+# The version as the build's project() line sets it.
+version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
+name="tubedemos-$version-windows-x64"
+# The licences of what the programs carry linked in: GLFW, Highway and stb from
+# the sources built above, and MinGW-w64's runtime as Debian describes it.
+license_heading() { printf '%s\n%s\n\n' "$1" "$(printf '=%.0s' $(seq ${#1}))"; }
+third_party_licenses() {
+  echo "The Windows programs include code from the following projects, under their own licences."
+  echo
+  license_heading "GLFW 3.3.8 (vesselgl.exe)"; cat "$deps/src/glfw3-3.3.8/LICENSE.md"; echo
+  license_heading "Highway 1.0.3 (helixsoft.exe, helixsoft-capture.exe)"; cat "$deps/src/highway-1.0.3/LICENSE"; echo
+  license_heading "stb_image and stb_image_write"
+  sed -n '/This software is available under 2 licenses/,$p' /usr/include/stb/stb_image.h | sed '/^\*\/$/d'
+  echo
+  license_heading "MinGW-w64 runtime (all programs)"; cat /usr/share/doc/mingw-w64-x86-64-dev/copyright
+}
+
+package="$root/out/windows/$name"
 rm -rf "$package" "$package.zip"
 mkdir -p "$package"
 cp "$build/vesselgl/vesselgl.exe" "$build/helixsoft/helixsoft.exe" \
   "$build/tools/helixsoft_capture/helixsoft-capture.exe" vesselgl/assets/artery.tga "$package/"
 x86_64-w64-mingw32-strip "$package"/*.exe  # symbols are for debugging the build, not for users
 sed 's/$/\r/' scripts/windows-readme.txt >"$package/README.txt"
-(cd "$root/out/windows" && cmake -E tar cf tubedemos-windows-x64.zip --format=zip tubedemos-windows-x64)
-echo "=== build-windows: $root/out/windows/tubedemos-windows-x64.zip"
+sed 's/$/\r/' LICENSE >"$package/LICENSE.txt"
+third_party_licenses | sed 's/$/\r/' >"$package/THIRD-PARTY-LICENSES.txt"
+(cd "$root/out/windows" && cmake -E tar cf "$name.zip" --format=zip "$name")
+echo "=== build-windows: $package.zip"

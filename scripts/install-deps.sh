@@ -2,9 +2,10 @@
 # Installs every package that building, running and testing both demos needs,
 # from Debian's (or Ubuntu's) archive. Safe to run again: packages already
 # present are skipped, and apt is not touched at all when nothing is missing.
-#   bash scripts/install-deps.sh [desktop|web|windows|all]...   (default: desktop)
+#   bash scripts/install-deps.sh [desktop|web|windows|deb|all]...   (default: desktop)
 # desktop: building, running and testing on Linux; web: Emscripten, Node.js and
-# headless Chromium; windows: the MinGW-w64 cross build and Wine; all: every group.
+# headless Chromium; windows: the MinGW-w64 cross build and Wine; deb: making and
+# checking the Debian package; all: every group.
 set -euo pipefail
 
 desktop=(
@@ -14,6 +15,7 @@ desktop=(
   libstb-dev libsdl2-dev libpixman-1-dev libhwy-dev
   libx11-dev libxtst-dev libxrandr-dev xvfb xauth
   xserver-xorg-core xserver-xorg-video-dummy
+  desktop-file-utils appstream groff-base mandoc man-db
 )
 web=(emscripten nodejs chromium)
 # The Windows cross build: the compilers, Wine to run the results, dpkg-dev for
@@ -24,14 +26,18 @@ windows=(
   libgtest-dev libstb-dev
 )
 
+# The Debian package: CPack's dependency computation (dpkg-shlibdeps, file) and lintian.
+deb=(cmake ninja-build pkgconf dpkg-dev file lintian)
+
 wanted=()
 for group in "${@:-desktop}"; do
   case "$group" in
     desktop) wanted+=("${desktop[@]}") ;;
     web) wanted+=("${web[@]}") ;;
     windows) wanted+=("${windows[@]}") ;;
-    all) wanted+=("${desktop[@]}" "${web[@]}" "${windows[@]}") ;;
-    *) echo "usage: bash scripts/install-deps.sh [desktop|web|windows|all]..." >&2; exit 2 ;;
+    deb) wanted+=("${deb[@]}") ;;
+    all) wanted+=("${desktop[@]}" "${web[@]}" "${windows[@]}" "${deb[@]}") ;;
+    *) echo "usage: bash scripts/install-deps.sh [desktop|web|windows|deb|all]..." >&2; exit 2 ;;
   esac
 done
 mapfile -t packages < <(printf '%s\n' "${wanted[@]}" | sort -u)

@@ -15,7 +15,7 @@ case "${1:-}" in
   *) echo "usage: bash scripts/run-web.sh [--build]" >&2; exit 2 ;;
 esac
 
-bash scripts/install-deps.sh web
+bash scripts/install-deps.sh desktop web  # the site's pictures come from the native capture tools
 source scripts/web-env.sh
 web_configure
 web_build_site

@@ -2,8 +2,10 @@
 # Installs what is missing, then builds and runs the whole suite twice: a normal
 # build with warnings as errors, and an AddressSanitizer + UBSan build. Both run
 # the unit tests and the end-to-end tests (which start their own Xvfb servers).
-# Then the other native builds, the web build in Node.js and headless Chromium, and
-# the Windows cross build under Wine, each from a script of its own.
+# A ThreadSanitizer build runs the tests of the code with threads. Then the
+# other native builds, the web build in Node.js and headless Chromium, the
+# Windows cross build under Wine, and the Debian package installed, used and
+# purged again, each from a script of its own.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -23,7 +25,18 @@ run_suite() {
 
 run_suite build
 run_suite build-asan -DTUBE_SANITIZE=ON -DTUBE_BUILD_BENCHMARKS=OFF
+
+# ThreadSanitizer over the code that runs threads: the frame pipeline's tests
+# and the capture tool, which renders through it (in-process and as the program).
+echo "=== build-tsan: configure and build"
+cmake -S . -B build-tsan -G Ninja -DTUBE_WERROR=ON -DTUBE_SANITIZE_THREAD=ON \
+  -DTUBE_BUILD_BENCHMARKS=OFF >/dev/null
+cmake --build build-tsan -j "$jobs" --target scene_tests capture_tests helixsoft-capture
+echo "=== build-tsan: tests"
+TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/scene/scene_tests --gtest_filter='Pipeline.*'
+TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/tools/capture_tests
 bash scripts/test-native-builds.sh
 bash scripts/test-web.sh
 bash scripts/test-windows.sh
-echo "=== all tests passed: both native builds, the other native builds, the web and Windows"
+bash scripts/test-package.sh
+echo "=== all tests passed: both native builds, the thread sanitizer's, the other native builds, the web, Windows and the package"

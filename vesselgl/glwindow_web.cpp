@@ -4,12 +4,13 @@
 // Full screen is the page's business (browsers grant it only to a gesture), so
 // the window opens on the canvas as it is. Emscripten's GLFW has no sticky
 // keys, so a callback latches Escape; it never reports a close request. A
-// fixed run (?frames=N, Module.fixedRun) draws frames 1 to N, yields only
-// every kFixedRunProgressFrames frames, and ends after frame N with the canvas
-// showing it. The JavaScript half is glwindow_web.js, with the page programs'
-// shared web/webframe.js.
+// fixed run (?frames=N, Module.fixedRun) draws frames 1 to N, yields only when
+// its pace says so, and ends after frame N with the canvas showing it. The
+// JavaScript half is glwindow_web.js, with the page programs' shared
+// web/webframe.js.
 #include "glwindow.h"
 
+#include "fixedrunpace.h"
 #include "glfwopen.h"
 
 #define GLFW_INCLUDE_NONE
@@ -30,12 +31,11 @@ void webLeaveFullscreen();
 
 namespace {
 
-constexpr int32_t kFixedRunProgressFrames = 128;  // a few seconds of a software WebGL
-
 struct WebWindow {
     bool escape = false;
     int32_t fixedFrames = 0;
     int32_t framesShown = 0;
+    FixedRunPace pace;
 };
 
 WebWindow webWindow;
@@ -62,7 +62,7 @@ GLFWwindow* openDisplay(bool)
     }
     glfwSetKeyCallback(window, latchEscape);
     webShowCursor(0);
-    webWindow = WebWindow{false, glWindowFixedFrames(), 0};
+    webWindow = WebWindow{false, glWindowFixedFrames(), 0, fixedRunPaceStart(fixedRunClockMs())};
     return window;
 }
 
@@ -86,10 +86,12 @@ void displaySwap(GLFWwindow* window)
     // A fixed run's last frame is shown when the program ends and returns
     // control to the page; on the way, a frame now and then hands the page
     // control, so that a long run neither freezes it nor looks stuck.
-    const bool fixed = webWindow.fixedFrames > 0;
-    if (!fixed || (webWindow.framesShown < webWindow.fixedFrames &&
-                   webWindow.framesShown % kFixedRunProgressFrames == 0)) {
+    if (webWindow.fixedFrames == 0) {
         webFrameWait(0);
+    } else if (fixedRunPaceFrameDone(webWindow.pace, fixedRunClockMs()) &&
+               webWindow.framesShown < webWindow.fixedFrames) {
+        webFrameWait(0);
+        fixedRunPaceResumed(webWindow.pace, fixedRunClockMs());
     }
 }
 

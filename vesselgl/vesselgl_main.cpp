@@ -6,12 +6,11 @@
 #include "glframe.h"
 #include "glwindow.h"
 #include "runoptions.h"
+#include "texturefind.h"
 
 #include <cstdio>
 
 namespace {
-
-constexpr const char* kTextureFile = "artery.tga";
 
 // The mesh and the clock live for the whole run.
 GlDemo demo;
@@ -35,7 +34,7 @@ int main(int argc, char** argv)
     }
     endSignalsWatch();
     GLFWwindow* window = openDisplay(options.window);
-    const GlDemoStart start = glDemoStart(demo, kTextureFile);
+    const GlDemoStart start = glDemoStart(demo, textureLocate(kTextureFile).c_str());
     if (start != GlDemoStart::started) {
         glDemoStop();
         closeDisplay(window);

@@ -21,8 +21,8 @@
     return name + ' a whole number from ' + range[0] + ' to ' + range[1];
   }
 
-  // {run: null} without any of the names, {run: {...}} with all of them valid,
-  // {error: text} otherwise; other parameters are ignored.
+  // {run: null} without any of the names, {run: {...}} with each of them given
+  // once and valid, {error: text} otherwise; other parameters are ignored.
   function parseFixedRun(names, search) {
     var params = new URLSearchParams(search);
     if (!names.some(function (name) { return params.has(name); })) {
@@ -30,9 +30,10 @@
     }
     var run = {};
     for (var i = 0; i < names.length; i++) {
-      var text = params.get(names[i]);
+      var values = params.getAll(names[i]);
+      var text = values[0];
       var range = kRanges[names[i]];
-      if (text === null || !/^[0-9]{1,10}$/.test(text) || +text < range[0] || +text > range[1]) {
+      if (values.length !== 1 || !/^[0-9]{1,10}$/.test(text) || +text < range[0] || +text > range[1]) {
         return {error: 'A fixed run needs ' + names.map(describe).join(' and ') + '.'};
       }
       run[names[i]] = Number(text);
@@ -104,14 +105,20 @@
     factory(module).catch(function () { failed(page, 'The demo\'s program could not be loaded.'); });
   }
 
-  // page.escapeLocked tells checks that Escape now reaches the demo.
+  // page.escapeLocked tells checks that Escape now reaches the demo: only once
+  // the browser has granted the lock, and only while still in full screen.
   function requestFullscreen(page) {
     if (page.state === 'running' && document.fullscreenEnabled && !document.fullscreenElement) {
       // Escape would only leave full screen: the keyboard lock hands it to the
-      // demo, whose key it is (holding it still leaves full screen).
+      // demo, whose key it is (holding it still leaves full screen). A browser
+      // without the lock (Firefox) keeps Escape for itself.
       page.canvas.requestFullscreen().then(function () {
-        return navigator.keyboard && navigator.keyboard.lock(['Escape']);
-      }).then(function () { page.escapeLocked = true; }).catch(function () {});
+        if (navigator.keyboard && typeof navigator.keyboard.lock === 'function') {
+          return navigator.keyboard.lock(['Escape']).then(function () {
+            page.escapeLocked = document.fullscreenElement !== null;
+          });
+        }
+      }).catch(function () {});
     }
   }
 

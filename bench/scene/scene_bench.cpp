@@ -4,7 +4,16 @@
 // predictors cannot learn one frame by heart; the frame's records are copied
 // into one working scene outside the timing, so they are as warm in the cache
 // as in the running demo. Use --benchmark_repetitions=N to get medians.
+//
+// The whole frame single- and multi-threaded, and Mesa's llvmpipe drawing the
+// same frames' triangles on its own thread and on two, compare in frames/s
+// over the same 360 frames (BM_frames*, BM_llvmpipe*), in one run. Their
+// cpu_ms_per_frame counts the processor time of every thread of the renderer
+// (of the peer process for llvmpipe): what a frame costs, which a busy machine
+// changes far less than the time it takes.
 #include "draw.h"
+#include "llvmpipe_peer.h"
+#include "pipeline.h"
 #include "project.h"
 #include "scene.h"
 #include "simd_targets.h"
@@ -12,6 +21,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <ctime>
+#include <cstring>
+#include <map>
 #include <vector>
 
 namespace {
@@ -159,7 +172,7 @@ void BM_drawMesh(benchmark::State& state)
     for (auto _ : state) {
         const SceneState& scene = loadFrame(state, work, i++);
         drawMesh(pixels.data(), scene.vertices, scene.faces, scene.light.x, scene.light.y,
-                 scene.light.z, work.corners);
+                 scene.light.z, work.corners, work.drawList);
         benchmark::ClobberMemory();
     }
 }
@@ -177,6 +190,90 @@ void BM_framePipeline(benchmark::State& state)
 }
 BENCHMARK(BM_framePipeline);
 
+// Frames 1 to 360 from a fresh start, as the demo renders them, through the
+// pipeline on state.range(0) threads; start-up is not timed, the pipeline's
+// threads starting and ending are.
+void BM_framesOnThreads(benchmark::State& state)
+{
+    const auto threads = static_cast<int32_t>(state.range(0));
+    SceneState scene{};
+    int64_t lit = 0;
+    std::clock_t cpu = 0;  // every thread's, as std::clock counts it
+    for (auto _ : state) {
+        state.PauseTiming();
+        sceneStartup(scene, SceneStart{false, kPeerStartSpin});
+        state.ResumeTiming();
+        const std::clock_t cpuStart = std::clock();
+        FramePipeline pipeline;
+        framePipelineStart(pipeline, scene, threads);
+        for (int32_t frame = 1; frame <= kPeerFrames; ++frame) {
+            framePipelineRenderNext(pipeline);
+        }
+        framePipelineStop(pipeline);
+        benchmark::ClobberMemory();
+        cpu += std::clock() - cpuStart;
+        lit = std::count_if(scene.pixels.begin(), scene.pixels.end(),
+                            [](uint32_t p) { return p != 0; });
+    }
+    state.SetItemsProcessed(state.iterations() * kPeerFrames);
+    state.counters["lit"] = static_cast<double>(lit);
+    state.counters["cpu_ms_per_frame"] = static_cast<double>(cpu) * 1e3 / CLOCKS_PER_SEC /
+                                         static_cast<double>(state.iterations() * kPeerFrames);
+}
+BENCHMARK(BM_framesOnThreads)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(2)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+// llvmpipe drawing the same 360 frames' triangles with LP_NUM_THREADS=0 (on
+// the calling thread) and 2, in a peer process each.
+void BM_llvmpipeFrames(benchmark::State& state)
+{
+    static std::map<int64_t, LlvmpipePeer> peers;
+    const int64_t threads = state.range(0);
+    if (peers.count(threads) == 0 &&
+        !llvmpipePeerStart(peers[threads], static_cast<int32_t>(threads))) {
+        state.SkipWithError(peers[threads].renderer.c_str());
+        return;
+    }
+    LlvmpipePeer& peer = peers[threads];
+    state.SetLabel(peer.renderer);
+    LlvmpipeRun run{};
+    int64_t cpuNanoseconds = 0;
+    for (auto _ : state) {
+        if (!llvmpipePeerRun(peer, run)) {
+            state.SkipWithError("the llvmpipe peer ended");
+            return;
+        }
+        state.SetIterationTime(static_cast<double>(run.nanoseconds) * 1e-9);
+        cpuNanoseconds += run.cpuNanoseconds;
+    }
+    state.SetItemsProcessed(state.iterations() * kPeerFrames);
+    state.counters["lit"] = static_cast<double>(run.litPixels);
+    state.counters["cpu_ms_per_frame"] = static_cast<double>(cpuNanoseconds) * 1e-6 /
+                                         static_cast<double>(state.iterations() * kPeerFrames);
+}
+BENCHMARK(BM_llvmpipeFrames)
+    ->ArgName("LP_NUM_THREADS")
+    ->Arg(0)
+    ->Arg(2)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    if (argc == 2 && std::strcmp(argv[1], kLlvmpipePeerArg) == 0) {
+        return llvmpipePeerServe();
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

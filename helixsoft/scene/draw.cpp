@@ -6,6 +6,7 @@
 #include "raster.h"
 #include "rounding.h"
 
+#include <algorithm>
 #include <cassert>
 
 namespace {
@@ -25,6 +26,34 @@ void fillCornerCache(CornerCache& corners, const std::vector<Vertex>& vertices, 
         corners.positions[i] = ScreenCorner{roundToInt32(v.screenX), roundToInt32(v.screenY)};
         corners.colours[i] =
             shadeColour(v.red, v.green, v.blue, cornerIntensity(lightX, lightY, lightZ, v.normal));
+    }
+}
+
+// Room for every face in every band; keeps what the arrays already hold.
+void reserveDrawList(DrawList& list, size_t faceCount)
+{
+    const auto bands = static_cast<size_t>(drawListBands(list));
+    if (list.triangles.size() < faceCount) {
+        list.triangles.resize(faceCount);
+    }
+    list.bandOrder.resize(list.triangles.size() * bands);
+    list.bandCount.resize(bands);
+}
+
+// Each band lists, in drawing order, the triangles that have a row in it.
+void sortIntoBands(DrawList& list, size_t capacity)
+{
+    const int32_t bands = drawListBands(list);
+    const int32_t rows = list.bandRows <= 0 ? kFrameHeight : list.bandRows;
+    std::fill(list.bandCount.begin(), list.bandCount.end(), 0);
+    // Every triangle listed has a row on the screen (triangleReachesScreen).
+    for (int32_t i = 0; i < list.count; ++i) {
+        const RowOrderedTriangle& t = list.triangles[i];
+        const int32_t first = std::max(t.top.y, 0) / rows;
+        const int32_t last = std::min(t.bottom.y, kFrameHeight - 1) / rows;
+        for (int32_t band = first; band <= last && band < bands; ++band) {
+            list.bandOrder[band * capacity + list.bandCount[band]++] = static_cast<uint32_t>(i);
+        }
     }
 }
 
@@ -120,13 +149,35 @@ uint32_t shadeColour(float red, float green, float blue, float intensity)
            (static_cast<uint32_t>(g) << kChannelShiftGreen) | static_cast<uint32_t>(b);
 }
 
-void drawMesh(uint32_t* pixels, const std::vector<Vertex>& vertices,
-              const std::vector<Face>& faces, float lightX, float lightY, float lightZ,
-              CornerCache& corners)
+int32_t drawListBands(const DrawList& list)
+{
+    if (list.bandRows <= 0) {
+        return 1;
+    }
+    return (kFrameHeight + list.bandRows - 1) / list.bandRows;
+}
+
+RowBand drawListBand(const DrawList& list, int32_t band)
+{
+    assert(band >= 0 && band < drawListBands(list));
+    if (list.bandRows <= 0) {
+        return kAllRows;
+    }
+    const int32_t first = band * list.bandRows;
+    return RowBand{first, std::min(first + list.bandRows, kFrameHeight) - 1};
+}
+
+void buildDrawList(const std::vector<Vertex>& vertices, const std::vector<Face>& faces,
+                   float lightX, float lightY, float lightZ, CornerCache& corners,
+                   DrawList& list)
 {
     fillCornerCache(corners, vertices, lightX, lightY, lightZ);
+    reserveDrawList(list, faces.size());
     const ScreenCorner* positions = corners.positions.data();
     const uint32_t* colours = corners.colours.data();
+    const size_t capacity = list.triangles.size();
+    RowOrderedTriangle* triangles = list.triangles.data();
+    int32_t count = 0;
     for (const Face& slot : faces) {
         assert(slot.drawOrder >= 0 && static_cast<size_t>(slot.drawOrder) < faces.size());
         const Face& face = faces[slot.drawOrder];
@@ -139,7 +190,30 @@ void drawMesh(uint32_t* pixels, const std::vector<Vertex>& vertices,
         if (cullValueOf(c0.x, c0.y, c1.x, c1.y, c2.x, c2.y) <= 0) {
             continue;  // turned away, edge-on or degenerate
         }
-        fillTriangleShaded(pixels, c0.x, c0.y, c1.x, c1.y, c2.x, c2.y, colours[face.i0],
-                           colours[face.i1], colours[face.i2]);
+        const RowOrderedTriangle t = orderTriangle(c0.x, c0.y, c1.x, c1.y, c2.x, c2.y,
+                                                   colours[face.i0], colours[face.i1],
+                                                   colours[face.i2]);
+        if (triangleReachesScreen(t)) {
+            triangles[count++] = t;
+        }
+    }
+    list.count = count;
+    sortIntoBands(list, capacity);
+}
+
+void drawListFill(uint32_t* pixels, const DrawList& list, int32_t band)
+{
+    const size_t start = static_cast<size_t>(band) * list.triangles.size();
+    fillOrderedTriangles(pixels, list.triangles.data(), list.bandOrder.data() + start,
+                         list.bandCount[band], drawListBand(list, band));
+}
+
+void drawMesh(uint32_t* pixels, const std::vector<Vertex>& vertices,
+              const std::vector<Face>& faces, float lightX, float lightY, float lightZ,
+              CornerCache& corners, DrawList& list)
+{
+    buildDrawList(vertices, faces, lightX, lightY, lightZ, corners, list);
+    for (int32_t band = 0; band < drawListBands(list); ++band) {
+        drawListFill(pixels, list, band);
     }
 }

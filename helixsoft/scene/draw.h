@@ -5,6 +5,7 @@
 #pragma once
 
 #include "mesh.h"
+#include "raster.h"
 
 #include <cstdint>
 #include <vector>
@@ -35,8 +36,32 @@ float cornerIntensity(float lightX, float lightY, float lightZ, const Vec3& norm
 // rounded half to even.
 uint32_t shadeColour(float red, float green, float blue, float intensity);
 
+// A frame's drawing, set up once and filled in bands of rows: the faces that
+// pass the cull and may reach the screen, lit and ordered by row, farthest
+// first, with each band's share of them. Bands are bandRows rows high (the
+// last may be lower); 0 stands for one band of the whole screen. Grows to the
+// largest face array once and is then reused.
+struct DrawList {
+    int32_t bandRows = 0;
+    int32_t count = 0;                        // triangles in use
+    std::vector<RowOrderedTriangle> triangles;
+    std::vector<uint32_t> bandOrder;          // band b's triangles from b * capacity on
+    std::vector<int32_t> bandCount;
+};
+
+int32_t drawListBands(const DrawList& list);
+RowBand drawListBand(const DrawList& list, int32_t band);
+
+// Culls, lights and orders the faces in drawOrder into list, with corners as
+// the caller's scratch; list.bandRows stays as the caller set it.
+void buildDrawList(const std::vector<Vertex>& vertices, const std::vector<Face>& faces,
+                   float lightX, float lightY, float lightZ, CornerCache& corners,
+                   DrawList& list);
+// Fills band's triangles over whatever its rows hold.
+void drawListFill(uint32_t* pixels, const DrawList& list, int32_t band);
+
 // Draws the faces in drawOrder into pixels (kFramePixels words), with corners
-// as the caller's scratch.
+// and list as the caller's scratch.
 void drawMesh(uint32_t* pixels, const std::vector<Vertex>& vertices,
               const std::vector<Face>& faces, float lightX, float lightY, float lightZ,
-              CornerCache& corners);
+              CornerCache& corners, DrawList& list);

@@ -57,19 +57,42 @@ void fillQuadFaces(std::vector<Face>& faces, int32_t f, int32_t pointsPerRing, i
     second.texU2 = 0, second.texV2 = 0;
 }
 
+// The angles around a ring, float(6.283186 / pointsPerRing * k), are the same
+// on every ring and every frame: kept with their sines and cosines, so that
+// each point's come from the addition theorem on the ring's twist. Per
+// thread, so that scenes on different threads never share it.
+struct KeptAround {
+    int32_t points = 0;
+    std::vector<TrigAngle> angles;
+    std::vector<TrigPair> sums;
+};
+
+KeptAround& keptAround(int32_t pointsPerRing)
+{
+    thread_local KeptAround kept;
+    if (kept.points != pointsPerRing) {
+        kept.angles.resize(static_cast<size_t>(pointsPerRing));
+        kept.sums.resize(static_cast<size_t>(pointsPerRing));
+        for (int32_t k = 0; k < pointsPerRing; ++k) {
+            kept.angles[k] = trigAngle(static_cast<float>(kTwoPi / pointsPerRing * k));
+        }
+        kept.points = pointsPerRing;
+    }
+    return kept;
+}
+
 void twistRing(Vertex* ring, double radius, int32_t pointsPerRing, float ringAngle, float z,
                float wobble, float centreX, float centreY)
 {
+    KeptAround& around = keptAround(pointsPerRing);
+    // ringAngle + a stays in double inside the sine and cosine: the sums are
+    // those of trigSinCos(double(ringAngle) + double(a)), bit for bit.
+    trigSinCosSums(trigAngle(ringAngle), around.angles.data(), pointsPerRing, around.sums.data());
     for (int32_t k = 0; k < pointsPerRing; ++k) {
-        const float a = static_cast<float>(kTwoPi / pointsPerRing * k);
-        // ringAngle + a stays in double inside the cos and sin.
-        const double angle = static_cast<double>(ringAngle) + static_cast<double>(a);
-        double sinAngle = 0.0;
-        double cosAngle = 0.0;
-        trigSinCos(angle, sinAngle, cosAngle);
+        const TrigPair& trig = around.sums[k];
         Vertex& v = ring[k];
-        v.pos.x = static_cast<float>((radius + wobble) * cosAngle + centreX);
-        v.pos.y = static_cast<float>((radius + wobble) * sinAngle + centreY);
+        v.pos.x = static_cast<float>((radius + wobble) * trig.c + centreX);
+        v.pos.y = static_cast<float>((radius + wobble) * trig.s + centreY);
         v.pos.z = -z;
         // The normal's components are floats before normalising, taken from
         // the stored position.

@@ -6,25 +6,21 @@
 #include "raster_kernels.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstddef>
 #include <cstring>
 #include <utility>
 
-namespace {
-
-// The top byte is ignored: callers pass 0x00RRGGBB.
-Corner makeCorner(int32_t x, int32_t y, uint32_t colour)
-{
-    return Corner{x, y, static_cast<int32_t>((colour >> 16) & kRasterChannelMask),
-                  static_cast<int32_t>((colour >> 8) & kRasterChannelMask),
-                  static_cast<int32_t>(colour & kRasterChannelMask)};
-}
-
-} // namespace
-
 void clearFrame(uint32_t* pixels)
 {
     std::memset(pixels, 0, sizeof(uint32_t) * kFramePixels);
+}
+
+void clearRows(uint32_t* pixels, RowBand band)
+{
+    assert(band.first >= 0 && band.first <= band.last && band.last <= kRasterLastRow);
+    std::memset(pixels + static_cast<ptrdiff_t>(band.first) * kFrameWidth, 0,
+                sizeof(uint32_t) * kFrameWidth * (band.last - band.first + 1));
 }
 
 void fillSpanFlat(uint32_t* pixels, int32_t x1, int32_t y, int32_t x2, uint32_t colour)
@@ -53,21 +49,18 @@ void fillSpanShaded(uint32_t* pixels, int32_t x1, int32_t y, int32_t x2, int32_t
     rasterKernelSpanRow(row, SpanEnds{x1, x2, red1, red2, green1, green2, blue1, blue2});
 }
 
+void fillOrderedTriangles(uint32_t* pixels, const RowOrderedTriangle* triangles,
+                          const uint32_t* order, int32_t count, RowBand band)
+{
+    assert(band.first >= 0 && band.first <= band.last && band.last <= kRasterLastRow);
+    rasterKernelTriangles(pixels, triangles, order, count, band);
+}
+
 void fillTriangleShaded(uint32_t* pixels, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                         int32_t x3, int32_t y3, uint32_t colour1, uint32_t colour2,
                         uint32_t colour3)
 {
-    TriangleSetup t{makeCorner(x1, y1, colour1), makeCorner(x2, y2, colour2),
-                    makeCorner(x3, y3, colour3), {}, {}, {}};
-    // Strict comparisons in this order decide where equal rows end up.
-    if (t.middle.y < t.top.y) {
-        std::swap(t.top, t.middle);
-    }
-    if (t.bottom.y < t.top.y) {
-        std::swap(t.top, t.bottom);
-    }
-    if (t.bottom.y < t.middle.y) {
-        std::swap(t.middle, t.bottom);
-    }
-    rasterKernelTriangle(pixels, t);
+    const RowOrderedTriangle t = orderTriangle(x1, y1, x2, y2, x3, y3, colour1, colour2, colour3);
+    const uint32_t only = 0;
+    rasterKernelTriangles(pixels, &t, &only, 1, kAllRows);
 }

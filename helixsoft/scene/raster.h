@@ -7,12 +7,17 @@
 
 #include "conventions.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <utility>
 
 // The frame covers the screen the demo takes.
 constexpr int32_t kFrameWidth = kScreenWidth;
 constexpr int32_t kFrameHeight = kScreenHeight;
 constexpr int32_t kFramePixels = kFrameWidth * kFrameHeight;
+constexpr int32_t kRasterLastColumn = kFrameWidth - 1;
+constexpr int32_t kRasterLastRow = kFrameHeight - 1;
+constexpr uint32_t kRasterChannelMask = 0xFFu;
 
 // Every function below writes through `pixels`, which must point at
 // kFramePixels words.
@@ -26,3 +31,73 @@ void fillSpanShaded(uint32_t* pixels, int32_t x1, int32_t y, int32_t x2, int32_t
 void fillTriangleShaded(uint32_t* pixels, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                         int32_t x3, int32_t y3, uint32_t colour1, uint32_t colour2,
                         uint32_t colour3);
+
+// Filling a triangle in two steps, for callers that set it up once and fill
+// its rows in bands (of one frame, perhaps on several threads): every row is
+// computed from the corners alone, so a band fills exactly the pixels that
+// fillTriangleShaded gives on its rows.
+
+// A corner with its colour as integer channels, 0..255 each.
+struct RasterCorner {
+    int32_t x, y;
+    int32_t red, green, blue;
+};
+
+// The corners in the order the rows are filled: by row, with equal rows in
+// the order fillTriangleShaded's exchanges leave them.
+struct RowOrderedTriangle {
+    RasterCorner top, middle, bottom;
+};
+
+// Rows first..last, both in 0..479.
+struct RowBand {
+    int32_t first, last;
+};
+
+constexpr RowBand kAllRows = {0, kFrameHeight - 1};
+
+// The top byte of a colour is ignored: callers pass 0x00RRGGBB.
+inline RasterCorner rasterCorner(int32_t x, int32_t y, uint32_t colour)
+{
+    return RasterCorner{x, y, static_cast<int32_t>((colour >> 16) & kRasterChannelMask),
+                        static_cast<int32_t>((colour >> 8) & kRasterChannelMask),
+                        static_cast<int32_t>(colour & kRasterChannelMask)};
+}
+
+// Inline, since drawing calls them for every face of every frame.
+inline RowOrderedTriangle orderTriangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                                        int32_t x3, int32_t y3, uint32_t colour1,
+                                        uint32_t colour2, uint32_t colour3)
+{
+    RowOrderedTriangle t{rasterCorner(x1, y1, colour1), rasterCorner(x2, y2, colour2),
+                         rasterCorner(x3, y3, colour3)};
+    // Strict comparisons in this order decide where equal rows end up.
+    if (t.middle.y < t.top.y) {
+        std::swap(t.top, t.middle);
+    }
+    if (t.bottom.y < t.top.y) {
+        std::swap(t.top, t.bottom);
+    }
+    if (t.bottom.y < t.middle.y) {
+        std::swap(t.middle, t.bottom);
+    }
+    return t;
+}
+
+// False when no pixel of the triangle can land on the screen: it lies wholly
+// above, below, left or right of it (a side never leaves its edge's columns).
+inline bool triangleReachesScreen(const RowOrderedTriangle& t)
+{
+    if (t.bottom.y < 0 || t.top.y > kRasterLastRow) {
+        return false;
+    }
+    const int32_t left = std::min({t.top.x, t.middle.x, t.bottom.x});
+    const int32_t right = std::max({t.top.x, t.middle.x, t.bottom.x});
+    return left <= kRasterLastColumn && right >= 0;
+}
+// Fills triangles[order[0]], ..., triangles[order[count - 1]] in that order,
+// their rows within band only.
+void fillOrderedTriangles(uint32_t* pixels, const RowOrderedTriangle* triangles,
+                          const uint32_t* order, int32_t count, RowBand band);
+// Rows of band become 0.
+void clearRows(uint32_t* pixels, RowBand band);

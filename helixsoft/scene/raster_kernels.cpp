@@ -121,8 +121,8 @@ HWY_INLINE void batchedEdges(TriangleSetup& t)
     alignas(64) double height[kPadded];
     alignas(64) int32_t slope[kPadded];
     std::fill(height, height + kPadded, 1.0);
-    const Corner* from[3] = {&t.top, &t.middle, &t.top};
-    const Corner* to[3] = {&t.middle, &t.bottom, &t.bottom};
+    const RasterCorner* from[3] = {&t.top, &t.middle, &t.top};
+    const RasterCorner* to[3] = {&t.middle, &t.bottom, &t.bottom};
     for (int e = 0; e < 3; ++e) {
         const int32_t rows = to[e]->y - from[e]->y;
         if (rows == 0) {
@@ -162,11 +162,17 @@ struct RowBatch {
     alignas(64) int32_t step[3][kMaxBatchRows];
 };
 
-// The spans' lengths, all at least 1, as divisors for the channels' steps: the
-// quotients are truncated from a division in double.
+// The spans' lengths, all at least 1, as divisors for the channels' steps.
+// One division a batch, for the reciprocals: a channel difference d (below
+// 2^24 in size) times the reciprocal of a length n (below 2^15) is within
+// 2^-28 of d / n, nearer than any fractional quotient comes to an integer
+// (1/n), so truncating it gives the integer quotient, except where d / n is
+// itself an integer and the product falls just short of it: the remainder is
+// then +-n and the quotient moves one away from zero.
 #if HWY_HAVE_FLOAT64
 struct BatchLengths {
-    hn::Vec<hn::Repartition<double, LaneTag>> low;  // half as many lanes each
+    LaneVec length;
+    hn::Vec<hn::Repartition<double, LaneTag>> low;  // reciprocals, half as many lanes each
     hn::Vec<hn::Repartition<double, LaneTag>> high;
 };
 
@@ -174,8 +180,9 @@ HWY_INLINE BatchLengths batchLengths(LaneVec length)
 {
     const hn::Half<LaneTag> dh;
     const hn::Repartition<double, LaneTag> dd;
-    return BatchLengths{hn::PromoteTo(dd, hn::LowerHalf(dh, length)),
-                        hn::PromoteTo(dd, hn::UpperHalf(dh, length))};
+    const auto one = hn::Set(dd, 1.0);
+    return BatchLengths{length, hn::Div(one, hn::PromoteTo(dd, hn::LowerHalf(dh, length))),
+                        hn::Div(one, hn::PromoteTo(dd, hn::UpperHalf(dh, length)))};
 }
 
 HWY_INLINE LaneVec batchQuotient(LaneVec difference, const BatchLengths& length)
@@ -183,9 +190,14 @@ HWY_INLINE LaneVec batchQuotient(LaneVec difference, const BatchLengths& length)
     const LaneTag d;
     const hn::Half<LaneTag> dh;
     const hn::Repartition<double, LaneTag> dd;
-    const auto low = hn::Div(hn::PromoteTo(dd, hn::LowerHalf(dh, difference)), length.low);
-    const auto high = hn::Div(hn::PromoteTo(dd, hn::UpperHalf(dh, difference)), length.high);
-    return hn::Combine(d, hn::DemoteTo(dh, high), hn::DemoteTo(dh, low));
+    const auto low = hn::Mul(hn::PromoteTo(dd, hn::LowerHalf(dh, difference)), length.low);
+    const auto high = hn::Mul(hn::PromoteTo(dd, hn::UpperHalf(dh, difference)), length.high);
+    const LaneVec quotient = hn::Combine(d, hn::DemoteTo(dh, high), hn::DemoteTo(dh, low));
+    const LaneVec remainder = hn::Sub(difference, hn::Mul(quotient, length.length));
+    const LaneVec one = hn::Set(d, 1);
+    const LaneVec up = hn::IfThenElseZero(hn::Eq(remainder, length.length), one);
+    const LaneVec down = hn::IfThenElseZero(hn::Eq(remainder, hn::Neg(length.length)), one);
+    return hn::Sub(hn::Add(quotient, up), down);
 }
 #else
 struct BatchLengths {
@@ -247,7 +259,7 @@ struct BatchSide {
     uint32_t slope[4];
 };
 
-HWY_INLINE BatchSide batchSide(const Corner& corner, const EdgeSlopes& slopes, int64_t rows)
+HWY_INLINE BatchSide batchSide(const RasterCorner& corner, const EdgeSlopes& slopes, int64_t rows)
 {
     const SideValues side = sideAt(corner, slopes, rows);
     return BatchSide{{static_cast<uint32_t>(side.x), static_cast<uint32_t>(side.red),
@@ -266,12 +278,12 @@ HWY_INLINE void batchLanes(BatchSide& side, uint32_t rows, LaneVec (&v)[4])
     }
 }
 
-// One half's rows, as fillHalf draws them.
-HWY_INLINE void fillBatchedHalf(uint32_t* pixels, const TriangleHalf& half)
+// One half's rows within the band, as fillHalf draws them.
+HWY_INLINE void fillBatchedHalf(uint32_t* pixels, const TriangleHalf& half, RowBand band)
 {
     int64_t top = 0;
     int64_t bottom = 0;
-    if (!rowsOnScreen(half, top, bottom)) {
+    if (!rowsInBand(half, band, top, bottom)) {
         return;
     }
     const auto rowsPerBatch = static_cast<int64_t>(hn::Lanes(LaneTag()));
@@ -301,15 +313,14 @@ HWY_INLINE void fillBatchedHalf(uint32_t* pixels, const TriangleHalf& half)
 }
 
 // True when it drew the triangle.
-HWY_INLINE bool fillBatchedTriangle(uint32_t* pixels, const TriangleSetup& corners)
+HWY_INLINE bool fillBatchedTriangle(uint32_t* pixels, TriangleSetup& t, RowBand band)
 {
-    if (!fitsBatchedPath(corners)) {
+    if (!fitsBatchedPath(t)) {
         return false;
     }
-    TriangleSetup t = corners;
     batchedEdges(t);
     for (const TriangleHalf& half : triangleHalves(t)) {
-        fillBatchedHalf(pixels, half);
+        fillBatchedHalf(pixels, half, band);
     }
     return true;
 }
@@ -317,21 +328,24 @@ HWY_INLINE bool fillBatchedTriangle(uint32_t* pixels, const TriangleSetup& corne
 #else
 
 // One lane: every triangle takes the rows one by one.
-HWY_INLINE bool fillBatchedTriangle(uint32_t*, const TriangleSetup&)
+HWY_INLINE bool fillBatchedTriangle(uint32_t*, TriangleSetup&, RowBand)
 {
     return false;
 }
 
 #endif
 
-__attribute__((flatten)) void triangle(uint32_t* pixels, const TriangleSetup& corners)
+__attribute__((flatten)) void triangles(uint32_t* pixels, const RowOrderedTriangle* list,
+                                        const uint32_t* order, int32_t count, RowBand band)
 {
-    if (fillBatchedTriangle(pixels, corners)) {
-        return;
+    for (int32_t i = 0; i < count; ++i) {
+        TriangleSetup t = triangleSetup(list[order[i]]);
+        if (fillBatchedTriangle(pixels, t, band)) {
+            continue;
+        }
+        setTriangleEdges(t);
+        fillTriangleRows<VectorSpanKernel>(pixels, t, band);
     }
-    TriangleSetup t = corners;
-    setTriangleEdges(t);
-    fillTriangleRows<VectorSpanKernel>(pixels, t);
 }
 
 }  // namespace HWY_NAMESPACE
@@ -342,7 +356,7 @@ HWY_AFTER_NAMESPACE();
 namespace raster_kernels {
 
 HWY_EXPORT(spanRow);
-HWY_EXPORT(triangle);
+HWY_EXPORT(triangles);
 
 }  // namespace raster_kernels
 
@@ -352,9 +366,10 @@ void rasterKernelSpanRow(uint32_t* row, const SpanEnds& ends)
     HWY_DYNAMIC_DISPATCH(spanRow)(row, ends);
 }
 
-void rasterKernelTriangle(uint32_t* pixels, const TriangleSetup& corners)
+void rasterKernelTriangles(uint32_t* pixels, const RowOrderedTriangle* triangles,
+                           const uint32_t* order, int32_t count, RowBand band)
 {
     using namespace raster_kernels;
-    HWY_DYNAMIC_DISPATCH(triangle)(pixels, corners);
+    HWY_DYNAMIC_DISPATCH(triangles)(pixels, triangles, order, count, band);
 }
 #endif

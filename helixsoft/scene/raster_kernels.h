@@ -9,6 +9,7 @@
 
 // One shaded row; `row` points at the row's first pixel.
 void rasterKernelSpanRow(uint32_t* row, const SpanEnds& ends);
-// A whole triangle whose corners are ordered by row; its edges are not yet
-// set, since a kernel may compute them its own way.
-void rasterKernelTriangle(uint32_t* pixels, const TriangleSetup& corners);
+// Whole triangles, triangles[order[0]] first, their rows within band only;
+// a kernel computes their edges its own way.
+void rasterKernelTriangles(uint32_t* pixels, const RowOrderedTriangle* triangles,
+                           const uint32_t* order, int32_t count, RowBand band);

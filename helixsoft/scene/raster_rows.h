@@ -13,11 +13,8 @@
 #include <cstdint>
 #include <utility>
 
-constexpr int32_t kRasterLastColumn = kFrameWidth - 1;
-constexpr int32_t kRasterLastRow = kFrameHeight - 1;
 constexpr int kRasterFixedShift = 16;
 constexpr int64_t kRasterFixedOne = int64_t{1} << kRasterFixedShift;
-constexpr uint32_t kRasterChannelMask = 0xFFu;
 
 // One shaded run of pixels: running 16.16 red, green, blue and their steps,
 // kept as wrapping 32-bit words.
@@ -32,12 +29,6 @@ struct SpanRun {
 struct SpanEnds {
     int32_t x1, x2;
     int32_t red1, red2, green1, green2, blue1, blue2;
-};
-
-// A triangle corner with its colour split into integer channels.
-struct Corner {
-    int32_t x, y;
-    int32_t red, green, blue;
 };
 
 // Per-row 16.16 slopes of one edge; x in 64 bits, since far-off columns exceed
@@ -55,9 +46,14 @@ struct SideValues {
 
 // The triangle after its corners are ordered by row, with its three edges.
 struct TriangleSetup {
-    Corner top, middle, bottom;
+    RasterCorner top, middle, bottom;
     EdgeSlopes upper, lower, longEdge;
 };
+
+inline TriangleSetup triangleSetup(const RowOrderedTriangle& t)
+{
+    return TriangleSetup{t.top, t.middle, t.bottom, {}, {}, {}};
+}
 
 // The per-pixel step over the span's full length, truncating toward zero, and
 // the running value after the columns cut off on the left. Both stay between
@@ -107,7 +103,7 @@ template <typename Kernel>
 }
 
 // No division by zero here: an edge of zero height has zero slopes.
-inline EdgeSlopes edgeSlopes(const Corner& from, const Corner& to)
+inline EdgeSlopes edgeSlopes(const RasterCorner& from, const RasterCorner& to)
 {
     const int64_t height = static_cast<int64_t>(to.y) - from.y;
     if (height == 0) {
@@ -130,7 +126,7 @@ inline void setTriangleEdges(TriangleSetup& t)
 
 // The side's values `rows` rows below the corner it starts at: exactly what
 // adding the slopes row by row reaches, and never beyond the edge's far end.
-[[gnu::always_inline]] inline SideValues sideAt(const Corner& start, const EdgeSlopes& slopes,
+[[gnu::always_inline]] inline SideValues sideAt(const RasterCorner& start, const EdgeSlopes& slopes,
                                                 int64_t rows)
 {
     return SideValues{start.x * kRasterFixedOne + slopes.x * rows,
@@ -151,9 +147,9 @@ inline void setTriangleEdges(TriangleSetup& t)
 // side B from cornerB (the top corner) along slopesB (the long edge).
 struct TriangleHalf {
     int64_t first, last;
-    Corner cornerA;
+    RasterCorner cornerA;
     EdgeSlopes slopesA;
-    Corner cornerB;
+    RasterCorner cornerB;
     EdgeSlopes slopesB;
 };
 
@@ -166,24 +162,25 @@ inline std::array<TriangleHalf, 2> triangleHalves(const TriangleSetup& t)
             TriangleHalf{t.middle.y, t.bottom.y, t.middle, t.lower, t.top, t.longEdge}};
 }
 
-// The half's rows that are on the screen, as top..bottom; false when none are.
-[[gnu::always_inline]] inline bool rowsOnScreen(const TriangleHalf& half, int64_t& top,
-                                                int64_t& bottom)
+// The half's rows that are in the band, as top..bottom; false when none are.
+[[gnu::always_inline]] inline bool rowsInBand(const TriangleHalf& half, RowBand band,
+                                              int64_t& top, int64_t& bottom)
 {
-    top = std::max<int64_t>(half.first, 0);
-    bottom = std::min<int64_t>(half.last, kRasterLastRow);
+    top = std::max<int64_t>(half.first, band.first);
+    bottom = std::min<int64_t>(half.last, band.last);
     return top <= bottom;
 }
 
-// Draws one half's rows. Rows off the screen are skipped without a visit,
-// which reaches the same values as visiting them. Columns are the integer parts
-// of the sides, between the edges' end columns, so they fit 32 bits.
+// Draws one half's rows within the band. Rows outside it are skipped without
+// a visit, which reaches the same values as visiting them. Columns are the
+// integer parts of the sides, between the edges' end columns, so they fit 32 bits.
 template <typename Kernel>
-[[gnu::always_inline]] inline void fillHalf(uint32_t* pixels, const TriangleHalf& half)
+[[gnu::always_inline]] inline void fillHalf(uint32_t* pixels, const TriangleHalf& half,
+                                            RowBand band)
 {
     int64_t top = 0;
     int64_t bottom = 0;
-    if (!rowsOnScreen(half, top, bottom)) {
+    if (!rowsInBand(half, band, top, bottom)) {
         return;
     }
     SideValues a = sideAt(half.cornerA, half.slopesA, top - half.cornerA.y);
@@ -205,9 +202,10 @@ template <typename Kernel>
 }
 
 template <typename Kernel>
-[[gnu::always_inline]] inline void fillTriangleRows(uint32_t* pixels, const TriangleSetup& t)
+[[gnu::always_inline]] inline void fillTriangleRows(uint32_t* pixels, const TriangleSetup& t,
+                                                    RowBand band)
 {
     for (const TriangleHalf& half : triangleHalves(t)) {
-        fillHalf<Kernel>(pixels, half);
+        fillHalf<Kernel>(pixels, half, band);
     }
 }

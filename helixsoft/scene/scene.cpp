@@ -55,9 +55,8 @@ void sceneStartup(SceneState& scene, const SceneStart& start)
     normalizeVec3(scene.light);
 }
 
-void sceneRenderFrame(SceneState& scene)
+void sceneSetUpFrame(SceneState& scene, DrawList& list)
 {
-    clearFrame(scene.pixels.data());
     matIdentity(scene.frameMatrix);
     // Wraps before the rotation: a frame never draws with spin 360.
     scene.spinAngle = (scene.spinAngle + 1) % kDegreesPerTurn;
@@ -71,6 +70,38 @@ void sceneRenderFrame(SceneState& scene)
               scene.frameCounter, scene.wavePhase);
     projectVertices(scene.vertices, scene.frameMatrix);
     sortFaces(scene.vertices, scene.faces, scene.sortScratch);
-    drawMesh(scene.pixels.data(), scene.vertices, scene.faces, scene.light.x, scene.light.y,
-             scene.light.z, scene.corners);
+    buildDrawList(scene.vertices, scene.faces, scene.light.x, scene.light.y, scene.light.z,
+                  scene.corners, list);
+}
+
+void sceneFillBand(uint32_t* pixels, const DrawList& list, int32_t band)
+{
+    clearRows(pixels, drawListBand(list, band));
+    drawListFill(pixels, list, band);
+}
+
+void sceneRenderFrame(SceneState& scene)
+{
+    // Clearing first, as the frame loop does: drawing never depends on what
+    // the rows held, so the whole frame is cleared at once.
+    clearFrame(scene.pixels.data());
+    sceneSetUpFrame(scene, scene.drawList);
+    for (int32_t band = 0; band < drawListBands(scene.drawList); ++band) {
+        drawListFill(scene.pixels.data(), scene.drawList, band);
+    }
+}
+
+SceneClock sceneClock(const SceneState& scene)
+{
+    return SceneClock{scene.frameMatrix, scene.spinAngle, scene.frameCounter, scene.twist,
+                      scene.wavePhase};
+}
+
+void sceneSetClock(SceneState& scene, const SceneClock& clock)
+{
+    scene.frameMatrix = clock.frameMatrix;
+    scene.spinAngle = clock.spinAngle;
+    scene.frameCounter = clock.frameCounter;
+    scene.twist = clock.twist;
+    scene.wavePhase = clock.wavePhase;
 }

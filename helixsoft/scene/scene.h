@@ -27,6 +27,7 @@ struct SceneState {
     Vec3 light;                    // unit vector along (1, 15, 3)
     DepthSortBuffer sortScratch;   // the sort's working arrays, reused every frame
     CornerCache corners;           // drawing's per-vertex positions and colours, reused
+    DrawList drawList;             // the frame's triangles as set up for the rasterizer
 };
 
 // How start-up picks its random values.
@@ -52,3 +53,22 @@ void sceneStartup(SceneState& scene, const SceneStart& start);
 // sort and draw into scene.pixels. Presenting the pixels and polling the keys
 // are the caller's. Needs sceneStartup first.
 void sceneRenderFrame(SceneState& scene);
+
+// The same pass in two halves, for a caller that overlaps them (pipeline.h):
+// the next frame's geometry (spin, counter, twist, tube, projection, sort,
+// light) set up into list, which reads nothing of scene's afterwards; and
+// one band of a list's rows cleared and filled.
+void sceneSetUpFrame(SceneState& scene, DrawList& list);
+void sceneFillBand(uint32_t* pixels, const DrawList& list, int32_t band);
+
+// The values that say which frame the scene is at; the mesh arrays follow them.
+struct SceneClock {
+    Matrix4 frameMatrix;
+    int32_t spinAngle;
+    int32_t frameCounter;
+    float twist;
+    float wavePhase;
+};
+
+SceneClock sceneClock(const SceneState& scene);
+void sceneSetClock(SceneState& scene, const SceneClock& clock);

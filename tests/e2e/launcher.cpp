@@ -1,7 +1,7 @@
 // The Linux build's programs, started directly.
 #include "launcher.h"
 
-const Launcher kLauncher{true, 0};
+const Launcher kLauncher{true, 0, TUBE_DATA_FROM_BIN};
 
 bool launcherAvailable(std::string&)
 {

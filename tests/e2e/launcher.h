@@ -14,6 +14,8 @@ struct Launcher {
     // and the memory, and on a 15-bit screen Wine makes no DirectDraw surface).
     bool native;
     int startupMs;  // the launcher's own start-up, added to the time limits
+    // Where an installed program's data lies, relative to the program's folder.
+    const char* dataFromProgram;
 };
 
 extern const Launcher kLauncher;

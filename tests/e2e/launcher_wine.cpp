@@ -35,8 +35,9 @@ std::string programPath(const std::string& program)
 
 }  // namespace
 
-// A cold Wine start takes a few seconds before the program's first line runs.
-const Launcher kLauncher{false, 5000};
+// A cold Wine start takes a few seconds before the program's first line runs;
+// a Windows program's data lies beside it.
+const Launcher kLauncher{false, 5000, "."};
 
 bool launcherAvailable(std::string& reason)
 {

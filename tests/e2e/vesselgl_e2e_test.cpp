@@ -4,10 +4,10 @@
 // launcher.h). On Xorg's dummy driver (Linux) the mode switches and comes back.
 // Messages are compared without the carriage returns that end Windows lines.
 #include "bigtga.h"
+#include "conventions.h"
 #include "demoending.h"
-#include "glframe.h"
+#include "glscreen.h"
 #include "launcher.h"
-#include "offscreen.h"
 #include "picture_checks.h"
 #include "process.h"
 #include "runoptions.h"
@@ -125,53 +125,6 @@ bool demoStartOn(DemoRun& run, int width, int height, const std::vector<std::str
                       childOptions(run.dir, run.server.display));
 }
 
-Picture pictureOf(const Screenshot& shot)
-{
-    return Picture{shot.width, shot.height, shot.rgb};
-}
-
-// The first screenshot that shows the tube (that share of the screen lit),
-// taken as early as possible so that the frame on screen is one of the first few.
-bool firstLitShot(const std::string& display, int timeoutMs, Screenshot& shot, double share = 0.25)
-{
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (Clock::now() < deadline) {
-        if (xScreenshot(display, shot) && pictureLook(pictureOf(shot)).litShare > share) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return false;
-}
-
-// Renders frames 1, 2, ... with the capture tool's off-screen GL and the
-// program's own frame function until one matches the screenshot; 0 if none
-// of the first kSearchFrames does. best holds the closest comparison.
-int capturedFrameLike(const Picture& shot, PictureDiff& best)
-{
-    constexpr int kSearchFrames = 600;
-    if (!offscreenOpen()) {
-        return 0;
-    }
-    GlDemo demo;
-    int found = 0;
-    std::vector<uint32_t> pixels(kOffscreenPixels);
-    if (glDemoStart(demo, VESSELGL_ASSET) == GlDemoStart::started) {
-        for (int frame = 1; frame <= kSearchFrames && found == 0; ++frame) {
-            glDemoFrame(demo);
-            offscreenFinish();
-            offscreenRead(pixels.data());
-            const PictureDiff diff =
-                pictureCompare(shot, Picture{kScreenWidth, kScreenHeight, pixels}, 2);
-            best = diff.shareWithin > best.shareWithin ? diff : best;
-            found = diff.shareWithin >= 0.995 ? frame : 0;
-        }
-    }
-    glDemoStop();
-    offscreenClose();
-    return found;
-}
-
 size_t differingPixels(const Screenshot& a, const Screenshot& b)
 {
     size_t differ = 0;
@@ -225,7 +178,7 @@ TEST_F(VesselglEndToEnd, ShowsTheCapturedFramesFullScreenAndAnimates)
     // The program on the X server's GL and the capture tool on Mesa's
     // off-screen GL draw the same frames.
     PictureDiff best;
-    const int frame = capturedFrameLike(pictureOf(first), best);
+    const int frame = capturedFrameLike(pictureOf(first), VESSELGL_ASSET, best);
     EXPECT_GT(frame, 0) << "no captured frame like the screen; closest " << describeDiff(best);
 
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
@@ -233,6 +186,31 @@ TEST_F(VesselglEndToEnd, ShowsTheCapturedFramesFullScreenAndAnimates)
     ASSERT_TRUE(xScreenshot(run.server.display, second));
     EXPECT_GT(differingPixels(first, second), first.rgb.size() / 20) << "the tube moves";
 
+    ASSERT_TRUE(xSendKey(run.server.display, "Escape"));
+    expectCleanExit(run);
+}
+
+// Copied elsewhere with the texture where an installation keeps it, and
+// started from a folder without one, it finds the installed texture: the
+// tube shows (a missing texture would end it with the load message).
+TEST_F(VesselglEndToEnd, FindsTheTextureInstalledWithItFromAnyFolder)
+{
+    DemoRun run;
+    run.dir = makeWorkDir(false);
+    ASSERT_FALSE(run.dir.empty());
+    namespace fs = std::filesystem;
+    std::vector<std::string> command = launcherCommand("vesselgl");
+    const fs::path bin = fs::path(run.dir) / "installed" / "bin";
+    fs::create_directories(bin / kLauncher.dataFromProgram);
+    fs::create_directories(run.dir + "/work");
+    fs::copy_file(VESSELGL_ASSET, bin / kLauncher.dataFromProgram / "artery.tga");
+    fs::copy_file(command.back(), bin / fs::path(command.back()).filename());
+    command.back() = (bin / fs::path(command.back()).filename()).string();
+    ASSERT_TRUE(xvfbStart(run.server, kScreenWidth, kScreenHeight, 24));
+    ASSERT_TRUE(childStart(run.child, command, childOptions(run.dir + "/work", run.server.display)));
+    Screenshot lit;
+    ASSERT_TRUE(firstLitShot(run.server.display, kWindowTimeoutMs + kLauncher.startupMs, lit))
+        << readFile(run.child.outPath);
     ASSERT_TRUE(xSendKey(run.server.display, "Escape"));
     expectCleanExit(run);
 }

@@ -91,8 +91,8 @@ Picture frameOfShot(const Picture& shot, bool& blackAround)
 }
 
 // The page at ?frames=N against vesselgl-capture --frames N, for several N,
-// with the highlight in view in each of them.
-TEST_F(VesselglPage, FixedRunsShowTheCapturedFrameUnscaledAtTheTopLeft)
+// with the highlight in view in each of them; a long run keeps the page responsive.
+TEST_F(VesselglPage, FixedRunsShowTheCapturedFrameUnscaledAtTheTopLeftAndKeepThePageResponsive)
 {
     std::vector<std::string> commands = {"size", std::to_string(kShotWidth) + "x" +
                                                      std::to_string(kShotHeight)};
@@ -101,9 +101,11 @@ TEST_F(VesselglPage, FixedRunsShowTheCapturedFrameUnscaledAtTheTopLeft)
         commands.insert(commands.end(), {"open", "vesselgl.html?frames=" + n, "wait-title",
                                          "frame " + n, "shot", shotPath("frame" + n)});
     }
+    appendLongRunCommands(commands, "vesselgl.html?frames=2147483647", 1);
     const WebDriverRun run = webDriverRun(site, commands);
     ASSERT_EQ(run.status, 0) << run.transcript;
     EXPECT_EQ(run.problems, std::vector<std::string>{});
+    EXPECT_EQ(run.evals, (std::vector<std::string>{"0", "\"responsive\""}));
     const std::string captured = ::testing::TempDir() + "vesselgl_web_captured";
     fs::remove_all(captured);
     ASSERT_TRUE(captureFrames(captured, kFixedFrames));
@@ -171,7 +173,7 @@ TEST_F(VesselglPage, AnimatesEndsOnEscapeAndRestarts)
 }
 
 // What the page says when the demo cannot run: the program's own message for
-// an unusable texture (also on the console), no WebGL, a bad fixed run.
+// an unusable texture (also on the console), no WebGL, a bad or twice-given fixed run.
 TEST_F(VesselglPage, SaysWhyItCannotRun)
 {
     // The texture is the first file of the page's data package: a broken
@@ -188,6 +190,7 @@ TEST_F(VesselglPage, SaysWhyItCannotRun)
         "open", "vesselgl.html?frames=3", "wait", "demoPage.state !== 'running'",
         "eval", message + " + ' / ' + document.title",
         "open", "vesselgl.html?frames=0", "eval", message,
+        "open", "vesselgl.html?frames=10&frames=abc", "eval", message,
         "init", "const getContext = HTMLCanvasElement.prototype.getContext;"
                 "HTMLCanvasElement.prototype.getContext = function (kind, options) {"
                 " return kind === 'webgl' ? null : getContext.call(this, kind, options); }",
@@ -195,12 +198,13 @@ TEST_F(VesselglPage, SaysWhyItCannotRun)
     fs::remove_all(broken);
     ASSERT_EQ(run.status, 0) << run.transcript;
     EXPECT_EQ(run.problems, std::vector<std::string>{});
-    ASSERT_EQ(run.evals.size(), 4u) << run.transcript;
+    ASSERT_EQ(run.evals.size(), 5u) << run.transcript;
     EXPECT_EQ(run.evals[0], "\"Failed to load image!!!\\nThe demo has ended.\"");
     EXPECT_EQ(run.evals[1], "\"Failed to load image!!!\\nThe demo has ended. / vesselgl\"");
     EXPECT_NE(run.transcript.find("console log: Failed to load image!!!"), std::string::npos);
     EXPECT_EQ(run.evals[2], "\"A fixed run needs frames a whole number from 1 to 2147483647.\"");
-    EXPECT_EQ(run.evals[3], "\"This demo needs WebGL, which this browser does not offer.\"");
+    EXPECT_EQ(run.evals[3], run.evals[2]) << "a repeated parameter";
+    EXPECT_EQ(run.evals[4], "\"This demo needs WebGL, which this browser does not offer.\"");
 }
 
 // The tube's mesh as the WebAssembly build makes it under Node.js, frame after

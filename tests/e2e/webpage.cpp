@@ -38,3 +38,16 @@ WebDriverRun webDriverRun(const std::string& site, const std::vector<std::string
     }
     return run;
 }
+
+void appendLongRunCommands(std::vector<std::string>& commands, const std::string& page, int slower)
+{
+    const std::string started = "demoPage.module.frameStats && demoPage.module.frameStats.presents";
+    commands.insert(commands.end(), {
+        "throttle", std::to_string(slower), "open", page, "wait", started + " > 1", "sleep", "1000",
+        "eval", "at = [performance.now()]; requestAnimationFrame(function frame() {"
+                " at.push(performance.now()); requestAnimationFrame(frame); }), 0",
+        "sleep", "3000", "eval", "(g => demoPage.state !== 'running' ? 'ended' : g[g.length >> 1]"
+        " < 125 && g.at(-1) < 1000 ? 'responsive' : 'median and longest gap ' + g[g.length >> 1]"
+        " + ' ' + g.at(-1))(at.concat(performance.now()).slice(1).map((t, i) => t - at[i]).sort("
+        "(a, b) => a - b))"});
+}

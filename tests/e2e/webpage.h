@@ -16,3 +16,8 @@ struct WebDriverRun {
 
 // Runs `node webdriver.js run SITE COMMAND...` (see the tool for the commands).
 WebDriverRun webDriverRun(const std::string& site, const std::vector<std::string>& commands);
+
+// Appends commands that open PAGE, a fixed run outlasting them, with the page's thread `slower`
+// times slower, and after a second time its animation frames for three: the last eval is
+// "responsive" when the median gap is under 125 ms and none reaches 1 s (loaded machines stall).
+void appendLongRunCommands(std::vector<std::string>& commands, const std::string& page, int slower);

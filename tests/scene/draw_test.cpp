@@ -13,6 +13,7 @@
 namespace {
 
 CornerCache corners;
+DrawList drawList;
 
 struct CullCase {
     int32_t x0, y0, x1, y1, x2, y2;
@@ -68,7 +69,7 @@ TEST(Draw, FarOffCornersAreCulledAndClippedWithoutOverflow)
     faces[0].i0 = 0, faces[0].i1 = 1, faces[0].i2 = 2;
     faces[1].i0 = 3, faces[1].i1 = 1, faces[1].i2 = 2, faces[1].drawOrder = 1;
     std::vector<uint32_t> pixels(kFramePixels, 0u);
-    drawMesh(pixels.data(), vertices, faces, 0.0f, 1.0f, 0.0f, corners);
+    drawMesh(pixels.data(), vertices, faces, 0.0f, 1.0f, 0.0f, corners, drawList);
     EXPECT_EQ(pixels[0], 255u << 16);
     EXPECT_EQ(pixels[1], 0u);
     EXPECT_EQ(pixels[479 * kFrameWidth + 479], 255u << 16);

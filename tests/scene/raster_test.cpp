@@ -145,6 +145,30 @@ TEST(Raster, EqualRowsAreOrderedByTheThreeExchanges)
     EXPECT_EQ(frame.at(5, 3), 0x0000FF00u);
 }
 
+// A triangle whose middle row runs n columns between a black vertical edge and
+// a grey corner of n levels: a step of exactly one level a pixel, up or down,
+// which a quotient computed through a reciprocal can fall short of (for these
+// n). Near the screen, where the kernels set up a batch of rows at once.
+TEST(Raster, WholeQuotientStepsReachEveryLevelOnEveryInstructionSet)
+{
+    for (const int64_t target : simdTargets()) {
+        const SimdTargetScope scope(target);
+        for (const int32_t n : {49, 103, 107, 161, 187, 197}) {
+            for (const bool greyOnTheLeft : {false, true}) {
+                GuardedFrame frame;
+                const int32_t left = greyOnTheLeft ? 300 - (n - 1) : 300;
+                fillTriangleShaded(frame.pixels(), 300, 10, greyOnTheLeft ? left : 300 + n - 1,
+                                   20, 300, 30, 0u, static_cast<uint32_t>(n) * 0x010101u, 0u);
+                for (int32_t i = 0; i < n; ++i) {
+                    const auto level = static_cast<uint32_t>(greyOnTheLeft ? n - i : i);
+                    ASSERT_EQ(frame.at(left + i, 20), level * 0x010101u)
+                        << simdTargetName(target) << ", length " << n << ", pixel " << i;
+                }
+            }
+        }
+    }
+}
+
 // 4000 random spans, or 3000 random triangles; offsetX moves every first corner.
 void drawRandomly(uint32_t* pixels, bool triangles, int32_t offsetX)
 {
@@ -197,6 +221,76 @@ TEST(Raster, EveryInstructionSetDrawsTheFallbacksPixels)
             EXPECT_TRUE(frame.words == expected.words)
                 << simdTargetName(target) << (triangles ? ", triangles at " : ", spans at ")
                 << offsetX;
+        }
+    }
+}
+
+TEST(Raster, TrianglesOffTheScreenAreTheOnesThatDrawNothing)
+{
+    struct ReachCase {
+        int32_t x1, y1, x2, y2, x3, y3;
+        bool reaches;
+    };
+    const ReachCase cases[] = {
+        {-9, 5, -1, 9, -5, 40, false}, {-9, 5, 0, 9, -5, 40, true},
+        {640, 5, 700, 9, 660, 40, false}, {639, 5, 700, 9, 660, 40, true},
+        {3, -20, 90, -1, 50, -7, false}, {3, -20, 90, 0, 50, -7, true},
+        {3, 480, 90, 500, 50, 490, false}, {3, 479, 90, 500, 50, 490, true},
+    };
+    for (const ReachCase& c : cases) {
+        const RowOrderedTriangle t =
+            orderTriangle(c.x1, c.y1, c.x2, c.y2, c.x3, c.y3, kWhite, kWhite, kWhite);
+        EXPECT_EQ(triangleReachesScreen(t), c.reaches) << c.x1 << "," << c.y1;
+        GuardedFrame frame;
+        fillTriangleShaded(frame.pixels(), c.x1, c.y1, c.x2, c.y2, c.x3, c.y3, kWhite, kWhite,
+                           kWhite);
+        EXPECT_EQ(frame.lit() > 0, c.reaches) << c.x1 << "," << c.y1;
+    }
+}
+
+// Random triangles of every size near and far, those that reach the screen
+// filled band by band (bands of 37 rows, some triangles in many of them), each
+// band into a frame of its own, on every instruction set: each band holds the
+// rows of filling the triangles one by one, and not a pixel outside them.
+TEST(Raster, BandsOfRowsFillTheWholeTrianglesPixelsOnTheirRowsOnly)
+{
+    std::mt19937 random(33);
+    std::uniform_int_distribution<int32_t> coordinate(-1500, 2000);
+    std::uniform_int_distribution<uint32_t> colour(0, 0x00FFFFFFu);
+    std::vector<RowOrderedTriangle> list;
+    GuardedFrame expected;
+    for (int i = 0; i < 3000; ++i) {
+        int32_t v[6];
+        for (int32_t& c : v) {
+            c = coordinate(random) / (i % 7 + 1);
+        }
+        v[0] += i % 11 == 0 ? -20000 : 0;
+        const uint32_t c1 = colour(random), c2 = colour(random), c3 = colour(random);
+        fillTriangleShaded(expected.pixels(), v[0], v[1], v[2], v[3], v[4], v[5], c1, c2, c3);
+        const RowOrderedTriangle t = orderTriangle(v[0], v[1], v[2], v[3], v[4], v[5], c1, c2, c3);
+        if (triangleReachesScreen(t)) {
+            list.push_back(t);
+        }
+    }
+    std::vector<uint32_t> order(list.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        order[i] = static_cast<uint32_t>(i);
+    }
+    constexpr int32_t kBandRows = 37;
+    for (const int64_t target : simdTargets()) {
+        const SimdTargetScope scope(target);
+        for (int32_t first = 0; first < kFrameHeight; first += kBandRows) {
+            const RowBand band{first, std::min(first + kBandRows, kFrameHeight) - 1};
+            GuardedFrame frame;
+            fillOrderedTriangles(frame.pixels(), list.data(), order.data(),
+                                 static_cast<int32_t>(order.size()), band);
+            std::vector<uint32_t> rows(kFramePixels, 0u);
+            const size_t begin = static_cast<size_t>(band.first) * kFrameWidth;
+            const size_t end = static_cast<size_t>(band.last + 1) * kFrameWidth;
+            std::copy(expected.pixels() + begin, expected.pixels() + end, rows.begin() + begin);
+            EXPECT_TRUE(std::equal(rows.begin(), rows.end(), frame.pixels()) &&
+                        frame.guardsIntact())
+                << simdTargetName(target) << ", rows " << band.first << " to " << band.last;
         }
     }
 }

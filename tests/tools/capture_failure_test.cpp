@@ -17,11 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool hasProgram(const char* name)
-{
-    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
-}
-
 // A file-size limit that frame a fits and a later, larger frame b does not:
 // a is written whole, b's partial file is removed, and the failure is reported.
 TEST(CaptureTool, AFrameThatCannotBeWrittenWholeFailsTheRunAndLeavesNoPartialFile)

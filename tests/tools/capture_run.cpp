@@ -53,3 +53,8 @@ std::vector<std::string> fileNames(const fs::path& dir)
     std::sort(names.begin(), names.end());
     return names;
 }
+
+bool hasProgram(const char* name)
+{
+    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
+}

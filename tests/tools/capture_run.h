@@ -31,5 +31,8 @@ RunResult runTool(const std::string& tool, const std::string& args,
                   const std::filesystem::path& scratch, const std::string& prefix = "",
                   const std::string& stdoutTo = "");
 
+// True when the shell finds the program (prlimit, for one).
+bool hasProgram(const char* name);
+
 // The names in dir, sorted.
 std::vector<std::string> fileNames(const std::filesystem::path& dir);

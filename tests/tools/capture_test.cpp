@@ -3,6 +3,7 @@
 #include "capture.h"
 #include "capture_run.h"
 #include "scene.h"
+#include "version.h"
 
 #include <gtest/gtest.h>
 #include <stb_image.h>
@@ -66,6 +67,7 @@ TEST(CaptureArgs, AcceptsTheContractAndRejectsEverythingElseInOneShortLine)
     EXPECT_TRUE(captureWantsHelp({"--help"}));
     EXPECT_TRUE(captureWantsHelp({"--frames", "1", "--help"}));
     EXPECT_FALSE(captureWantsHelp({"--out", "--help"}));  // a directory of that name
+    EXPECT_FALSE(captureWantsVersion({"--out", "--version"}));
 }
 
 TEST(CaptureTool, BadArgumentsExitTwoWithAReasonAndTheUsage)
@@ -81,6 +83,9 @@ TEST(CaptureTool, BadArgumentsExitTwoWithAReasonAndTheUsage)
         {"--start-spin 0 --frames 2 --save 1 --out '" + (scratch / std::string(300, 'd')).string() +
              "'",
          "dddd': File name too long\n"},
+        {"--start-spin 0 --frames 2 --save 2 --out '" + outDir + "' --checksums '" + outDir +
+             "/../out/frame_000002.png'",
+         "/frame_000002.png' is also the file of saved frame 2\n"},
     };
     for (const auto& [args, says] : cases) {
         const RunResult result = runTool(HELIXSOFT_CAPTURE_PATH, args, scratch);
@@ -98,6 +103,10 @@ TEST(CaptureTool, BadArgumentsExitTwoWithAReasonAndTheUsage)
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out, kCaptureUsage);
     EXPECT_EQ(help.err, "");
+    const RunResult version = runTool(HELIXSOFT_CAPTURE_PATH, "--frames 1 --version", scratch);
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("helixsoft-capture ") + kTubeVersion + "\n");
+    EXPECT_EQ(version.err, "");
     fs::remove_all(scratch);
 }
 
@@ -143,7 +152,7 @@ TEST(CaptureTool, WritesTheListedFramesAndEveryChecksumAsTheRendererDrewThem)
         expectedSums += captureChecksumLine(frame, captureChecksum(scene.pixels.data(), scene.pixels.size())) + "\n";
     }
     EXPECT_EQ(readAll(sums), expectedSums);
-    EXPECT_FALSE(fs::exists(sums.string() + ".partial"));
+    EXPECT_EQ(fileNames(scratch), (std::vector<std::string>{"new", "sums.txt"})) << "nothing else";
     const fs::path nowhere = sums / "sub";  // under a plain file
     const RunResult failed =
         runTool(HELIXSOFT_CAPTURE_PATH,

@@ -3,6 +3,7 @@
 // messages and files; its frames for the demo's look; and its shader-path twin
 // against it on the same rasterizer.
 #include "capture_run.h"
+#include "captureargs.h"
 #include "captureoutput.h"
 #include "glcapture.h"
 #include "picture_checks.h"
@@ -42,7 +43,7 @@ TEST(GlCaptureArgs, TakeFramesWithTheLastSavedByDefaultAndATextureFile)
     ASSERT_TRUE(glCaptureParseArgs({"--frames", "7"}, options, reason));
     EXPECT_EQ(options.saveFrames, std::vector<int32_t>{7}) << "the last frame by default";
     EXPECT_EQ(options.outDir, ".");
-    EXPECT_EQ(options.texturePath, "artery.tga");
+    EXPECT_EQ(options.texturePath, "") << "found where the demo finds it";
 }
 
 // A scratch directory holding the demo's texture, and the tool run in it.
@@ -77,8 +78,16 @@ TEST(GlCaptureTool, BadInputExitsTwoWithAReasonAndTheUsageAndWritesNothing)
         EXPECT_NE(result.err.find("\nusage: vesselgl-capture --frames N"), std::string::npos);
         EXPECT_FALSE(fs::exists(scratch / "out")) << args;
     }
-    fs::remove(scratch / "artery.tga");  // the default texture, from the working directory
-    EXPECT_EQ(runIn(VESSELGL_CAPTURE_PATH, scratch, "--frames 1").status, 2);
+    // The default texture: from the working directory, else from the data folder
+    // beside the program's (which a build folder does not have).
+    fs::remove(scratch / "artery.tga");
+    const RunResult none = runIn(VESSELGL_CAPTURE_PATH, scratch, "--frames 1");
+    EXPECT_EQ(none.status, 2);
+    const fs::path installed = fs::canonical(VESSELGL_CAPTURE_PATH).parent_path().parent_path() /
+                               "share" / "tubedemos" / "artery.tga";
+    EXPECT_EQ(none.err.rfind("vesselgl-capture: no texture found at 'artery.tga' or " +
+                                 captureShown(installed.string()) + "\n", 0),
+              0u) << none.err;
     const RunResult help = runIn(VESSELGL_CAPTURE_PATH, scratch, "--frames 1 --help");
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("usage: vesselgl-capture --frames N", 0), 0u) << help.out;

@@ -32,15 +32,29 @@ std::string captureShown(const std::string& value)
     return argumentShown(value);
 }
 
-bool captureWantsHelp(const std::vector<std::string>& args)
+namespace {
+
+bool standsAsName(const std::vector<std::string>& args, const char* name)
 {
     // Every option takes a value, so names stand at even places.
     for (size_t i = 0; i < args.size(); i += 2) {
-        if (args[i] == "--help") {
+        if (args[i] == name) {
             return true;
         }
     }
     return false;
+}
+
+}  // namespace
+
+bool captureWantsHelp(const std::vector<std::string>& args)
+{
+    return standsAsName(args, "--help");
+}
+
+bool captureWantsVersion(const std::vector<std::string>& args)
+{
+    return standsAsName(args, "--version");
 }
 
 bool captureSplitArgs(const std::vector<std::string>& args, const std::vector<std::string>& known,

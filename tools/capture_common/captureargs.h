@@ -19,6 +19,8 @@ std::string captureShown(const std::string& value);
 
 // True when --help stands where an option's name goes.
 bool captureWantsHelp(const std::vector<std::string>& args);
+// True when --version stands where an option's name goes.
+bool captureWantsVersion(const std::vector<std::string>& args);
 
 // args excludes the program name; every name must be one of known.
 bool captureSplitArgs(const std::vector<std::string>& args, const std::vector<std::string>& known,

@@ -1,8 +1,10 @@
-// Checksum lines, PNG files, standard output and the summary line of the capture tools.
+// Checksum lines, PNG files, standard output and the summary line of the
+// capture tools, and the start and end that all three share.
 #include "captureoutput.h"
 
 #include "capture_os.h"
 #include "captureargs.h"
+#include "version.h"
 
 #include <stb_image_write.h>
 
@@ -10,8 +12,6 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
 namespace {
@@ -25,19 +25,6 @@ constexpr uint64_t kFnvPrime = 0x100000001b3u;
 constexpr uint64_t kFnvPrimeToTheFourth = kFnvPrime * kFnvPrime * kFnvPrime * kFnvPrime;
 
 }  // namespace
-
-bool captureWriteFile(const std::string& path, const std::vector<uint8_t>& bytes,
-                      std::string& reason)
-{
-    const std::string partial = path + ".partial";
-    if (!captureOsWriteAndRename(partial, path, bytes)) {
-        const int error = errno;
-        std::remove(partial.c_str());
-        reason = "cannot write " + captureShown(path) + ": " + std::strerror(error);
-        return false;
-    }
-    return true;
-}
 
 uint64_t captureChecksum(const uint32_t* words, size_t count)
 {
@@ -61,29 +48,18 @@ std::string captureChecksumLine(int32_t frame, uint64_t checksum)
     return line;
 }
 
+bool captureFileWriteChecksum(CaptureFile& file, int32_t frame, uint64_t checksum,
+                              std::string& reason)
+{
+    const std::string line = captureChecksumLine(frame, checksum) + "\n";
+    return captureFileWrite(file, line.data(), line.size(), reason);
+}
+
 std::string captureFileName(int32_t frame)
 {
     char name[32];
     std::snprintf(name, sizeof name, "frame_%06d.png", frame);
     return name;
-}
-
-bool capturePrepareDir(const std::string& dir, std::string& reason)
-{
-    std::error_code error;
-    std::filesystem::create_directories(dir, error);
-    if (!error && !std::filesystem::is_directory(dir, error) && !error) {
-        error = std::make_error_code(std::errc::not_a_directory);
-    }
-    if (error) {
-        reason = "cannot create directory " + captureShown(dir) + ": " + error.message();
-        return false;
-    }
-    if (!captureOsProbeDir(dir)) {
-        reason = "cannot write into directory " + captureShown(dir) + ": " + std::strerror(errno);
-        return false;
-    }
-    return true;
 }
 
 bool captureWritePng(const std::string& path, const uint32_t* pixels, int width, int height,
@@ -142,8 +118,16 @@ std::string captureSummary(int32_t frames, double renderMs)
     return line;
 }
 
-}  // namespace
+// "TOOL: REASON" on standard error, followed by usage unless it is nullptr;
+// the status is kCaptureExitBadArguments with the usage, else kCaptureExitFailed.
+int captureFailed(const char* tool, const std::string& reason, const char* usage)
+{
+    std::fprintf(stderr, "%s: %s\n%s", tool, reason.c_str(), usage != nullptr ? usage : "");
+    return usage != nullptr ? kCaptureExitBadArguments : kCaptureExitFailed;
+}
 
+// False when the tool is to end at once with status: standard output is
+// closed, or --help was asked for.
 bool captureStart(const char* tool, const char* usage, const std::vector<std::string>& args,
                   int& status)
 {
@@ -157,19 +141,35 @@ bool captureStart(const char* tool, const char* usage, const std::vector<std::st
         status = capturePrint(stdout, usage, reason) ? 0 : captureFailed(tool, reason, nullptr);
         return false;
     }
+    if (captureWantsVersion(args)) {
+        const std::string line = std::string(tool) + " " + kTubeVersion + "\n";
+        status = capturePrint(stdout, line, reason) ? 0 : captureFailed(tool, reason, nullptr);
+        return false;
+    }
     return true;
 }
 
-int captureFailed(const char* tool, const std::string& reason, const char* usage)
-{
-    std::fprintf(stderr, "%s: %s\n%s", tool, reason.c_str(), usage != nullptr ? usage : "");
-    return usage != nullptr ? kCaptureExitBadArguments : kCaptureExitFailed;
-}
+}  // namespace
 
-int captureFinish(const char* tool, int32_t frames, double renderMs)
+int captureMain(int argc, char** argv, const char* tool, const char* usage,
+                CaptureRunFunction run)
 {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    int status = 0;
+    if (!captureStart(tool, usage, args, status)) {
+        return status;
+    }
+    CaptureSummary summary;
     std::string reason;
-    return capturePrint(stdout, captureSummary(frames, renderMs) + "\n", reason)
+    switch (run(args, summary, reason)) {
+    case CaptureStatus::badInput:
+        return captureFailed(tool, reason, usage);
+    case CaptureStatus::failed:
+        return captureFailed(tool, reason, nullptr);
+    case CaptureStatus::done:
+        break;
+    }
+    return capturePrint(stdout, captureSummary(summary.frames, summary.renderMs) + "\n", reason)
                ? 0
                : captureFailed(tool, reason, nullptr);
 }

@@ -3,6 +3,8 @@
 // line, and their checks that standard output can take it.
 #pragma once
 
+#include "capturefile.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -16,18 +18,13 @@ uint64_t captureChecksum(const uint32_t* words, size_t count);
 // "frame_000090 " and the checksum as 16 lowercase hex digits, no line break.
 std::string captureChecksumLine(int32_t frame, uint64_t checksum);
 
+// Writes frame's checksum line and its line break to a checksums file as
+// the frame is made, so a run of any length holds none of it in memory.
+bool captureFileWriteChecksum(CaptureFile& file, int32_t frame, uint64_t checksum,
+                              std::string& reason);
+
 // "frame_000090.png" for frame 90.
 std::string captureFileName(int32_t frame);
-
-// Creates dir if missing and proves that a file can be written there.
-bool capturePrepareDir(const std::string& dir, std::string& reason);
-
-// Writes bytes to path through a temporary file renamed into place once all
-// of it is written and closed, so a file with the final name is always
-// complete and a failed write leaves no file behind; the reason names the
-// path and the system's error.
-bool captureWriteFile(const std::string& path, const std::vector<uint8_t>& bytes,
-                      std::string& reason);
 
 // Writes width x height pixels as an 8-bit RGB PNG, whole, as captureWriteFile.
 bool captureWritePng(const std::string& path, const uint32_t* pixels, int width, int height,
@@ -37,15 +34,27 @@ bool captureWritePng(const std::string& path, const uint32_t* pixels, int width,
 inline constexpr int kCaptureExitFailed = 1;
 inline constexpr int kCaptureExitBadArguments = 2;
 
-// What every capture tool does before parsing: a write past a file-size limit
-// fails with EFBIG instead of a signal, a closed standard output fails, and
-// --help prints usage. False when the tool is to end at once with status.
-bool captureStart(const char* tool, const char* usage, const std::vector<std::string>& args,
-                  int& status);
+enum class CaptureStatus {
+    done,
+    badInput,  // bad arguments, or an input or output directory that cannot be used
+    failed,    // anything else: a frame or file that cannot be written, no GL
+};
 
-// "TOOL: REASON" on standard error, followed by usage unless it is nullptr;
-// the status is kCaptureExitBadArguments with the usage, else kCaptureExitFailed.
-int captureFailed(const char* tool, const std::string& reason, const char* usage);
+// What a run reports for the summary line.
+struct CaptureSummary {
+    int32_t frames = 0;
+    double renderMs = 0.0;  // the frames alone
+};
 
-// Prints the summary line: 0, or kCaptureExitFailed when it cannot be written.
-int captureFinish(const char* tool, int32_t frames, double renderMs);
+// Parses args (the program name excluded), prepares and runs.
+using CaptureRunFunction = CaptureStatus (*)(const std::vector<std::string>& args,
+                                             CaptureSummary& summary, std::string& reason);
+
+// A capture tool's main: a write past a file-size limit fails with EFBIG
+// instead of a signal, a closed standard output fails, --help prints usage and
+// --version "TOOL VERSION", then run. A failure prints "TOOL: REASON" on
+// standard error, with the usage after a bad input; the status is 0,
+// kCaptureExitBadArguments for a bad input, kCaptureExitFailed when the run
+// fails or the summary cannot be written.
+int captureMain(int argc, char** argv, const char* tool, const char* usage,
+                CaptureRunFunction run);

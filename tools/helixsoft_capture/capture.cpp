@@ -4,6 +4,7 @@
 
 #include "capture_progress.h"
 #include "conventions.h"
+#include "pipeline.h"
 #include "scene.h"
 
 #include <chrono>
@@ -16,7 +17,8 @@ const char* const kCaptureUsage =
     "  LIST: comma-separated frame numbers 1..N to save as DIR/frame_NNNNNN.png (default none);\n"
     "  DIR: output directory, created if missing (default .);\n"
     "  FILE: write a line 'frame_NNNNNN XXXXXXXXXXXXXXXX' for every frame 1..N, the\n"
-    "    64-bit FNV-1a of its pixel words as little-endian bytes in hex (default none)\n";
+    "    64-bit FNV-1a of its pixel words as little-endian bytes in hex (default none);\n"
+    "  a device or pipe (/dev/null, /dev/stdout) is written in place, a link followed\n";
 
 namespace {
 
@@ -54,14 +56,30 @@ bool applyOption(const CaptureArg& arg, CaptureOptions& options, std::string& re
     return applyName(arg, options.outDir, "directory name", reason);
 }
 
-// Appends frame's line to lines when the run writes checksums.
-void addChecksumLine(const CaptureOptions& options, int32_t frame, const uint32_t* pixels,
-                     std::vector<uint8_t>& lines)
+// One file given as both the checksums and a saved frame would be written
+// twice, the last write winning: refused with the other bad arguments.
+bool checksumsApart(const CaptureOptions& options, std::string& reason)
 {
-    if (!options.checksumsPath.empty()) {
-        const std::string line = captureChecksumLine(frame, captureChecksum(pixels, kFramePixels)) + "\n";
-        lines.insert(lines.end(), line.begin(), line.end());
+    if (options.checksumsPath.empty()) {
+        return true;
     }
+    for (const int32_t frame : options.saveFrames) {
+        if (captureSameFile(options.checksumsPath, options.outDir + "/" + captureFileName(frame))) {
+            reason = "--checksums: " + captureShown(options.checksumsPath) +
+                     " is also the file of saved frame " + std::to_string(frame);
+            return false;
+        }
+    }
+    return true;
+}
+
+// Writes frame's line when the run writes checksums.
+bool addChecksumLine(const CaptureOptions& options, int32_t frame, const uint32_t* pixels,
+                     CaptureFile& checksums, std::string& reason)
+{
+    return options.checksumsPath.empty() ||
+           captureFileWriteChecksum(checksums, frame, captureChecksum(pixels, kFramePixels),
+                                    reason);
 }
 
 } // namespace
@@ -81,26 +99,32 @@ bool captureParseArgs(const std::vector<std::string>& args, CaptureOptions& opti
         }
     }
     return captureRequire(pairs, {"--start-spin", "--frames"}, reason) &&
-           captureCheckFrameList("--save", options.saveFrames, options.frames, reason);
+           captureCheckFrameList("--save", options.saveFrames, options.frames, reason) &&
+           checksumsApart(options, reason);
 }
 
-bool captureRun(const CaptureOptions& options, CaptureResult& result, std::string& reason)
+namespace {
+
+// Frames 1..options.frames through the pipeline, their checksum lines going to
+// checksums as they come; adds the time spent rendering to pipeline.
+bool captureFrames(const CaptureOptions& options, FramePipeline& frames, CaptureFile& checksums,
+                   std::chrono::steady_clock::duration& pipeline, std::string& reason)
 {
     using Clock = std::chrono::steady_clock;
-    SceneState scene{};
-    sceneStartup(scene, SceneStart{false, options.startSpin});
-    Clock::duration pipeline{};
+    const uint32_t* pixels = frames.scene->pixels.data();
     auto nextSave = options.saveFrames.begin();
-    std::vector<uint8_t> checksums;
     ProgressMeter progress = progressStart(options.frames, stderr);
     for (int32_t frame = 1; frame <= options.frames; ++frame) {
         const Clock::time_point start = Clock::now();
-        sceneRenderFrame(scene);
+        framePipelineRenderNext(frames);
         pipeline += Clock::now() - start;
-        addChecksumLine(options, frame, scene.pixels.data(), checksums);
+        if (!addChecksumLine(options, frame, pixels, checksums, reason)) {
+            progressFinish(progress);
+            return false;
+        }
         if (nextSave != options.saveFrames.end() && *nextSave == frame) {
             const std::string path = options.outDir + "/" + captureFileName(frame);
-            if (!captureWritePng(path, scene.pixels.data(), kFrameWidth, kFrameHeight, reason)) {
+            if (!captureWritePng(path, pixels, kFrameWidth, kFrameHeight, reason)) {
                 progressFinish(progress);
                 reason = "frame " + std::to_string(frame) + ": " + reason;
                 return false;
@@ -110,7 +134,36 @@ bool captureRun(const CaptureOptions& options, CaptureResult& result, std::strin
         progressFrameDone(progress, frame);
     }
     progressFinish(progress);
+    return true;
+}
+
+// The frames of the run on the machine's cores.
+bool renderFrames(const CaptureOptions& options, CaptureFile& checksums, CaptureResult& result,
+                  std::string& reason)
+{
+    SceneState scene{};
+    sceneStartup(scene, SceneStart{false, options.startSpin});
+    FramePipeline frames;
+    framePipelineStart(frames, scene, framePipelineThreads());
+    std::chrono::steady_clock::duration pipeline{};
+    const bool rendered = captureFrames(options, frames, checksums, pipeline, reason);
+    framePipelineStop(frames);
     result.pipelineMs = std::chrono::duration<double, std::milli>(pipeline).count();
-    return options.checksumsPath.empty() ||
-           captureWriteFile(options.checksumsPath, checksums, reason);
+    return rendered;
+}
+
+}  // namespace
+
+bool captureRun(const CaptureOptions& options, CaptureResult& result, std::string& reason)
+{
+    CaptureFile checksums;
+    if (!options.checksumsPath.empty() &&
+        !captureFileOpen(options.checksumsPath, checksums, reason)) {
+        return false;
+    }
+    if (!renderFrames(options, checksums, result, reason)) {
+        captureFileAbandon(checksums);
+        return false;
+    }
+    return options.checksumsPath.empty() || captureFileCommit(checksums, reason);
 }

@@ -24,6 +24,7 @@ struct CaptureOptions {
 extern const char* const kCaptureUsage;
 
 // args excludes the program name. On failure returns false with a reason.
+// The checksums file must not be one of the saved frames' files.
 bool captureParseArgs(const std::vector<std::string>& args, CaptureOptions& options,
                       std::string& reason);
 
@@ -35,6 +36,8 @@ struct CaptureResult {
 // saving the listed ones; on a terminal, progress on standard error. A frame
 // that cannot be saved ends the run: the reason starts "frame N: ", and the
 // frames saved before it stay. With a checksums path, one line per frame goes
-// to that file, written whole (like a frame) once the last frame is rendered.
+// to that file as the frame is rendered; like a frame, the file appears under
+// its name only once all of it is written (a device or pipe gets each line
+// as it comes).
 // The options must have passed captureParseArgs.
 bool captureRun(const CaptureOptions& options, CaptureResult& result, std::string& reason);

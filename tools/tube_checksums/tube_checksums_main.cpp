@@ -10,25 +10,21 @@
 
 namespace {
 
-constexpr const char* kTool = "tube-checksums";
+CaptureStatus run(const std::vector<std::string>& args, CaptureSummary& summary,
+                  std::string& reason)
+{
+    TubeSumsOptions options;
+    if (!tubeSumsParseArgs(args, options, reason)) {
+        return CaptureStatus::badInput;
+    }
+    summary.frames = options.frames;
+    return tubeSumsRun(options, summary.renderMs, reason) ? CaptureStatus::done
+                                                          : CaptureStatus::failed;
+}
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    int status = 0;
-    if (!captureStart(kTool, kTubeSumsUsage, args, status)) {
-        return status;
-    }
-    TubeSumsOptions options;
-    std::string reason;
-    if (!tubeSumsParseArgs(args, options, reason)) {
-        return captureFailed(kTool, reason, kTubeSumsUsage);
-    }
-    double buildMs = 0.0;
-    if (!tubeSumsRun(options, buildMs, reason)) {
-        return captureFailed(kTool, reason, nullptr);
-    }
-    return captureFinish(kTool, options.frames, buildMs);
+    return captureMain(argc, argv, "tube-checksums", kTubeSumsUsage, run);
 }

@@ -13,7 +13,8 @@ const char* const kTubeSumsUsage =
     "usage: tube-checksums --frames N --checksums FILE\n"
     "  N: frames of the GL demo's tube to build, at least 1;\n"
     "  FILE: gets a line 'frame_NNNNNN XXXXXXXXXXXXXXXX' for every frame 1..N, the\n"
-    "    64-bit FNV-1a of its vertices, normals and texture coordinates in hex\n";
+    "    64-bit FNV-1a of its vertices, normals and texture coordinates in hex;\n"
+    "    a device or pipe (/dev/null, /dev/stdout) is written in place, a link followed\n";
 
 namespace {
 
@@ -68,20 +69,38 @@ uint64_t tubeSumsChecksum(const TubeMesh& mesh)
     return captureChecksum(words.data(), words.size());
 }
 
-bool tubeSumsRun(const TubeSumsOptions& options, double& buildMs, std::string& reason)
+namespace {
+
+bool writeFrames(const TubeSumsOptions& options, CaptureFile& checksums, double& buildMs,
+                 std::string& reason)
 {
     using Clock = std::chrono::steady_clock;
     Clock::duration building{};
     TubeAnimation tube;
     tubeAnimationStart(tube);
-    std::vector<uint8_t> lines;
     for (int32_t frame = 1; frame <= options.frames; ++frame) {
         const Clock::time_point start = Clock::now();
         tubeAnimationFrame(tube);
         building += Clock::now() - start;
-        const std::string line = captureChecksumLine(frame, tubeSumsChecksum(tube.mesh)) + "\n";
-        lines.insert(lines.end(), line.begin(), line.end());
+        if (!captureFileWriteChecksum(checksums, frame, tubeSumsChecksum(tube.mesh), reason)) {
+            return false;
+        }
     }
     buildMs = std::chrono::duration<double, std::milli>(building).count();
-    return captureWriteFile(options.checksumsPath, lines, reason);
+    return true;
+}
+
+}  // namespace
+
+bool tubeSumsRun(const TubeSumsOptions& options, double& buildMs, std::string& reason)
+{
+    CaptureFile checksums;
+    if (!captureFileOpen(options.checksumsPath, checksums, reason)) {
+        return false;
+    }
+    if (!writeFrames(options, checksums, buildMs, reason)) {
+        captureFileAbandon(checksums);
+        return false;
+    }
+    return captureFileCommit(checksums, reason);
 }

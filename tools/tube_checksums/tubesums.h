@@ -25,6 +25,7 @@ bool tubeSumsParseArgs(const std::vector<std::string>& args, TubeSumsOptions& op
 uint64_t tubeSumsChecksum(const TubeMesh& mesh);
 
 // The demo's start-up build, then frames 1..frames as the demo steps them;
-// their lines go to the checksums file, written whole at the end. buildMs is
-// the time the builds took.
+// their lines go to the checksums file as they are made (a file appears under
+// its name only once all of it is written, as capturefile.h says). buildMs
+// is the time the builds took.
 bool tubeSumsRun(const TubeSumsOptions& options, double& buildMs, std::string& reason);

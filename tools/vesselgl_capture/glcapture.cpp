@@ -7,6 +7,8 @@
 #include "captureoutput.h"
 #include "glframe.h"
 #include "offscreen.h"
+#include "programdir.h"
+#include "texturefind.h"
 
 #include <chrono>
 
@@ -15,7 +17,8 @@ const char* const kGlCaptureUsage =
     "  N: frames to render, at least 1;\n"
     "  LIST: comma-separated frame numbers 1..N to save as DIR/frame_NNNNNN.png (default N);\n"
     "  DIR: output directory, created if missing (default .);\n"
-    "  FILE: the TGA texture (default artery.tga)\n";
+    "  FILE: the TGA texture (default artery.tga in the working directory, else the\n"
+    "        installed one)\n";
 
 namespace {
 
@@ -35,8 +38,27 @@ bool applyOption(const CaptureArg& arg, GlCaptureOptions& options, std::string& 
     return true;
 }
 
-GlCaptureStatus runFrames(const GlCaptureOptions& options, GlDemo& demo, double& renderMs,
-                          std::string& reason)
+// The texture named with --texture, else the demo's own, looked for where the
+// demo looks; false with the places tried when it is nowhere.
+bool chooseTexture(const GlCaptureOptions& options, std::string& path, std::string& reason)
+{
+    if (!options.texturePath.empty()) {
+        path = options.texturePath;
+        return true;
+    }
+    const std::vector<std::string> places = texturePlaces(kTextureFile, programDataDir());
+    path = textureFirstPresent(places);
+    if (path.empty()) {
+        reason = "no texture found at " + captureShown(places[0]);
+        for (size_t i = 1; i < places.size(); ++i) {
+            reason += " or " + captureShown(places[i]);
+        }
+    }
+    return !path.empty();
+}
+
+CaptureStatus runFrames(const GlCaptureOptions& options, GlDemo& demo, double& renderMs,
+                        std::string& reason)
 {
     using Clock = std::chrono::steady_clock;
     Clock::duration rendering{};
@@ -54,7 +76,7 @@ GlCaptureStatus runFrames(const GlCaptureOptions& options, GlDemo& demo, double&
             if (!captureWritePng(path, pixels.data(), kScreenWidth, kScreenHeight, reason)) {
                 progressFinish(progress);
                 reason = "frame " + std::to_string(frame) + ": " + reason;
-                return GlCaptureStatus::failed;
+                return CaptureStatus::failed;
             }
             ++nextSave;
         }
@@ -62,7 +84,7 @@ GlCaptureStatus runFrames(const GlCaptureOptions& options, GlDemo& demo, double&
     }
     progressFinish(progress);
     renderMs = std::chrono::duration<double, std::milli>(rendering).count();
-    return GlCaptureStatus::done;
+    return CaptureStatus::done;
 }
 
 }  // namespace
@@ -91,28 +113,33 @@ bool glCaptureParseArgs(const std::vector<std::string>& args, GlCaptureOptions& 
     return captureCheckFrameList("--save", options.saveFrames, options.frames, reason);
 }
 
-GlCaptureStatus glCaptureRun(const GlCaptureOptions& options, double& renderMs,
-                             std::string& reason)
+CaptureStatus glCaptureRun(const GlCaptureOptions& options, double& renderMs,
+                           std::string& reason)
 {
+    std::string texture;
+    if (!chooseTexture(options, texture, reason)) {
+        return CaptureStatus::badInput;
+    }
     if (!offscreenOpen()) {
         reason = "cannot create an off-screen OpenGL context";
-        return GlCaptureStatus::failed;
+        return CaptureStatus::failed;
     }
     GlDemo demo;
-    GlCaptureStatus status = GlCaptureStatus::done;
-    switch (glDemoStart(demo, options.texturePath.c_str())) {
+    CaptureStatus status = CaptureStatus::done;
+    switch (glDemoStart(demo, texture.c_str())) {
     case GlDemoStart::noProgram:
         reason = "the GL cannot build the shader program";
-        status = GlCaptureStatus::failed;
+        status = CaptureStatus::failed;
         break;
     case GlDemoStart::noTexture:
-        reason = "--texture: cannot load " + captureShown(options.texturePath) + " as a texture";
-        status = GlCaptureStatus::badInput;
+        reason = (options.texturePath.empty() ? "cannot load " : "--texture: cannot load ") +
+                 captureShown(texture) + " as a texture";
+        status = CaptureStatus::badInput;
         break;
     case GlDemoStart::started:
         status = capturePrepareDir(options.outDir, reason)
                      ? runFrames(options, demo, renderMs, reason)
-                     : GlCaptureStatus::badInput;
+                     : CaptureStatus::badInput;
         break;
     }
     glDemoStop();

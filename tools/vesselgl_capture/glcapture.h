@@ -3,6 +3,8 @@
 // files are DIR/frame_NNNNNN.png, 640x480 RGB. Failures give a one-line reason.
 #pragma once
 
+#include "captureoutput.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,7 +13,7 @@ struct GlCaptureOptions {
     int32_t frames = 0;               // >= 1
     std::vector<int32_t> saveFrames;  // ascending, no repeats, in 1..frames; default {frames}
     std::string outDir = ".";
-    std::string texturePath = "artery.tga";
+    std::string texturePath;          // "": artery.tga where the demo finds it (texturefind.h)
 };
 
 extern const char* const kGlCaptureUsage;
@@ -20,16 +22,12 @@ extern const char* const kGlCaptureUsage;
 bool glCaptureParseArgs(const std::vector<std::string>& args, GlCaptureOptions& options,
                         std::string& reason);
 
-enum class GlCaptureStatus {
-    done,
-    badInput,  // an unusable texture or output directory: nothing was written
-    failed,    // no off-screen GL, or a frame that could not be saved
-};
-
 // Start-up exactly as the program's, then the output directory (created only
 // once the texture has loaded), then frames 1..frames, saving the listed
 // ones; on a terminal, progress on standard error. A frame that cannot be
 // saved ends the run: the reason starts "frame N: ", and the frames saved
-// before it stay. renderMs times the frames alone (the GL finished).
-GlCaptureStatus glCaptureRun(const GlCaptureOptions& options, double& renderMs,
-                             std::string& reason);
+// before it stay. renderMs times the frames alone (the GL finished). badInput
+// is an unusable texture or output directory (nothing was written); failed,
+// no off-screen GL or a frame that could not be saved.
+CaptureStatus glCaptureRun(const GlCaptureOptions& options, double& renderMs,
+                           std::string& reason);

@@ -11,30 +11,20 @@
 
 namespace {
 
-constexpr const char* kTool = "vesselgl-capture";
+CaptureStatus run(const std::vector<std::string>& args, CaptureSummary& summary,
+                  std::string& reason)
+{
+    GlCaptureOptions options;
+    if (!glCaptureParseArgs(args, options, reason)) {
+        return CaptureStatus::badInput;
+    }
+    summary.frames = options.frames;
+    return glCaptureRun(options, summary.renderMs, reason);
+}
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    int status = 0;
-    if (!captureStart(kTool, kGlCaptureUsage, args, status)) {
-        return status;
-    }
-    GlCaptureOptions options;
-    std::string reason;
-    if (!glCaptureParseArgs(args, options, reason)) {
-        return captureFailed(kTool, reason, kGlCaptureUsage);
-    }
-    double renderMs = 0.0;
-    switch (glCaptureRun(options, renderMs, reason)) {
-    case GlCaptureStatus::badInput:
-        return captureFailed(kTool, reason, kGlCaptureUsage);
-    case GlCaptureStatus::failed:
-        return captureFailed(kTool, reason, nullptr);
-    case GlCaptureStatus::done:
-        break;
-    }
-    return captureFinish(kTool, options.frames, renderMs);
+    return captureMain(argc, argv, "vesselgl-capture", kGlCaptureUsage, run);
 }

@@ -5,7 +5,8 @@
 // message and page error of the browser is printed as one line, so that the
 // caller can hold a page to "no console error".
 //
-//   node webdriver.js serve DIR [PORT]     serve DIR on 127.0.0.1:PORT (default 8080) until stopped
+//   node webdriver.js serve DIR [PORT]     serve DIR on 127.0.0.1:PORT (default 8080, 0: any free
+//                                          port, as printed) until stopped
 //   node webdriver.js run DIR COMMAND...   serve DIR on a free port and run the commands in a
 //                                          fresh headless Chromium, in order
 // Commands (timeouts in milliseconds, default 60000):
@@ -20,6 +21,7 @@
 //                          Backspace, Space, ArrowUp/Down/Left/Right, F1-F12, Shift, Control
 //   click X Y              a left click at (X, Y) in the viewport
 //   sleep MS
+//   throttle RATE          the page's main thread runs RATE times slower (1: full speed)
 //   hide | show            the page's window is minimised / restored
 //   blur | focus           the page loses / regains the keyboard focus, staying visible
 //                          (it has the focus from the start)
@@ -46,33 +48,140 @@ const kMimeTypes = {
 
 // ---- the site server ----------------------------------------------------------------------
 
-function serve(root, port) {
-  const base = path.resolve(root);
-  const server = http.createServer((request, response) => {
-    let urlPath = '';
-    try {
-      urlPath = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
-    } catch (error) {
-      urlPath = '';  // a malformed escape names no file
+// Every request gets an answer and none ends the server: a path that names no
+// regular file inside the site folder (a malformed escape, a NUL, a way out of
+// the folder in any encoding, a link that leads out of it, a folder, a pipe or
+// a device) is 404, a method other than GET and HEAD 405, and anything the
+// handler did not expect a logged 500. Node.js itself answers a request it
+// cannot parse (an unknown method, headers over its limit) with a 4xx.
+const kAllowedMethods = 'GET, HEAD';
+const kNotFoundCodes = new Set(['ENOENT', 'ENOTDIR', 'ENAMETOOLONG', 'ELOOP', 'EACCES', 'EPERM']);
+
+class NotFound extends Error {}
+
+// The promise's value; a failure that only says the name is no file to serve
+// becomes NotFound, anything else stays what it is.
+async function orNotFound(promise) {
+  try {
+    return await promise;
+  } catch (error) {
+    throw kNotFoundCodes.has(error.code) ? new NotFound() : error;
+  }
+}
+
+// The real path of the regular file that the request's path names in the site
+// folder `root` (a real path itself); throws NotFound for anything else.
+async function siteFile(root, requestUrl) {
+  let urlPath;
+  try {
+    urlPath = decodeURIComponent(new URL(requestUrl, 'http://localhost').pathname);
+  } catch (error) {
+    throw new NotFound();  // a malformed escape names no file
+  }
+  if (urlPath.includes('\0')) {
+    throw new NotFound();
+  }
+  const named = path.join(root, urlPath.endsWith('/') ? urlPath + 'index.html' : urlPath);
+  const real = await orNotFound(fs.promises.realpath(named));
+  const relative = path.relative(root, real);
+  if (relative === '' || relative.split(path.sep)[0] === '..' || path.isAbsolute(relative)) {
+    throw new NotFound();  // the name, or a link on the way, leads out of the folder
+  }
+  return real;
+}
+
+// The file's bytes, unless it is no regular file (a folder, a pipe, a socket,
+// a device): judged by its name, then again by what was opened, without ever
+// waiting on a pipe.
+async function readRegularFile(file) {
+  if (!(await orNotFound(fs.promises.stat(file))).isFile()) {
+    throw new NotFound();
+  }
+  const {O_RDONLY, O_NONBLOCK, O_NOFOLLOW} = fs.constants;
+  const handle = await orNotFound(fs.promises.open(file, O_RDONLY | O_NONBLOCK | O_NOFOLLOW));
+  try {
+    if (!(await handle.stat()).isFile()) {
+      throw new NotFound();
     }
-    const file = path.join(base, urlPath.endsWith('/') ? urlPath + 'index.html' : urlPath);
-    const inside = urlPath !== '' && file.startsWith(base + path.sep);
-    fs.readFile(inside ? file : '', (error, data) => {
-      if (error || (request.method !== 'GET' && request.method !== 'HEAD')) {
-        response.writeHead(error ? 404 : 405, {'Content-Type': 'text/plain'});
-        response.end(error ? 'not found\n' : 'method not allowed\n');
-        return;
-      }
-      response.writeHead(200, {
-        'Content-Type': kMimeTypes[path.extname(file)] || 'application/octet-stream',
-        'Cache-Control': 'no-store',
-      });
-      response.end(request.method === 'HEAD' ? undefined : data);
-    });
+    return await handle.readFile();
+  } finally {
+    await handle.close();
+  }
+}
+
+// Node.js sends no body in answer to HEAD, but the length says what GET would get.
+function answer(response, status, headers, body) {
+  response.writeHead(status, {
+    'Content-Length': body.length, 'Cache-Control': 'no-store', 'X-Content-Type-Options': 'nosniff',
+    ...headers,
   });
+  response.end(body);
+}
+
+function answerText(response, status, text, headers = {}) {
+  const type = {'Content-Type': 'text/plain; charset=utf-8'};
+  answer(response, status, {...type, ...headers}, Buffer.from(text + '\n'));
+}
+
+async function handle(root, request, response) {
+  if (request.method !== 'GET' && request.method !== 'HEAD') {
+    answerText(response, 405, 'method not allowed', {'Allow': kAllowedMethods});
+    return;
+  }
+  try {
+    const file = await siteFile(root, request.url);
+    const data = await readRegularFile(file);
+    const type = kMimeTypes[path.extname(file)] || 'application/octet-stream';
+    answer(response, 200, {'Content-Type': type}, data);
+  } catch (error) {
+    if (!(error instanceof NotFound)) {
+      throw error;
+    }
+    answerText(response, 404, 'not found');
+  }
+}
+
+function failed(request, response, error) {
+  console.error('webdriver: ' + request.method + ' ' + request.url.slice(0, 200) + ': ' +
+                (error && error.stack || error));
+  if (response.headersSent) {
+    response.destroy();
+  } else {
+    answerText(response, 500, 'internal server error');
+  }
+}
+
+// A CONNECT request is no request for a file, and Node.js would drop the
+// connection without a word: it gets the 405 that any other method gets.
+function refuseConnect(request, socket) {
+  const text = 'method not allowed\n';
+  socket.end('HTTP/1.1 405 Method Not Allowed\r\nContent-Length: ' + Buffer.byteLength(text) +
+             '\r\nX-Content-Type-Options: nosniff\r\nAllow: ' + kAllowedMethods +
+             '\r\nContent-Type: text/plain; charset=utf-8\r\nConnection: close\r\n\r\n' + text);
+}
+
+function serve(dir, port) {
+  let root;
+  try {
+    root = fs.realpathSync(dir);
+    if (!fs.statSync(root).isDirectory()) {
+      throw new Error('not a folder');
+    }
+  } catch (error) {
+    return Promise.reject(new Error('cannot serve ' + dir + ': ' +
+                                    (error.code === 'ENOENT' ? 'no such folder' : error.message)));
+  }
+  const server = http.createServer((request, response) => {
+    handle(root, request, response).catch((error) => failed(request, response, error));
+  });
+  server.on('connect', refuseConnect);
   return new Promise((resolve, reject) => {
     server.once('error', reject);
-    server.listen(port, '127.0.0.1', () => resolve(server));
+    server.listen(port, '127.0.0.1', () => {
+      server.off('error', reject);
+      server.on('error', (error) => console.error('webdriver: ' + error.message));
+      resolve(server);
+    });
   });
 }
 
@@ -328,6 +437,8 @@ const kCommands = {
   key: [1, false, (page, name) => page.key(name)],
   click: [2, false, (page, x, y) => page.click(x, y)],
   sleep: [1, false, (page, ms) => new Promise((resolve) => setTimeout(resolve, Number(ms)))],
+  throttle: [1, false, (page, rate) => page.send('Emulation.setCPUThrottlingRate',
+                                                  {rate: Number(rate)})],
   hide: [0, false, (page) => page.setWindowState('minimized')],
   show: [0, false, (page) => page.setWindowState('normal')],
   blur: [0, false, (page) => page.focus(false)],
@@ -378,8 +489,10 @@ async function run(dir, words) {
 
 async function main(argv) {
   const [mode, dir, ...rest] = argv;
-  if (mode === 'serve' && dir && rest.length <= 1) {
-    const server = await serve(dir, rest.length ? Number(rest[0]) : kDefaultPort);
+  const port = rest.length ? rest[0] : String(kDefaultPort);
+  const portValid = /^[0-9]{1,5}$/.test(port) && Number(port) <= 65535;
+  if (mode === 'serve' && dir && rest.length <= 1 && portValid) {
+    const server = await serve(dir, Number(port));
     console.log('serving ' + path.resolve(dir) + ' on http://127.0.0.1:' + server.address().port + '/');
     return;
   }
