@@ -1,8 +1,6 @@
 // Endings, modes and --fps lines for the end-to-end tests, over xdriver.
 #include "demoending.h"
 
-#include "xdriver.h"
-
 #include <signal.h>
 
 #include <chrono>
@@ -25,6 +23,15 @@ bool parseFpsLine(const std::string& line, double& rate)
 }
 
 }  // namespace
+
+std::string modeSwitchingServerStart(XServerProcess& server, bool native)
+{
+    if (!native) {
+        return "Wine is told to offer only the X screen's own mode";
+    }
+    std::string reason;
+    return xorgDummyStart(server, reason) ? "" : reason;
+}
 
 std::string endingName(DemoEnding ending)
 {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "process.h"
+#include "xdriver.h"
 
 #include <string>
 #include <vector>
@@ -19,6 +20,11 @@ std::string endingName(DemoEnding ending);
 int endingStatus(DemoEnding ending);
 // Escape, WM_DELETE_WINDOW, or the signals (SIGINT and then SIGTERM for two).
 bool endChild(const std::string& display, const ChildProcess& child, DemoEnding ending);
+
+// Starts Xorg's dummy driver, which switches modes as a desktop does: "" when
+// it runs, else why the test must skip (under Wine, which the tests tell to
+// offer only the X screen's own mode, or without the driver).
+std::string modeSwitchingServerStart(XServerProcess& server, bool native);
 
 // Waits until the display's video mode is width x height; false after timeoutMs.
 bool waitForMode(const std::string& display, int width, int height, int timeoutMs);

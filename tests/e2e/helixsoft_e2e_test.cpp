@@ -375,13 +375,10 @@ class HelixsoftOnXorg : public Launched {};
 // 1920x1080 again after every ending; in a window the mode never changes.
 TEST_F(HelixsoftOnXorg, TakesTheModeAndGivesItBackHoweverItEnds)
 {
-    if (!kLauncher.native) {
-        GTEST_SKIP() << "Wine is told to offer only the X screen's own mode";
-    }
     XServerProcess server;
-    std::string reason;
-    if (!xorgDummyStart(server, reason)) {
-        GTEST_SKIP() << reason;
+    const std::string skip = modeSwitchingServerStart(server, kLauncher.native);
+    if (!skip.empty()) {
+        GTEST_SKIP() << skip;
     }
     for (const DemoEnding ending : kAllEndings) {
         ChildProcess child;

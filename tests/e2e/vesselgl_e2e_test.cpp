@@ -422,13 +422,10 @@ TEST_F(VesselglEndToEnd, UnknownArgumentsAreReportedAndHelpAndVersionAnswer)
 // after every ending; in a window the mode never changes.
 TEST_F(VesselglEndToEnd, OnXorgItTakesTheModeAndGivesItBackHoweverItEnds)
 {
-    if (!kLauncher.native) {
-        GTEST_SKIP() << "Wine is told to offer only the X screen's own mode";
-    }
     XServerProcess server;
-    std::string reason;
-    if (!xorgDummyStart(server, reason)) {
-        GTEST_SKIP() << reason;
+    const std::string skip = modeSwitchingServerStart(server, kLauncher.native);
+    if (!skip.empty()) {
+        GTEST_SKIP() << skip;
     }
     const std::string dir = makeWorkDir(true);
     for (const DemoEnding ending : kAllEndings) {
