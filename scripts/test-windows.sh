@@ -26,6 +26,12 @@ if [ ! -f "$WINEPREFIX/.tube-prefix-ready" ]; then
   touch "$WINEPREFIX/.tube-prefix-ready"
 fi
 
+# Where no X server answers (the unit tests), Wine's windows live on its null
+# display, so that the DirectDraw backend's window procedure can be tested;
+# where one does (the end-to-end tests), X11 is taken first.
+wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11,null /f </dev/null >/dev/null 2>&1
+wineserver -w
+
 # One server for all unit tests. Its helper processes start here, detached from
 # CTest's output pipes, which CTest would otherwise wait on until they exit.
 stop_wine() { wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; }

@@ -29,8 +29,6 @@ constexpr int kFrameWidth = 640;
 constexpr int kFrameHeight = 480;
 constexpr int kShotWidth = 700;  // larger than the frame: a fixed run must not scale it
 constexpr int kShotHeight = 540;
-constexpr int kLevels = 12;                // "within a few levels" on every channel
-constexpr double kShareWithin = 0.995;     // of the frame's pixels
 constexpr double kMeanError = 0.5;         // levels, over all channels
 const std::vector<int> kFixedFrames = {1, 45, 90, 240};
 
@@ -119,11 +117,11 @@ TEST_F(VesselglPage, FixedRunsShowTheCapturedFrameUnscaledAtTheTopLeftAndKeepThe
         bool blackAround = false;
         const Picture page = frameOfShot(shot, blackAround);
         EXPECT_TRUE(blackAround) << frame << ": the frame is not alone at the top left";
-        const PictureDiff diff = pictureCompare(page, expected, kLevels);
+        const PictureDiff diff = pictureCompare(page, expected, kPictureLevels);
         const std::string measured = describeDiff(diff);
         RecordProperty("frame_" + std::to_string(frame), measured);
         std::printf("frame %d, browser against Mesa: %s\n", frame, measured.c_str());
-        EXPECT_GE(diff.shareWithin, kShareWithin) << frame << ": " << measured;
+        EXPECT_GE(diff.shareWithin, kPictureShareWithin) << frame << ": " << measured;
         EXPECT_LE(diff.meanError, kMeanError) << frame << ": " << measured;
         EXPECT_GT(pictureLook(page).highlightPixels, 100u) << frame << ": no highlight";
     }
@@ -164,7 +162,8 @@ TEST_F(VesselglPage, AnimatesEndsOnEscapeAndRestarts)
     Picture b;
     ASSERT_TRUE(pictureLoadPng(shotA, a));
     ASSERT_TRUE(pictureLoadPng(shotB, b));
-    EXPECT_LT(pictureCompare(a, b, kLevels).shareWithin, 0.95) << "the picture did not move";
+    EXPECT_LT(pictureCompare(a, b, kPictureLevels).shareWithin, 0.95)
+        << "the picture did not move";
     const PictureLook look = pictureLook(a);
     EXPECT_GT(look.litShare, 0.2);
     const int red = int(look.tubeColor >> 16);

@@ -3,7 +3,7 @@
 // of every group size and at odd destination offsets, with canary bytes around
 // the row (reads past the source's end are the sanitizer build's to catch: the
 // sources have exactly the row's length). Then the blocked byte copy and the
-// choice of converter.
+// choice of converter, from the same formulas.
 #include "convert.h"
 #include "simd_targets.h"
 
@@ -139,35 +139,24 @@ TEST(Convert, CopyBytesBlockedCopiesExactlyTheCount)
     }
 }
 
-struct SelectCase {
-    uint32_t bitCount, redMask, greenMask, blueMask;
-    PixelConverter expected;
-};
-
-TEST(SelectPixelConverter, MatchesOnlyTheEightExactFormats)
+// Each converter serves the format its formula writes: the bits that full
+// red, green and blue set are the masks, its bytes times 8 the bit count. The
+// same masks in another order or at another bit count have no converter.
+TEST(SelectPixelConverter, PicksTheConverterWhoseFormulaWritesTheFormatAndNothingElse)
 {
-    const SelectCase cases[] = {
-        {32, 0xFF0000, 0xFF00, 0xFF, copyRow32},
-        {32, 0xFF, 0xFF00, 0xFF0000, convertRow32Swapped},
-        {24, 0xFF0000, 0xFF00, 0xFF, convertRow24},
-        {24, 0xFF, 0xFF00, 0xFF0000, convertRow24Swapped},
-        {16, 0xF800, 0x7E0, 0x1F, convertRow565},
-        {16, 0x1F, 0x7E0, 0xF800, convertRow565Swapped},
-        {16, 0x7C00, 0x3E0, 0x1F, convertRow555},
-        {16, 0x1F, 0x3E0, 0x7C00, convertRow555Swapped},
-        // 15-bit displays report 16; a bit count of 15 is not a format. Then a
-        // mode's masks at another depth, green low, an alpha mask in place of a
-        // colour, a palette display.
-        {15, 0x7C00, 0x3E0, 0x1F, nullptr},      {24, 0xF800, 0x7E0, 0x1F, nullptr},
-        {16, 0xF800, 0x1F, 0x7E0, nullptr},      {32, 0xFF000000, 0xFF00, 0xFF, nullptr},
-        {8, 0, 0, 0, nullptr},                   {0xFFFFFFFF, 0xFF0000, 0xFF00, 0xFF, nullptr},
-    };
-    for (const SelectCase& c : cases) {
-        EXPECT_EQ(selectPixelConverter(c.bitCount, c.redMask, c.greenMask, c.blueMask),
-                  c.expected)
-            << std::hex << c.bitCount << " " << c.redMask << " " << c.greenMask << " "
-            << c.blueMask;
+    for (const FormatCase& format : kFormats) {
+        const uint32_t bits = uint32_t(format.bytesPerPixel) * 8;
+        const uint32_t r = format.formula(0xFF0000);
+        const uint32_t g = format.formula(0xFF00);
+        const uint32_t b = format.formula(0xFF);
+        EXPECT_EQ(selectPixelConverter(bits, r, g, b), format.converter) << format.name;
+        EXPECT_EQ(selectPixelConverter(bits, g, r, b), nullptr) << format.name;
+        EXPECT_EQ(selectPixelConverter(bits, r, b, g), nullptr) << format.name;
+        for (const uint32_t other : {8u, bits - 1, bits + 1, 0xFFFFFFFFu}) {  // 15 is not 16
+            EXPECT_EQ(selectPixelConverter(other, r, g, b), nullptr) << format.name << " " << other;
+        }
     }
+    EXPECT_EQ(selectPixelConverter(32, 0xFF000000, 0xFF00, 0xFF), nullptr) << "alpha for red";
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 // The SDL2 backend without an X server: SDL's dummy video driver, asked for by
 // name, carries the events that the tests push, so the event translation can be
-// checked. (The screen over real SDL surfaces, and the refusal of a screen
-// without the demo's mode or of no display, are the end-to-end tests' to see.)
+// checked, and gives a window surface to lock. (The screen over real SDL
+// surfaces, and the refusal of a screen without the demo's mode or of no
+// display, are the end-to-end tests' to see.)
 #include "fbplatform.h"
+#include "key_expectations.h"
 #include "keyqueue.h"
 
 #include <SDL.h>
@@ -41,46 +43,73 @@ void push(SDL_Event event)
     ASSERT_EQ(SDL_PushEvent(&event), 1);
 }
 
-struct KeyCase {
-    SDL_Keycode sym;
-    uint16_t mod;
-    bool delivered;  // false: the key's character comes as a text event instead
-    int32_t virtualKey;
-    int32_t layoutChar;
-};
-
-TEST_F(SdlEvents, KeyDownsCarryTheTableKeyOrTheControlCharacter)
+// The key code one key-down comes to, -1 when its character comes as a text
+// event instead; the queue is left empty.
+int32_t codeOf(SDL_Keycode sym, uint16_t mod)
 {
-    const KeyCase cases[] = {
-        {SDLK_UP, KMOD_NONE, true, kVirtualKeyUp, 0},
-        {SDLK_F10, KMOD_NONE, true, kVirtualKeyF10, 0},
-        {SDLK_F11, KMOD_NONE, true, kVirtualKeyNone, 0},
-        {SDLK_LSHIFT, KMOD_LSHIFT, true, kVirtualKeyNone, 0},
-        {SDLK_ESCAPE, KMOD_NONE, true, kVirtualKeyNone, 27},
-        {SDLK_KP_ENTER, KMOD_NONE, true, kVirtualKeyNone, 13},
-        {SDLK_TAB, KMOD_NONE, true, kVirtualKeyNone, 9},
-        {SDLK_c, KMOD_LCTRL, true, kVirtualKeyNone, 3},
-        {SDLK_z, KMOD_RCTRL, true, kVirtualKeyNone, 26},
-        {SDLK_a, KMOD_LSHIFT, false, 0, 0},
-        {SDLK_SPACE, KMOD_NONE, false, 0, 0},
-    };
-    for (const KeyCase& c : cases) {
-        TearDown();  // a fresh queue for each key, with no poll sentinel left in it
-        SetUp();
-        SDL_Event event{};
-        event.type = SDL_KEYDOWN;
-        event.key.state = SDL_PRESSED;
-        event.key.keysym.sym = c.sym;
-        event.key.keysym.mod = c.mod;
-        push(event);
-        const std::optional<DisplayEvent> got = nextEvent();
-        ASSERT_EQ(got.has_value(), c.delivered) << "keycode " << c.sym;
-        if (c.delivered) {
-            EXPECT_EQ(got->type, DisplayEventType::KeyDown) << "keycode " << c.sym;
-            EXPECT_EQ(got->virtualKey, c.virtualKey) << "keycode " << c.sym;
-            EXPECT_EQ(got->layoutChar, c.layoutChar) << "keycode " << c.sym;
-        }
+    SDL_Event event{};
+    event.type = SDL_KEYDOWN;
+    event.key.state = SDL_PRESSED;
+    event.key.keysym.sym = sym;
+    event.key.keysym.mod = mod;
+    push(event);
+    const std::optional<DisplayEvent> got = nextEvent();
+    while (nextEvent()) {
     }
+    return got ? translateKeyDown(got->virtualKey, got->layoutChar) : -1;
+}
+
+const SDL_Keycode kSpecialKeys[std::size(kExpectedSpecialKeys)] = {
+    SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_INSERT, SDLK_DELETE, SDLK_HOME,
+    SDLK_END, SDLK_PAGEUP, SDLK_PAGEDOWN, SDLK_F1, SDLK_F2, SDLK_F3, SDLK_F4,
+    SDLK_F5, SDLK_F6, SDLK_F7, SDLK_F8, SDLK_F9, SDLK_F10};
+const SDL_Keycode kControlKeys[std::size(kExpectedControlKeys)] = {SDLK_ESCAPE, SDLK_RETURN,
+                                                                   SDLK_BACKSPACE, SDLK_TAB};
+
+TEST_F(SdlEvents, KeyDownsGiveTheDocumentedCodes)
+{
+    // The table ignores the modifiers.
+    expectDocumentedKeys([](size_t i) { return codeOf(kSpecialKeys[i], KMOD_LSHIFT); },
+                         [](size_t i) { return codeOf(kControlKeys[i], KMOD_NONE); },
+                         [](int32_t n) { return codeOf(SDLK_a + n, KMOD_RCTRL | KMOD_LSHIFT); });
+    // Keys of no code, the keypad's Enter, and keys whose text comes instead.
+    EXPECT_EQ(codeOf(SDLK_F11, KMOD_NONE), 0);
+    EXPECT_EQ(codeOf(SDLK_LSHIFT, KMOD_LSHIFT), 0);
+    EXPECT_EQ(codeOf(SDLK_KP_ENTER, KMOD_NONE), 13);
+    EXPECT_EQ(codeOf(SDLK_c, KMOD_LCTRL), 3);
+    EXPECT_EQ(codeOf(SDLK_a, KMOD_LSHIFT), -1);
+    EXPECT_EQ(codeOf(SDLK_SPACE, KMOD_NONE), -1);
+}
+
+// A surface in another format than the converter was chosen for is refused.
+// SDL's dummy driver makes every window surface in one format, whatever the
+// mode, so the test lends the surface another format record for one lock.
+TEST_F(SdlEvents, ALockRefusesASurfaceWhoseFormatChanged)
+{
+    ASSERT_EQ(displayCreate(), 1);
+    displayCreateWindow("format", 64, 48);
+    ASSERT_EQ(displayCreateFlipChain(1), 1);
+    DisplayPixelFormat format;
+    ASSERT_EQ(displayGetPixelFormat(format), 1);
+    SDL_Window* window = nullptr;  // the only one
+    for (Uint32 id = 1; window == nullptr && id < 64; ++id) {
+        window = SDL_GetWindowFromID(id);
+    }
+    ASSERT_NE(window, nullptr);
+    SDL_Surface* surface = SDL_GetWindowSurface(window);
+    SDL_PixelFormat* const own = surface->format;
+    SDL_PixelFormat* const other =
+        SDL_AllocFormat(format.bitCount == 16 ? SDL_PIXELFORMAT_RGB888 : SDL_PIXELFORMAT_RGB565);
+    DisplayLockedBuffer buffer;
+    surface->format = other;
+    EXPECT_EQ(displayLock(buffer), 0);
+    surface->format = own;
+    SDL_FreeFormat(other);
+    EXPECT_EQ(displayLock(buffer), 1);
+    displayUnlock(buffer);
+    displayReleaseFlipChain();
+    displayDestroy();
+    displayDestroyWindow();
 }
 
 TEST_F(SdlEvents, TextGivesOneKeyPerCharacterUpTo255)

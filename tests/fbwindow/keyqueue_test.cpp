@@ -1,4 +1,5 @@
 // Key translation, the ring queue and the key-input hooks, with no window.
+#include "key_expectations.h"
 #include "keyqueue.h"
 
 #include <gtest/gtest.h>
@@ -25,14 +26,8 @@ struct KeyCase {
     const char* polled;  // the code's poll string
 };
 
-// The table wins over the layout's character; other keys give the layout's
-// single character, or nothing.
-const KeyCase kKeys[] = {
-    {0x26, 'x', 0x101, "\xFFH"}, {0x28, 0, 0x102, "\xFFP"}, {0x25, 0, 0x103, "\xFFK"},
-    {0x27, 0, 0x104, "\xFFM"},   {0x2D, 0, 0x105, "\xFFR"}, {0x2E, 0, 0x106, "\xFFS"},
-    {0x24, 0, 0x107, "\xFFG"},   {0x23, 0, 0x108, "\xFFO"}, {0x21, 0, 0x109, "\xFFI"},
-    {0x22, 0, 0x10A, "\xFFQ"},   {0x70, 'q', 0x10B, "\xFF;"}, {0x79, 0, 0x114, "\xFF" "D"},
-    {kVirtualKeyNone, 27, 27, "\x1B"},
+// Keys outside the table give the layout's single character, or nothing.
+const KeyCase kOtherKeys[] = {
     {kVirtualKeyNone, 3, 3, "\x03"}, {kVirtualKeyNone, 255, 255, "\xFF"},
     {0x7A, 0, 0, ""},  // F11: no character
     {0x10, 0, 0, ""},  // Shift alone
@@ -42,7 +37,19 @@ const KeyCase kKeys[] = {
 
 TEST_F(KeyQueueTest, KeysTranslateAndPollAsTheirStrings)
 {
-    for (const KeyCase& c : kKeys) {
+    // Keys as Windows gives them: the table wins over the layout's character,
+    // and other keys keep theirs.
+    expectDocumentedKeys(
+        [](size_t i) { return translateKeyDown(kExpectedSpecialKeys[i].windowsKey, 'x'); },
+        [](size_t i) {
+            const ExpectedKey& key = kExpectedControlKeys[i];
+            return translateKeyDown(key.windowsKey, key.code);
+        },
+        [](int32_t n) { return translateKeyDown('A' + n, n + 1); });
+    for (const ExpectedKey& key : kExpectedSpecialKeys) {
+        EXPECT_EQ(keyCodeString(key.code), (std::string{'\xFF', key.scanChar})) << key.name;
+    }
+    for (const KeyCase& c : kOtherKeys) {
         const int32_t code = translateKeyDown(c.virtualKey, c.layoutChar);
         EXPECT_EQ(code, c.code) << "virtual key " << c.virtualKey << ", layout " << c.layoutChar;
         EXPECT_EQ(keyCodeString(code), c.polled) << "code " << code;

@@ -39,6 +39,26 @@ bool pictureLoadPng(const std::string& path, Picture& picture)
     return true;
 }
 
+Picture pictureShrink(const Picture& picture, int factor)
+{
+    Picture small{picture.width / factor, picture.height / factor, {}};
+    small.rgb.resize(size_t(small.width) * size_t(small.height));
+    const int area = factor * factor;
+    for (size_t i = 0; i < small.rgb.size(); ++i) {
+        const size_t corner = i / size_t(small.width) * size_t(factor * picture.width) +
+                              i % size_t(small.width) * size_t(factor);
+        for (int c = 0; c < 3; ++c) {
+            int sum = area / 2;  // rounds to nearest
+            for (int k = 0; k < area; ++k) {
+                const size_t offset = size_t(k / factor * picture.width + k % factor);
+                sum += channel(picture.rgb[corner + offset], c);
+            }
+            small.rgb[i] |= uint32_t(sum / area) << (16 - 8 * c);
+        }
+    }
+    return small;
+}
+
 PictureDiff pictureCompare(const Picture& a, const Picture& b, int tolerance)
 {
     PictureDiff diff;
@@ -93,16 +113,6 @@ PictureLook pictureLook(const Picture& picture)
                          uint32_t(sums[2] / tube);
     }
     return look;
-}
-
-bool colorsClose(uint32_t a, uint32_t b, int tolerance)
-{
-    for (int c = 0; c < 3; ++c) {
-        if (std::abs(channel(a, c) - channel(b, c)) > tolerance) {
-            return false;
-        }
-    }
-    return true;
 }
 
 std::string describeDiff(const PictureDiff& diff)

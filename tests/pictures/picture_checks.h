@@ -18,6 +18,15 @@ struct Picture {
 // An 8-bit RGB or RGBA PNG; false when unreadable.
 bool pictureLoadPng(const std::string& path, Picture& picture);
 
+// Each factor x factor block averaged into one pixel (rounded to nearest),
+// for references small enough to commit; a remainder of rows or columns is left out.
+Picture pictureShrink(const Picture& picture, int factor);
+
+// What two renderings of one frame agree to, whatever the rasterizer: the
+// share of pixels whose every channel lies within the levels.
+inline constexpr int kPictureLevels = 12;
+inline constexpr double kPictureShareWithin = 0.995;
+
 struct PictureDiff {
     double shareWithin = 0.0;  // pixels whose every channel differs by at most the tolerance
     double meanError = 0.0;    // mean absolute difference over all channels, in levels
@@ -34,8 +43,5 @@ struct PictureLook {
 };
 
 PictureLook pictureLook(const Picture& picture);
-
-// Every channel of a and b within tolerance levels.
-bool colorsClose(uint32_t a, uint32_t b, int tolerance);
 
 std::string describeDiff(const PictureDiff& diff);

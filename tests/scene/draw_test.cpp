@@ -1,6 +1,6 @@
 // Shaded drawing: the cull sign, rounding of colours, the clamped light, and
 // faces far off the screen. (The walk in sorted order with later faces on top
-// is every golden frame's.)
+// is every pinned run's.)
 #include "draw.h"
 
 #include "raster.h"
@@ -53,27 +53,34 @@ TEST(Draw, IntensityIsClampedNanIsDarkAndChannelsRoundHalfToEven)
     EXPECT_EQ(shadeColour(5.0f, 3.0f, 1.0f, 0.5f), 0x00020200u);  // 2.5, 1.5, 0.5
 }
 
-TEST(Draw, FarOffCornersAreCulledAndClippedWithoutOverflow)
+// Corners saturate to the 32-bit range, so face 0 covers y >= x on screen;
+// face 1 has a corner that is not a number. Faces 2-4 are edge-on (V = 0):
+// lines where y < x, along which the rasterizer would fill a pixel a row.
+TEST(Draw, FarOffCornersAreClippedAndEdgeOnFacesCulled)
 {
-    // Corners saturate to the 32-bit range; the face covers y >= x on screen.
-    const float far[][2] = {{-3e9f, -3e9f}, {-3e9f, 3e9f}, {3e9f, 3e9f},
-                            {std::numeric_limits<float>::quiet_NaN(), 0.0f}};
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float at[][2] = {{-3e9f, -3e9f}, {-3e9f, 3e9f}, {3e9f, 3e9f}, {nan, 0},
+                           {400, 100},     {500, 200},    {600, 300},   {300, 50},
+                           {300, 200},     {300, 120},    {350, 10},    {550, 110}, {450, 60}};
     std::vector<Vertex> vertices;
-    for (const auto& [x, y] : far) {
+    for (const auto& [x, y] : at) {
         Vertex v{};
         v.screenX = x, v.screenY = y, v.red = 255.0f;
         v.normal = Vec3{0.0f, 1.0f, 0.0f};
         vertices.push_back(v);
     }
-    std::vector<Face> faces(2, Face{});
-    faces[0].i0 = 0, faces[0].i1 = 1, faces[0].i2 = 2;
-    faces[1].i0 = 3, faces[1].i1 = 1, faces[1].i2 = 2, faces[1].drawOrder = 1;
+    std::vector<Face> faces(5, Face{});
+    for (int32_t k = 0; k < 5; ++k) {
+        faces[k].i0 = k < 2 ? 3 * k : 3 * k - 2, faces[k].i1 = faces[k].i0 + 1;
+        faces[k].i2 = faces[k].i0 + 2, faces[k].drawOrder = k;
+    }
+    faces[1].i1 = 1, faces[1].i2 = 2;
     std::vector<uint32_t> pixels(kFramePixels, 0u);
     drawMesh(pixels.data(), vertices, faces, 0.0f, 1.0f, 0.0f, corners, drawList);
-    EXPECT_EQ(pixels[0], 255u << 16);
-    EXPECT_EQ(pixels[1], 0u);
-    EXPECT_EQ(pixels[479 * kFrameWidth + 479], 255u << 16);
-    EXPECT_EQ(pixels[479 * kFrameWidth + 480], 0u);
+    for (int32_t i = 0; i < kFramePixels; ++i) {
+        const int32_t x = i % kFrameWidth, y = i / kFrameWidth;
+        ASSERT_EQ(pixels[i], y >= x ? 255u << 16 : 0u) << x << "," << y;
+    }
 }
 
 } // namespace

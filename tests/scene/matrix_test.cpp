@@ -1,6 +1,6 @@
 // The matrix kit's rounding points: rotations built from the float angle, sums
 // in matMultiply rounded after each addition, matTransformPoint rounded once.
-// (Translations and the order of products are every golden frame's.)
+// (Translations and the order of products are every pinned run's.)
 #include "matrix.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@ TEST(Matrix, RotationsUseTheFloatAngle)
     Matrix4 m;
     matRotateX(m, 90);
     // cos of the float nearest 3.141593 / 2 is a tiny negative, not 0. (The
-    // golden frames do not tell the float angle from the double one.)
+    // pinned runs do not tell the float angle from the double one.)
     EXPECT_NEAR(m.e[1][1], -1.6292068e-07f, 1e-13f);
     EXPECT_EQ(m.e[2][1], 1.0f);
     EXPECT_EQ(m.e[1][2], -1.0f);

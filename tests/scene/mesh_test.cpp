@@ -1,6 +1,6 @@
 // The twisted tube: every frame of a long run against a transcription of the
-// formulas that rounds at each step. (Topology and colours are every golden
-// frame's.)
+// formulas that rounds at each step. (Topology and colours are every pinned
+// run's.)
 #include "float32.h"
 #include "mesh.h"
 #include "trig.h"

@@ -1,7 +1,7 @@
 // The frame pipeline on several threads: every frame as one thread draws it
-// (which the golden frames pin), the scene's clock naming the frame shown, and
-// the scene handed back so that one-thread frames carry on from it.
-#include "capture.h"
+// (whose whole runs the capture tool's tests pin), the scene's clock naming the
+// frame shown, and the scene handed back so that one-thread frames carry on
+// from it.
 #include "pipeline.h"
 
 #include <gtest/gtest.h>
@@ -12,8 +12,6 @@ namespace {
 
 constexpr int32_t kStartSpin = 0;
 constexpr int32_t kFrames = 300;
-constexpr int32_t kGoldenFrame = 90;
-constexpr uint64_t kGoldenChecksum = 0xf3a4379acc87c368ull;  // as scene_test pins it
 
 TEST(Pipeline, EveryFrameIsTheOneThreadFrameAndTheClockNamesIt)
 {
@@ -32,9 +30,6 @@ TEST(Pipeline, EveryFrameIsTheOneThreadFrameAndTheClockNamesIt)
             ASSERT_EQ(scene.frameCounter, frame);
             ASSERT_EQ(scene.spinAngle, alone.spinAngle);
             ASSERT_EQ(scene.wavePhase, alone.wavePhase);
-            if (frame == kGoldenFrame) {
-                EXPECT_EQ(captureChecksum(scene.pixels.data(), kFramePixels), kGoldenChecksum);
-            }
         }
         framePipelineStop(pipeline);
         sceneRenderFrame(alone);

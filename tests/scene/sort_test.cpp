@@ -2,7 +2,7 @@
 // reproduce, on every instruction set: every position's depthKey and drawOrder
 // must match, so ties end in the same order and the same face is painted last.
 // Heavy ties, sorted and reversed runs, key extremes and sub-ranges amid
-// hostile neighbours. (The demo's own frames are every golden frame's.)
+// hostile neighbours. (The demo's own frames are every pinned run's.)
 #include "simd_targets.h"
 #include "sort.h"
 
