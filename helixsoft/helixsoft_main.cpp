@@ -1,15 +1,21 @@
-// helixsoft: the software-rendered tube shown full screen until a key (or a
-// close request) ends it. Exit status 0 after a run, -1 without a word when
-// the window cannot be opened. The scene owns the arrays and the frame stages;
-// this file only orders start-up, the frame loop and shutdown. The same file
-// is the program in the browser, where the screen's sleep yields to the page.
+// helixsoft: the software-rendered tube shown full screen (or, with --window,
+// in a window) until a key, a close request or an end signal ends it. Exit
+// status 0 after a run, 128 + n after signal n, -1 when the window cannot be
+// opened: silently, unless the display lacks a 640x480 mode, which is said in
+// one line. The scene owns the arrays and the frame stages; this file only
+// orders start-up, the frame loop and shutdown. The same file is the program
+// in the browser, where the screen's sleep yields to the page.
+#include "endsignal.h"
 #include "fixedrunpace.h"
+#include "framerun.h"
 #include "keyqueue.h"
 #include "pipeline.h"
 #include "runmode.h"
+#include "runoptions.h"
 #include "scene.h"
 #include "screen.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
@@ -18,12 +24,16 @@ namespace {
 constexpr const char* kWindowTitle = "Spindra by (Quelmot)";
 constexpr int kOpenFailedStatus = -1;
 
-void runUntilKey(SceneState& scene, FramePipeline& pipeline)
+constexpr const char* kNoModeMessage =
+    "helixsoft: the display offers no 640x480 mode; helixsoft --window runs it in a window\n";
+
+void runUntilKey(SceneState& scene, FramePipeline& pipeline, FrameRun& run)
 {
     for (;;) {
         framePipelineRenderNext(pipeline);
         screenUpdate(scene.pixels.data());
-        if (!keyInputPoll().empty() || screenCloseRequested() != 0) {
+        frameRunShown(run);
+        if (!keyInputPoll().empty() || screenCloseRequested() != 0 || endSignalNumber() != 0) {
             return;
         }
     }
@@ -49,10 +59,19 @@ void runFixed(SceneState& scene, FramePipeline& pipeline, int32_t frames)
 
 }  // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    RunOptions options;
+    if (runOptionsRead(kHelixsoftProgram, argc, argv, options)) {
+        return 0;  // --help or --version answered
+    }
+    endSignalsWatch();
     static SceneState scene;  // static: the arrays outlive every frame and stay off the stack
-    if (screenOpen(kWindowTitle, kFrameWidth, kFrameHeight) == 0) {
+    if (screenOpen(kWindowTitle, kFrameWidth, kFrameHeight,
+                   ScreenOptions{options.window, options.paced}) == 0) {
+        if (screenModeSizeMissing() != 0) {
+            std::fputs(kNoModeMessage, stderr);
+        }
         // A failed open may already have changed the display mode, and X keeps
         // a mode change after the process ends: hand back whatever was taken.
         screenClose();
@@ -70,9 +89,11 @@ int main()
     if (mode.fixed) {
         runFixed(scene, pipeline, mode.frames);
     } else {
-        runUntilKey(scene, pipeline);
+        FrameRun run;
+        frameRunStart(run, options, screenRefreshRate(), screenRetraceWaits() != 0);
+        runUntilKey(scene, pipeline, run);
     }
     framePipelineStop(pipeline);
     screenClose();
-    return 0;
+    return endSignalExitStatus(0);
 }

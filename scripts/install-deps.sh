@@ -13,7 +13,8 @@ desktop=(
   libgtest-dev libgmock-dev libbenchmark-dev libmpfr-dev
   libglfw3-dev libgl-dev libgles-dev libosmesa6-dev libgl1-mesa-dri
   libstb-dev libsdl2-dev libpixman-1-dev libhwy-dev
-  libx11-dev libxtst-dev xvfb xauth python3-pil
+  libx11-dev libxtst-dev libxrandr-dev xvfb xauth python3-pil
+  xserver-xorg-core xserver-xorg-video-dummy
   desktop-file-utils appstream groff-base mandoc man-db
 )
 web=(emscripten nodejs chromium)

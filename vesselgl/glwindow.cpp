@@ -6,6 +6,7 @@
 #include "console.h"
 #include "glconnection.h"
 #include "glfwopen.h"
+#include "presentarea.h"
 
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
@@ -16,20 +17,48 @@ namespace {
 
 constexpr int kInitFailureWaitMs = 1000;
 
+// The window was made hidden at 1x: it is sized and centred in the work area
+// before anyone sees it. A monitor GLFW cannot tell leaves it at 1x.
+void showAtLargestMultiple(GLFWwindow* window)
+{
+    int areaX = 0;
+    int areaY = 0;
+    int areaWidth = 0;
+    int areaHeight = 0;
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    if (monitor != nullptr) {
+        glfwGetMonitorWorkarea(monitor, &areaX, &areaY, &areaWidth, &areaHeight);
+    }
+    const int scale = windowScaleFor(areaWidth, areaHeight, kScreenWidth, kScreenHeight);
+    const int width = kScreenWidth * scale;
+    const int height = kScreenHeight * scale;
+    glfwSetWindowSize(window, width, height);
+    glfwSetWindowPos(window, areaX + (areaWidth > width ? (areaWidth - width) / 2 : 0),
+                     areaY + (areaHeight > height ? (areaHeight - height) / 2 : 0));
+    glfwShowWindow(window);
+}
+
 }  // namespace
 
-GLFWwindow* openDisplay()
+GLFWwindow* openDisplay(bool windowed)
 {
     if (!glfwDemoStart()) {
         consoleWaitKey(STDIN_FILENO, kInitFailureWaitMs);
         glfwDemoEnd();
     }
     connectionWatchStart();
-    GLFWwindow* window = glfwDemoOpen(kWindowSettings);
+    WindowSettings settings = kWindowSettings;
+    settings.fullScreen = !windowed;
+    glfwWindowHint(GLFW_VISIBLE, windowed ? GLFW_FALSE : GLFW_TRUE);
+    GLFWwindow* window = glfwDemoOpen(settings);
     if (window == nullptr) {
         glfwDemoEnd();
     }
-    glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
+    if (windowed) {
+        showAtLargestMultiple(window);
+    } else {
+        glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
+    }
     // A tap of Escape that is pressed and released between two polls must
     // still end the loop: sticky keys report it as pressed at the next poll.
     glfwSetInputMode(window, GLFW_STICKY_KEYS, GLFW_TRUE);
@@ -54,4 +83,9 @@ bool displayWantsQuit(GLFWwindow* window)
 {
     return connectionLost() || glfwGetKey(window, GLFW_KEY_ESCAPE) == GLFW_PRESS ||
            glfwWindowShouldClose(window) == GLFW_TRUE;
+}
+
+void displayDrawableSize(GLFWwindow* window, int& width, int& height)
+{
+    glfwGetFramebufferSize(window, &width, &height);
 }

@@ -49,7 +49,7 @@ void latchEscape(GLFWwindow*, int key, int, int action, int)
 
 }  // namespace
 
-GLFWwindow* openDisplay()
+GLFWwindow* openDisplay(bool)
 {
     if (!glfwDemoStart()) {
         glfwDemoEnd();  // no console to wait for a key on
@@ -99,4 +99,9 @@ bool displayWantsQuit(GLFWwindow*)
 {
     return webWindow.fixedFrames > 0 ? webWindow.framesShown >= webWindow.fixedFrames
                                      : webWindow.escape;
+}
+
+void displayDrawableSize(GLFWwindow* window, int& width, int& height)
+{
+    glfwGetFramebufferSize(window, &width, &height);
 }

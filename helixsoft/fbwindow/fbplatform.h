@@ -1,6 +1,6 @@
 // The narrow platform interface under the screen: a display device with an
-// exclusive full-screen mode, a flip chain whose back buffer can be locked, the
-// window's events, cursor and screen saver. Exactly one implementation is linked
+// exclusive full-screen mode or a normal window, a flip chain whose back buffer
+// can be locked, the window's events, cursor and screen saver. Exactly one implementation is linked
 // into a program (the SDL2 backend, or the tests' scriptable double). Calls that
 // can fail return 1 on success and 0 on failure; none of them prints anything.
 #pragma once
@@ -47,6 +47,23 @@ int32_t displayCreate();     // the display device on the primary display
 void displayCreateWindow(const char* title, int32_t width, int32_t height);  // hidden
 int32_t displaySetExclusive();                                       // needs the window
 int32_t displaySetMode(int32_t width, int32_t height, int32_t bitsPerPixel);
+// 1 when the display has a mode of that size at any depth (a palette mode too).
+int32_t displayOffersSize(int32_t width, int32_t height);
+
+// In place of exclusive mode and a mode change: the largest client area a
+// normal window can have on the primary display's work area, and the hidden
+// window shown as a normal one (decorated, resizable, centred) with a client
+// area of width x height. The flip chain is then one back buffer of the size
+// given to displayCreateWindow, which the flip shows scaled into the window:
+// by whole multiples where they fit, else nearest-neighbour, 4:3 with black bars.
+int32_t displayUsableArea(int32_t& width, int32_t& height);
+int32_t displayShowWindow(int32_t width, int32_t height);
+// Asked once the flip chain is made: flips wait for the display's retrace.
+// 1 when the chain offers such a wait, which may still not hold frames back
+// (a virtual display has no retrace); 0 when its flips never wait.
+int32_t displayWaitRetrace();
+// The display's refresh rate in Hz, 0 when it reports none.
+int32_t displayRefreshRate();
 int32_t displayCreateFlipChain(int32_t backBuffers);  // 2 or 1; 0 asks for a lone primary
 int32_t displayGetBackBuffer();                       // fails for a lone primary
 int32_t displayGetPixelFormat(DisplayPixelFormat& format);
@@ -63,5 +80,5 @@ void displayHideCursor();
 void displayRestore();        // brings back lost surfaces; no result
 int32_t displayLock(DisplayLockedBuffer& buffer);
 void displayUnlock(const DisplayLockedBuffer& buffer);
-void displayFlip();           // no wait for the retrace; a refused flip loses the frame
+void displayFlip();           // a refused flip loses the frame; waits only as displayWaitRetrace asked
 void displaySleep(int32_t milliseconds);  // 0 gives up the rest of the time slice

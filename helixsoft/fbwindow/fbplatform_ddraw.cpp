@@ -1,15 +1,22 @@
 // The display interface over DirectDraw and Win32. "ddraw.dll" is loaded at
 // run time and reached only through "DirectDrawCreate", so the program runs
-// (and fails cleanly) where DirectDraw is missing. The window procedure turns
+// (and fails cleanly) where DirectDraw is missing. In a window the cooperative
+// level is normal and no surface is made: the back buffer is a frame-sized
+// 32-bit bitmap in our memory, which GDI's StretchDIBits draws into the 4:3
+// area of the client area, nearest-neighbour. (A stretching Blt onto a clipped
+// primary surface stalls in Wine's DirectDraw.) DirectDraw still waits for the
+// retrace when asked. The window procedure turns
 // the messages the screen cares about into display events, kept in a small
 // ring until displayPeekEvent hands them over. The only file of the program
 // that includes DirectDraw or Win32 headers.
 #include "fbplatform.h"
+#include "presentarea.h"
 
 #include <windows.h>
 #include <ddraw.h>
 
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -24,6 +31,10 @@ constexpr LPARAM kAltDownFlag = LPARAM{1} << 29;  // lParam of a key message: Al
 constexpr int kScanCodeShift = 16;
 constexpr LPARAM kScanCodeMask = 0xFF;
 constexpr int kKeyboardStateBytes = 256;
+constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
+constexpr int32_t kBitmapBits = 32;  // BI_RGB words: 0x00RRGGBB
+constexpr DisplayPixelFormat kBitmapFormat{32, 0x00FF0000, 0x0000FF00, 0x000000FF, true};
+constexpr DWORD kUnknownRefreshHz = 1;  // 0 and 1 stand for the hardware's default
 
 struct DdrawDisplay {
     HMODULE library = nullptr;
@@ -31,6 +42,11 @@ struct DdrawDisplay {
     IDirectDraw* directDraw = nullptr;
     IDirectDrawSurface* primarySurface = nullptr;
     IDirectDrawSurface* backSurface = nullptr;  // belongs to the chain, never released alone
+    std::vector<uint32_t> frameBitmap;  // a window's back buffer; empty until made
+    int32_t frameWidth = 0;  // the size displayCreateWindow was given
+    int32_t frameHeight = 0;
+    bool windowed = false;
+    bool waitRetrace = false;
     HWND window = nullptr;
     WNDCLASSA windowClass{};
     int32_t modeWidth = 0;
@@ -90,7 +106,14 @@ LRESULT CALLBACK ddrawWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     case WM_SETCURSOR:
         pushEvent(DisplayEvent{DisplayEventType::SetCursor, 0, 0, 0});
-        return 0;
+        if (!ddraw.windowed) {
+            return 0;
+        }
+        if (LOWORD(lParam) == HTCLIENT) {  // the class has no cursor of its own
+            SetCursor(LoadCursor(nullptr, IDC_ARROW));
+            return TRUE;
+        }
+        break;
     case WM_KEYDOWN:
         pushKeyDown(wParam, lParam);
         return 0;
@@ -130,6 +153,55 @@ HRESULT createSurface(DWORD flags, DWORD caps, DWORD backBuffers)
     return ddraw.directDraw->CreateSurface(&description, &ddraw.primarySurface, nullptr);
 }
 
+HRESULT WINAPI noteModeOfSize(LPDDSURFACEDESC mode, LPVOID found)
+{
+    *static_cast<bool*>(found) = true;
+    (void)mode;
+    return DDENUMRET_CANCEL;
+}
+
+void fillBlack(HDC dc, LONG left, LONG top, LONG right, LONG bottom)
+{
+    if (right > left && bottom > top) {
+        PatBlt(dc, left, top, right - left, bottom - top, BLACKNESS);
+    }
+}
+
+// The frame stretched onto its area of the client area, black bars around it.
+void flipIntoWindow()
+{
+    RECT client{};
+    if (GetClientRect(ddraw.window, &client) == 0 || client.right < 1 || client.bottom < 1) {
+        return;  // minimised
+    }
+    const PresentArea area = presentAreaFit(client.right, client.bottom, ddraw.frameWidth,
+                                            ddraw.frameHeight, true);
+    if (ddraw.waitRetrace) {
+        ddraw.directDraw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
+    }
+    HDC dc = GetDC(ddraw.window);
+    if (dc == nullptr) {
+        return;
+    }
+    const LONG right = area.x + area.width;
+    const LONG bottom = area.y + area.height;
+    fillBlack(dc, 0, 0, client.right, area.y);
+    fillBlack(dc, 0, bottom, client.right, client.bottom);
+    fillBlack(dc, 0, area.y, area.x, bottom);
+    fillBlack(dc, right, area.y, client.right, bottom);
+    BITMAPINFO bitmap{};
+    bitmap.bmiHeader.biSize = sizeof(bitmap.bmiHeader);
+    bitmap.bmiHeader.biWidth = ddraw.frameWidth;
+    bitmap.bmiHeader.biHeight = -ddraw.frameHeight;  // row 0 at the top
+    bitmap.bmiHeader.biPlanes = 1;
+    bitmap.bmiHeader.biBitCount = kBitmapBits;
+    bitmap.bmiHeader.biCompression = BI_RGB;
+    SetStretchBltMode(dc, COLORONCOLOR);  // whole pixels, no blending
+    StretchDIBits(dc, area.x, area.y, area.width, area.height, 0, 0, ddraw.frameWidth,
+                  ddraw.frameHeight, ddraw.frameBitmap.data(), &bitmap, DIB_RGB_COLORS, SRCCOPY);
+    ReleaseDC(ddraw.window, dc);
+}
+
 }  // namespace
 
 int32_t displayLoad()
@@ -164,11 +236,13 @@ int32_t displayCreate()
     return 1;
 }
 
-void displayCreateWindow(const char* title, int32_t, int32_t)
+void displayCreateWindow(const char* title, int32_t width, int32_t height)
 {
     if (ddraw.window != nullptr) {
         return;
     }
+    ddraw.frameWidth = width;
+    ddraw.frameHeight = height;
     ddraw.windowClass = WNDCLASSA{};
     ddraw.windowClass.lpfnWndProc = ddrawWindowProc;
     ddraw.windowClass.lpszClassName = title;
@@ -204,11 +278,91 @@ int32_t displaySetMode(int32_t width, int32_t height, int32_t bitsPerPixel)
     return 1;
 }
 
+int32_t displayOffersSize(int32_t width, int32_t height)
+{
+    if (ddraw.directDraw == nullptr) {
+        return 0;
+    }
+    DDSURFACEDESC size{};
+    size.dwSize = sizeof(size);
+    size.dwFlags = DDSD_WIDTH | DDSD_HEIGHT;
+    size.dwWidth = static_cast<DWORD>(width);
+    size.dwHeight = static_cast<DWORD>(height);
+    bool found = false;
+    ddraw.directDraw->EnumDisplayModes(0, &size, &found, noteModeOfSize);
+    return found ? 1 : 0;
+}
+
+int32_t displayUsableArea(int32_t& width, int32_t& height)
+{
+    RECT work{};
+    RECT frame{0, 0, 0, 0};
+    if (SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0) == 0 ||
+        AdjustWindowRect(&frame, kWindowStyle, FALSE) == 0) {
+        return 0;
+    }
+    width = (work.right - work.left) - (frame.right - frame.left);
+    height = (work.bottom - work.top) - (frame.bottom - frame.top);
+    return 1;
+}
+
+int32_t displayShowWindow(int32_t width, int32_t height)
+{
+    if (ddraw.directDraw == nullptr || ddraw.window == nullptr ||
+        FAILED(ddraw.directDraw->SetCooperativeLevel(ddraw.window, DDSCL_NORMAL))) {
+        return 0;
+    }
+    RECT outer{0, 0, width, height};
+    RECT work{0, 0, width, height};
+    AdjustWindowRect(&outer, kWindowStyle, FALSE);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const LONG outerWidth = outer.right - outer.left;
+    const LONG outerHeight = outer.bottom - outer.top;
+    const LONG x = work.left + ((work.right - work.left) - outerWidth) / 2;
+    const LONG y = work.top + ((work.bottom - work.top) - outerHeight) / 2;
+    SetWindowLongPtrA(ddraw.window, GWL_STYLE, kWindowStyle);
+    SetWindowPos(ddraw.window, HWND_TOP, x > work.left ? x : work.left,
+                 y > work.top ? y : work.top, outerWidth, outerHeight,
+                 SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+    SetForegroundWindow(ddraw.window);
+    SetFocus(ddraw.window);
+    ddraw.windowed = true;
+    return 1;
+}
+
+int32_t displayWaitRetrace()
+{
+    if (ddraw.directDraw == nullptr) {
+        return 0;
+    }
+    ddraw.waitRetrace = true;  // WaitForVerticalBlank in a window, a waiting flip full screen
+    return 1;
+}
+
+int32_t displayRefreshRate()
+{
+    DEVMODEA mode{};
+    mode.dmSize = sizeof(mode);
+    if (EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode) == 0 ||
+        mode.dmDisplayFrequency <= kUnknownRefreshHz) {
+        return 0;
+    }
+    return static_cast<int32_t>(mode.dmDisplayFrequency);
+}
+
 int32_t displayCreateFlipChain(int32_t backBuffers)
 {
-    if (ddraw.directDraw == nullptr || ddraw.primarySurface != nullptr || backBuffers < 0 ||
-        backBuffers > 2) {
+    if (ddraw.directDraw == nullptr || ddraw.primarySurface != nullptr ||
+        !ddraw.frameBitmap.empty() || backBuffers < 0 || backBuffers > 2) {
         return 0;
+    }
+    if (ddraw.windowed) {
+        // One back buffer is all a window has, as a lone primary has none.
+        if (backBuffers != 1) {
+            return 0;
+        }
+        ddraw.frameBitmap.assign(size_t(ddraw.frameWidth) * size_t(ddraw.frameHeight), 0);
+        return 1;
     }
     const HRESULT result =
         backBuffers > 0
@@ -223,6 +377,9 @@ int32_t displayCreateFlipChain(int32_t backBuffers)
 
 int32_t displayGetBackBuffer()
 {
+    if (ddraw.windowed) {
+        return ddraw.frameBitmap.empty() ? 0 : 1;
+    }
     if (ddraw.primarySurface == nullptr) {
         return 0;
     }
@@ -237,6 +394,10 @@ int32_t displayGetBackBuffer()
 
 int32_t displayGetPixelFormat(DisplayPixelFormat& format)
 {
+    if (!ddraw.frameBitmap.empty()) {
+        format = kBitmapFormat;
+        return 1;
+    }
     if (ddraw.primarySurface == nullptr) {
         return 0;
     }
@@ -260,6 +421,7 @@ void displaySetScreenSaver(bool enabled)
 
 void displayReleaseFlipChain()
 {
+    ddraw.frameBitmap = {};
     if (ddraw.primarySurface != nullptr) {
         ddraw.primarySurface->Release();  // takes the attached back buffer with it
         ddraw.primarySurface = nullptr;
@@ -277,6 +439,8 @@ void displayDestroy()
     ddraw.directDraw->Release();
     ddraw.directDraw = nullptr;
     ddraw.modeBits = 0;
+    ddraw.windowed = false;
+    ddraw.waitRetrace = false;
 }
 
 void displayDestroyWindow()
@@ -334,6 +498,12 @@ void displayRestore()
 
 int32_t displayLock(DisplayLockedBuffer& buffer)
 {
+    if (!ddraw.frameBitmap.empty()) {
+        buffer = DisplayLockedBuffer{reinterpret_cast<uint8_t*>(ddraw.frameBitmap.data()),
+                                     ddraw.frameWidth * (kBitmapBits / 8), ddraw.frameWidth,
+                                     ddraw.frameHeight};
+        return 1;
+    }
     if (ddraw.backSurface == nullptr) {
         return 0;
     }
@@ -358,7 +528,13 @@ void displayUnlock(const DisplayLockedBuffer& buffer)
 
 void displayFlip()
 {
-    if (ddraw.primarySurface != nullptr) {
+    if (!ddraw.frameBitmap.empty()) {
+        flipIntoWindow();
+    } else if (ddraw.primarySurface == nullptr) {
+        return;
+    } else if (ddraw.waitRetrace) {
+        ddraw.primarySurface->Flip(nullptr, DDFLIP_WAIT);
+    } else {
         ddraw.primarySurface->Flip(nullptr, DDFLIP_NOVSYNC | DDFLIP_DONOTWAIT);
     }
 }

@@ -1,12 +1,16 @@
-// The display interface over SDL2. The flip chain is SDL's window surface in the
-// display's own pixel format (framebuffer acceleration off): one back buffer,
-// presented by SDL_UpdateWindowSurface, which never waits for the retrace.
+// The display interface over SDL2. Full screen, the flip chain is SDL's window
+// surface in the display's own pixel format (framebuffer acceleration off):
+// one back buffer, presented by SDL_UpdateWindowSurface, which never waits for
+// the retrace. In a window it is a
+// streaming texture of the frame's size, 32-bit, that SDL's renderer scales
+// into the window (nearest-neighbour) and presents, with vsync when asked.
 // Mode bits are a format's bytes per pixel x 8, as the pixel format reports
 // them. The only file of the program that includes SDL. Over X11, a display
 // that goes away reads as a close request: Xlib is told to neither print nor
 // exit, so the program closes the screen and ends as it would when asked to.
 #include "fbplatform.h"
 #include "keyqueue.h"
+#include "presentarea.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -21,12 +25,19 @@ namespace {
 constexpr int32_t kPrimaryDisplay = 0;
 constexpr int32_t kBitsPerByte = 8;
 constexpr size_t kMaxPendingChars = sizeof(SDL_TextInputEvent::text);
+constexpr uint32_t kTextureFormat = SDL_PIXELFORMAT_RGB888;  // 0x00RRGGBB words
+constexpr unsigned int kGlRendererName = 0x1F01;              // GL_RENDERER
 
 struct SdlDisplay {
     bool videoUp = false;
     bool deviceReady = false;
     SDL_Window* window = nullptr;
     SDL_Surface* surface = nullptr;  // belongs to the window, never freed here
+    int32_t frameWidth = 0;          // the size displayCreateWindow was given
+    int32_t frameHeight = 0;
+    bool windowed = false;           // shown as a normal window
+    SDL_Renderer* renderer = nullptr;  // the chain in a window
+    SDL_Texture* texture = nullptr;
     int32_t backBuffers = -1;
     uint32_t surfaceFormat = SDL_PIXELFORMAT_UNKNOWN;  // as reported at open
     std::array<int32_t, kMaxPendingChars> pendingChars{};  // characters of one text event
@@ -267,12 +278,86 @@ int initVideoQuietly()
     return result;
 }
 
+// Placed once shown: X11 keeps a hidden window where it was created.
+void centreWindow()
+{
+    SDL_SetWindowPosition(sdl.window, SDL_WINDOWPOS_CENTERED_DISPLAY(kPrimaryDisplay),
+                          SDL_WINDOWPOS_CENTERED_DISPLAY(kPrimaryDisplay));
+}
+
+// Mesa's software rasterizers: on them SDL's GL renderer costs several times
+// what its own software renderer does, and a virtual display has no retrace
+// for it to wait for anyway.
+bool rendererIsSoftwareGl(SDL_Renderer* renderer)
+{
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(renderer, &info) != 0 || SDL_strncmp(info.name, "opengl", 6) != 0) {
+        return false;
+    }
+    using GetString = const unsigned char* (*)(unsigned int);
+    const auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    const unsigned char* name = getString != nullptr ? getString(kGlRendererName) : nullptr;
+    const char* text = reinterpret_cast<const char*>(name);
+    return text != nullptr && (SDL_strstr(text, "llvmpipe") != nullptr ||
+                               SDL_strstr(text, "softpipe") != nullptr ||
+                               SDL_strstr(text, "Software") != nullptr);
+}
+
+SDL_Renderer* createScalingRenderer()
+{
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    SDL_Renderer* renderer = SDL_CreateRenderer(sdl.window, -1, 0);
+    if (renderer != nullptr && rendererIsSoftwareGl(renderer)) {
+        SDL_DestroyRenderer(renderer);
+        renderer = SDL_CreateRenderer(sdl.window, -1, SDL_RENDERER_SOFTWARE);
+    }
+    return renderer;
+}
+
+// The streaming texture that stands for the back buffer. SDL's renderer scales
+// it by the hint's filter: nearest keeps the frame's pixels sharp.
+int32_t createRendererChain()
+{
+    sdl.renderer = createScalingRenderer();
+    if (sdl.renderer == nullptr) {
+        return 0;
+    }
+    centreWindow();  // a GL renderer makes SDL recreate the window where it began
+    sdl.texture = SDL_CreateTexture(sdl.renderer, kTextureFormat, SDL_TEXTUREACCESS_STREAMING,
+                                    sdl.frameWidth, sdl.frameHeight);
+    if (sdl.texture == nullptr) {
+        SDL_DestroyRenderer(sdl.renderer);
+        sdl.renderer = nullptr;
+        return 0;
+    }
+    return 1;
+}
+
+void presentTexture()
+{
+    int outputWidth = 0;
+    int outputHeight = 0;
+    if (SDL_GetRendererOutputSize(sdl.renderer, &outputWidth, &outputHeight) != 0) {
+        return;
+    }
+    const PresentArea area =
+        presentAreaFit(outputWidth, outputHeight, sdl.frameWidth, sdl.frameHeight, true);
+    const SDL_Rect target{area.x, area.y, area.width, area.height};
+    SDL_SetRenderDrawColor(sdl.renderer, 0, 0, 0, SDL_ALPHA_OPAQUE);
+    SDL_RenderClear(sdl.renderer);  // the bars
+    SDL_RenderCopy(sdl.renderer, sdl.texture, nullptr, &target);
+    SDL_RenderPresent(sdl.renderer);
+}
+
 }  // namespace
 
 int32_t displayLoad()
 {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");  // the screen switches it off itself
+    // SDL would turn SIGINT and SIGTERM into quit events, but not SIGHUP: the
+    // program handles all three alike itself.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (initVideoQuietly() != 0) {
         return 0;
     }
@@ -296,6 +381,8 @@ void displayCreateWindow(const char* title, int32_t width, int32_t height)
     if (!sdl.deviceReady || sdl.window != nullptr) {
         return;
     }
+    sdl.frameWidth = width;
+    sdl.frameHeight = height;
     sdl.window = SDL_CreateWindow(title, 0, 0, width, height, SDL_WINDOW_HIDDEN);
     if (sdl.window != nullptr) {
         watchConnection(sdl.window);
@@ -327,12 +414,78 @@ int32_t displaySetMode(int32_t width, int32_t height, int32_t bitsPerPixel)
                : 0;
 }
 
+int32_t displayOffersSize(int32_t width, int32_t height)
+{
+    const int count = SDL_GetNumDisplayModes(kPrimaryDisplay);
+    for (int i = 0; i < count; ++i) {
+        SDL_DisplayMode mode;
+        if (SDL_GetDisplayMode(kPrimaryDisplay, i, &mode) == 0 && mode.w == width &&
+            mode.h == height) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int32_t displayUsableArea(int32_t& width, int32_t& height)
+{
+    SDL_Rect bounds;
+    if (!sdl.deviceReady || SDL_GetDisplayUsableBounds(kPrimaryDisplay, &bounds) != 0) {
+        return 0;
+    }
+    width = bounds.w;
+    height = bounds.h;
+    return 1;
+}
+
+int32_t displayShowWindow(int32_t width, int32_t height)
+{
+    if (sdl.window == nullptr) {
+        return 0;
+    }
+    SDL_SetWindowResizable(sdl.window, SDL_TRUE);
+    SDL_SetWindowSize(sdl.window, width, height);
+    SDL_ShowWindow(sdl.window);
+    centreWindow();
+    SDL_RaiseWindow(sdl.window);
+    sdl.windowed = true;
+    return 1;
+}
+
+// Only the renderer's present can wait (full screen, the window surface never
+// does), and only a renderer that draws on the graphics hardware.
+int32_t displayWaitRetrace()
+{
+    SDL_RendererInfo info;
+    if (sdl.renderer == nullptr || SDL_GetRendererInfo(sdl.renderer, &info) != 0 ||
+        (info.flags & SDL_RENDERER_SOFTWARE) != 0) {
+        return 0;
+    }
+    return SDL_RenderSetVSync(sdl.renderer, 1) == 0 ? 1 : 0;
+}
+
+int32_t displayRefreshRate()
+{
+    SDL_DisplayMode mode;
+    if (!sdl.deviceReady || SDL_GetCurrentDisplayMode(kPrimaryDisplay, &mode) != 0) {
+        return 0;
+    }
+    return mode.refresh_rate > 0 ? mode.refresh_rate : 0;
+}
+
 int32_t displayCreateFlipChain(int32_t backBuffers)
 {
-    // The window surface is exactly one back buffer: no deeper chain exists,
-    // and a lone primary is that same surface with no back buffer to lock.
+    // The window surface, or the texture, is exactly one back buffer: no
+    // deeper chain exists, and a lone primary has no back buffer to lock.
     if (sdl.window == nullptr || backBuffers > 1 || backBuffers < 0) {
         return 0;
+    }
+    if (sdl.windowed) {
+        if (backBuffers == 1 && sdl.renderer == nullptr && createRendererChain() == 0) {
+            return 0;
+        }
+        sdl.backBuffers = backBuffers;
+        return 1;
     }
     sdl.surface = SDL_GetWindowSurface(sdl.window);
     if (sdl.surface == nullptr) {
@@ -344,11 +497,21 @@ int32_t displayCreateFlipChain(int32_t backBuffers)
 
 int32_t displayGetBackBuffer()
 {
-    return sdl.surface != nullptr && sdl.backBuffers >= 1 ? 1 : 0;
+    const bool chain = sdl.surface != nullptr || sdl.texture != nullptr;
+    return chain && sdl.backBuffers >= 1 ? 1 : 0;
 }
 
 int32_t displayGetPixelFormat(DisplayPixelFormat& format)
 {
+    if (sdl.texture != nullptr) {
+        int bits = 0;
+        Uint32 alphaMask = 0;
+        SDL_PixelFormatEnumToMasks(kTextureFormat, &bits, &format.redMask, &format.greenMask,
+                                   &format.blueMask, &alphaMask);
+        format.bitCount = SDL_BYTESPERPIXEL(kTextureFormat) * kBitsPerByte;
+        format.isRgb = true;
+        return 1;
+    }
     if (sdl.surface == nullptr || sdl.surface->format == nullptr) {
         return 0;
     }
@@ -379,6 +542,14 @@ void displaySetScreenSaver(bool enabled)
 
 void displayReleaseFlipChain()
 {
+    if (sdl.texture != nullptr && !sdl.displayLost) {
+        SDL_DestroyTexture(sdl.texture);
+    }
+    if (sdl.renderer != nullptr && !sdl.displayLost) {
+        SDL_DestroyRenderer(sdl.renderer);
+    }
+    sdl.texture = nullptr;
+    sdl.renderer = nullptr;
     sdl.surface = nullptr;
     sdl.backBuffers = -1;
     sdl.surfaceFormat = SDL_PIXELFORMAT_UNKNOWN;
@@ -460,6 +631,16 @@ void displayRestore()
 
 int32_t displayLock(DisplayLockedBuffer& buffer)
 {
+    if (sdl.texture != nullptr) {
+        void* pixels = nullptr;
+        int pitch = 0;
+        if (SDL_LockTexture(sdl.texture, nullptr, &pixels, &pitch) != 0) {
+            return 0;
+        }
+        buffer = DisplayLockedBuffer{static_cast<uint8_t*>(pixels), pitch, sdl.frameWidth,
+                                     sdl.frameHeight};
+        return 1;
+    }
     SDL_Surface* surface = sdl.surface;
     if (surface == nullptr || surface->format == nullptr ||
         surface->format->format != sdl.surfaceFormat) {
@@ -475,6 +656,10 @@ int32_t displayLock(DisplayLockedBuffer& buffer)
 
 void displayUnlock(const DisplayLockedBuffer& buffer)
 {
+    if (sdl.texture != nullptr) {
+        SDL_UnlockTexture(sdl.texture);
+        return;
+    }
     if (sdl.surface != nullptr && buffer.pixels != nullptr && SDL_MUSTLOCK(sdl.surface)) {
         SDL_UnlockSurface(sdl.surface);
     }
@@ -482,7 +667,9 @@ void displayUnlock(const DisplayLockedBuffer& buffer)
 
 void displayFlip()
 {
-    if (sdl.window != nullptr) {
+    if (sdl.texture != nullptr) {
+        presentTexture();
+    } else if (sdl.window != nullptr) {
         SDL_UpdateWindowSurface(sdl.window);
     }
 }

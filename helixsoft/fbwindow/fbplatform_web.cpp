@@ -153,6 +153,33 @@ int32_t displaySetMode(int32_t width, int32_t height, int32_t bitsPerPixel)
     return 1;
 }
 
+// The page is a window already, scaled and paced by the page itself: the
+// program never asks for these there.
+int32_t displayOffersSize(int32_t, int32_t)
+{
+    return web.windowUp ? 1 : 0;  // a canvas takes any size
+}
+
+int32_t displayUsableArea(int32_t&, int32_t&)
+{
+    return 0;
+}
+
+int32_t displayShowWindow(int32_t, int32_t)
+{
+    return 0;
+}
+
+int32_t displayWaitRetrace()
+{
+    return 0;
+}
+
+int32_t displayRefreshRate()
+{
+    return 0;
+}
+
 int32_t displayCreateFlipChain(int32_t backBuffers)
 {
     // One back buffer is all a canvas has: a deeper chain is refused, and a

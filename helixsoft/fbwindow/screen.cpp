@@ -5,6 +5,7 @@
 
 #include "convert.h"
 #include "keyqueue.h"
+#include "presentarea.h"
 
 namespace {
 
@@ -19,6 +20,9 @@ struct ScreenState {
     int32_t bytesPerPixel = 0;
     int32_t appActive = 1;  // kept across close, as the platform's activation is
     int32_t closeRequested = 0;
+    bool windowed = false;
+    int32_t retraceWaits = 0;
+    int32_t modeSizeMissing = 0;  // of the last open
 };
 
 constexpr int32_t kModeBitsInOrder[] = {32, 24, 16};
@@ -63,7 +67,32 @@ int32_t screenChooseConverter()
     return screen.converter != nullptr ? 1 : 0;
 }
 
-int32_t screenAcquireDisplay(const char* title)
+int32_t screenTakeFullScreen()
+{
+    if (displaySetExclusive() == 0) {
+        return 0;
+    }
+    if (screenSetFirstMode(screen.width, screen.height) == 0) {
+        screen.modeSizeMissing = displayOffersSize(screen.width, screen.height) == 0 ? 1 : 0;
+        return 0;
+    }
+    return 1;
+}
+
+// A work area the platform cannot tell still gets the window at 1x.
+int32_t screenShowWindow()
+{
+    int32_t areaWidth = 0;
+    int32_t areaHeight = 0;
+    if (displayUsableArea(areaWidth, areaHeight) == 0) {
+        areaWidth = 0;
+        areaHeight = 0;
+    }
+    const int32_t scale = windowScaleFor(areaWidth, areaHeight, screen.width, screen.height);
+    return displayShowWindow(screen.width * scale, screen.height * scale);
+}
+
+int32_t screenAcquireDisplay(const char* title, const ScreenOptions& options)
 {
     if (displayLoad() == 0) {
         return 0;
@@ -74,12 +103,13 @@ int32_t screenAcquireDisplay(const char* title)
     }
     screen.deviceCreated = true;
     displayCreateWindow(title, screen.width, screen.height);  // checked by the next step
-    if (displaySetExclusive() == 0 || screenSetFirstMode(screen.width, screen.height) == 0) {
+    if ((options.windowed ? screenShowWindow() : screenTakeFullScreen()) == 0) {
         return 0;
     }
     if (screenCreateFirstChain() == 0 || displayGetBackBuffer() == 0) {
         return 0;  // a lone primary ends here: it has no back buffer to draw into
     }
+    screen.retraceWaits = options.retraceWait ? displayWaitRetrace() : 0;
     return screenChooseConverter();
 }
 
@@ -114,7 +144,7 @@ void screenConvertRows(const uint32_t* pixels, const DisplayLockedBuffer& buffer
 
 }  // namespace
 
-int32_t screenOpen(const char* title, int32_t width, int32_t height)
+int32_t screenOpen(const char* title, int32_t width, int32_t height, const ScreenOptions& options)
 {
     if (title == nullptr || width < 1 || height < 1 || screen.libraryLoaded) {
         return 0;
@@ -122,7 +152,10 @@ int32_t screenOpen(const char* title, int32_t width, int32_t height)
     screen.width = width;
     screen.height = height;
     screen.closeRequested = 0;
-    if (screenAcquireDisplay(title) == 0) {
+    screen.windowed = options.windowed;
+    screen.retraceWaits = 0;
+    screen.modeSizeMissing = 0;
+    if (screenAcquireDisplay(title, options) == 0) {
         return 0;
     }
     displaySetScreenSaver(false);
@@ -174,6 +207,7 @@ void screenClose()
         screen.libraryLoaded = false;
     }
     screen.converter = nullptr;
+    screen.retraceWaits = 0;
     displaySetScreenSaver(true);
     keyHooksClear();
 }
@@ -185,7 +219,9 @@ void screenWindowProc(const DisplayEvent& event)
         screen.appActive = event.active != 0 ? 1 : 0;
         break;
     case DisplayEventType::SetCursor:
-        displayHideCursor();
+        if (!screen.windowed) {  // a window keeps the desktop's cursor
+            displayHideCursor();
+        }
         break;
     case DisplayEventType::KeyDown:
         if (screen.appActive != 0) {
@@ -198,6 +234,21 @@ void screenWindowProc(const DisplayEvent& event)
     case DisplayEventType::Other:
         break;
     }
+}
+
+int32_t screenModeSizeMissing()
+{
+    return screen.modeSizeMissing;
+}
+
+int32_t screenRefreshRate()
+{
+    return screen.isOpen ? displayRefreshRate() : 0;
+}
+
+int32_t screenRetraceWaits()
+{
+    return screen.isOpen ? screen.retraceWaits : 0;
 }
 
 int32_t screenCloseRequested()

@@ -1,5 +1,6 @@
 // The framebuffer window: shows a caller's buffer of 32-bit pixels full screen
-// in the display's own format and feeds the keyboard into the key queue. The
+// in the display's own format (or scaled in a normal window) and feeds the
+// keyboard into the key queue. The
 // buffer is width x height pixels 0x00RRGGBB, row-major, row 0 at the top; it is
 // read only during screenUpdate. Results are 1 for success and 0 for failure,
 // with no message. Single-threaded: events are handled only inside the calls.
@@ -10,11 +11,32 @@
 #include <cstdint>
 #include <string>
 
+struct ScreenOptions {
+    // A normal window at the largest whole multiple of the size that fits the
+    // work area (at least 1x), the picture scaled into it; the display mode is
+    // left alone and the cursor is not hidden.
+    bool windowed = false;
+    // Flips wait for the display's retrace where the platform offers that.
+    bool retraceWait = false;
+};
+
 // Opens the window and the display at width x height, 32, 24 or 16 bits per
-// pixel, and installs the key hooks as its last step. title names the window.
-// A failure returns 0 at once and keeps whatever the steps before acquired;
-// screenClose releases it. A null title or a size below 1 x 1 fails first.
-int32_t screenOpen(const char* title, int32_t width, int32_t height);
+// pixel (or in a window, as options ask), and installs the key hooks as its
+// last step. title names the window. A failure returns 0 at once and keeps
+// whatever the steps before acquired; screenClose releases it. A null title
+// or a size below 1 x 1 fails first.
+int32_t screenOpen(const char* title, int32_t width, int32_t height,
+                   const ScreenOptions& options = {});
+
+// 1 when the last open failed because the display has no mode of the size at
+// all, at any depth (where a window would still do); 0 otherwise.
+int32_t screenModeSizeMissing();
+
+// The display's refresh rate in Hz, 0 when it reports none or no screen is open.
+int32_t screenRefreshRate();
+
+// 1 when the open screen's flips wait for the retrace (asked for and offered).
+int32_t screenRetraceWaits();
 
 // Handles the window's events, then converts pixels into the back buffer and
 // flips it. 1 when the frame was shown or skipped because the application is

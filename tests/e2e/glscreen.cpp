@@ -13,7 +13,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr double kLitShare = 0.25;
 constexpr int kSearchFrames = 600;
 constexpr double kMatchShare = 0.995;
 
@@ -24,11 +23,11 @@ Picture pictureOf(const Screenshot& shot)
     return Picture{shot.width, shot.height, shot.rgb};
 }
 
-bool firstLitShot(const std::string& display, int timeoutMs, Screenshot& shot)
+bool firstLitShot(const std::string& display, int timeoutMs, Screenshot& shot, double litShare)
 {
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (Clock::now() < deadline) {
-        if (xScreenshot(display, shot) && pictureLook(pictureOf(shot)).litShare > kLitShare) {
+        if (xScreenshot(display, shot) && pictureLook(pictureOf(shot)).litShare > litShare) {
             return true;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));

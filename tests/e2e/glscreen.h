@@ -9,9 +9,11 @@
 
 Picture pictureOf(const Screenshot& shot);
 
-// The first screenshot that shows the tube, taken as early as possible so
-// that the frame on screen is one of the first few; false after timeoutMs.
-bool firstLitShot(const std::string& display, int timeoutMs, Screenshot& shot);
+// The first screenshot that shows the tube (more than litShare of it lit),
+// taken as early as possible so that the frame on screen is one of the first
+// few; false after timeoutMs. A picture with black bars lights less of it.
+bool firstLitShot(const std::string& display, int timeoutMs, Screenshot& shot,
+                  double litShare = 0.25);
 
 // Renders frames 1, 2, ... (the capture tool's GL, the program's own frame
 // function) until one matches shot; 0 if none of the first 600 does.

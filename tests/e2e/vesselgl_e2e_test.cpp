@@ -1,13 +1,17 @@
 // vesselgl as a user runs it: in a private Xvfb, from a working directory that
-// holds (or lacks) artery.tga, ended with Escape or by a close request; the
-// Linux build, or the Windows build under Wine (see launcher.h). Messages are
-// compared without the carriage returns that end Windows lines.
+// holds (or lacks) artery.tga, ended with Escape or by a close request, full
+// screen or in a window; the Linux build, or the Windows build under Wine (see
+// launcher.h). On Xorg's dummy driver (Linux) the mode switches and comes back.
+// Messages are compared without the carriage returns that end Windows lines.
 #include "bigtga.h"
 #include "conventions.h"
+#include "demoending.h"
 #include "glscreen.h"
 #include "launcher.h"
 #include "picture_checks.h"
 #include "process.h"
+#include "runoptions.h"
+#include "version.h"
 #include "xdriver.h"
 
 #include <gtest/gtest.h>
@@ -24,6 +28,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -124,6 +129,15 @@ std::vector<std::string> commandOfACopy(const std::string& bin)
     fs::copy_file(command.back(), copy);
     command.back() = copy.string();
     return command;
+}
+
+// The demo with arguments on a screen of width x height.
+bool demoStartOn(DemoRun& run, int width, int height, const std::vector<std::string>& args)
+{
+    run.dir = makeWorkDir(true);
+    return !run.dir.empty() && xvfbStart(run.server, width, height, 24) &&
+           childStart(run.child, launcherCommand("vesselgl", args),
+                      childOptions(run.dir, run.server.display));
 }
 
 size_t differingPixels(const Screenshot& a, const Screenshot& b)
@@ -345,4 +359,150 @@ TEST_F(VesselglEndToEnd, AHugeTextureCostsOneMipChainBesideTheGLsOwnCopy)
     EXPECT_LT(peak, kOwnChainBytes + kGlChainBytes + kProgramBytes) << (peak >> 20) << " MB";
     ASSERT_TRUE(xSendKey(run.server.display, "Escape"));
     expectCleanExit(run);
+}
+
+namespace {
+
+constexpr int kWideWidth = 1920;
+constexpr int kWideHeight = 1080;
+constexpr int kFpsLineTimeoutMs = 20000;  // the first line comes after 5 s
+constexpr int kModeBackMs = 1000;         // the server's time to act on a mode change
+
+struct LitBounds {
+    int left = 0;  // of the lit pixels; right and bottom exclusive
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+LitBounds litBounds(const Screenshot& shot)
+{
+    LitBounds b{shot.width, shot.height, 0, 0};
+    for (int y = 0; y < shot.height; ++y) {
+        for (int x = 0; x < shot.width; ++x) {
+            if ((shot.rgb[size_t(y) * size_t(shot.width) + size_t(x)] & 0xFFFFFF) != 0) {
+                b = LitBounds{std::min(b.left, x), std::min(b.top, y), std::max(b.right, x + 1),
+                              std::max(b.bottom, y + 1)};
+            }
+        }
+    }
+    return b;
+}
+
+}  // namespace
+
+// The window opens at 2x on a 1920x1080 screen, centred, the mode untouched;
+// the picture fills it (its 4:3 area is the whole window) and nothing outside.
+TEST_F(VesselglEndToEnd, InAWindowThePictureFillsItAndTheModeStays)
+{
+    DemoRun run;
+    ASSERT_TRUE(demoStartOn(run, kWideWidth, kWideHeight, {"--window", "--fps"}));
+    Screenshot shot;
+    ASSERT_TRUE(firstLitShot(run.server.display, kWindowTimeoutMs + kLauncher.startupMs, shot, 0.1));
+    if (kLauncher.native) {  // Wine decorates the window its own way
+        std::vector<XWindowInfo> windows = xMappedWindows(run.server.display);
+        std::erase_if(windows, [](const XWindowInfo& w) { return w.title != "GLFW Window"; });
+        ASSERT_EQ(windows.size(), 1u);
+        const XWindowInfo w = windows[0];
+        EXPECT_EQ(w.x, 320);
+        EXPECT_EQ(w.y, 60);
+        EXPECT_EQ(w.width, 2 * kScreenWidth);
+        EXPECT_EQ(w.height, 2 * kScreenHeight);
+        const LitBounds lit = litBounds(shot);
+        EXPECT_GE(lit.left, w.x);
+        EXPECT_GE(lit.top, w.y);
+        EXPECT_LE(lit.right, w.x + w.width);
+        EXPECT_LE(lit.bottom, w.y + w.height);
+        EXPECT_GT(lit.bottom - lit.top, kScreenHeight) << "drawn at 1x";
+    }
+    double rate = 0.0;
+    EXPECT_TRUE(waitForFpsLine(run.child, kFpsLineTimeoutMs + kLauncher.startupMs, rate));
+    EXPECT_GT(rate, 0.0);
+    EXPECT_TRUE(waitForMode(run.server.display, kWideWidth, kWideHeight, 0));
+    ASSERT_TRUE(xRequestClose(run.server.display));
+    expectCleanExit(run);
+}
+
+// Xvfb at 1920x1080 has no 640x480 mode: full screen, the picture is scaled to
+// the screen's height and centred, with black bars left and right.
+TEST_F(VesselglEndToEnd, FullScreenAtAnotherSizeThePictureIsCentredAndFillsTheHeight)
+{
+    if (!kLauncher.native) {
+        GTEST_SKIP() << "Wine is told to offer only the X screen's own mode";
+    }
+    DemoRun run;
+    ASSERT_TRUE(demoStartOn(run, kWideWidth, kWideHeight, {}));
+    Screenshot shot;
+    ASSERT_TRUE(firstLitShot(run.server.display, kWindowTimeoutMs + kLauncher.startupMs, shot, 0.15));
+    const LitBounds lit = litBounds(shot);
+    const int barWidth = (kWideWidth - kWideHeight * 4 / 3) / 2;  // 240
+    EXPECT_GE(lit.left, barWidth);
+    EXPECT_LE(lit.right, kWideWidth - barWidth);
+    EXPECT_GT(lit.bottom - lit.top, kScreenHeight) << "drawn at 1x";
+    ASSERT_TRUE(xSendKey(run.server.display, "Escape"));
+    expectCleanExit(run);
+}
+
+// An unknown argument is reported with the usage and the demo runs as ever;
+// --help and --version answer and end.
+TEST_F(VesselglEndToEnd, UnknownArgumentsAreReportedAndHelpAndVersionAnswer)
+{
+    const std::string usage = runOptionsUsage(kVesselglProgram);
+    {
+        DemoRun run;
+        ASSERT_TRUE(demoStartOn(run, kScreenWidth, kScreenHeight, {"--paced"}));
+        Screenshot lit;
+        ASSERT_TRUE(firstLitShot(run.server.display, kWindowTimeoutMs + kLauncher.startupMs, lit));
+        ASSERT_TRUE(xSendKey(run.server.display, "Escape"));
+        expectCleanExit(run);
+        const std::string says = "vesselgl: unknown option '--paced', ignored\n" + usage;
+        const std::string err = withoutCarriageReturns(run.child.err);
+        EXPECT_TRUE(kLauncher.native ? err == says : err.find(says) != std::string::npos) << err;
+    }
+    const std::pair<const char*, std::string> answers[] = {
+        {"--help", usage}, {"--version", "vesselgl " + std::string(kTubeVersion) + "\n"}};
+    for (const auto& [arg, says] : answers) {
+        DemoRun run;
+        run.dir = makeWorkDir(false);
+        ASSERT_TRUE(childStart(run.child, launcherCommand("vesselgl", {arg}), childOptions(run.dir, "")));
+        expectCleanExit(run, says);
+    }
+}
+
+// A server that switches modes: 640x480 while the demo runs, 1920x1080 again
+// after every ending; in a window the mode never changes.
+TEST_F(VesselglEndToEnd, OnXorgItTakesTheModeAndGivesItBackHoweverItEnds)
+{
+    XServerProcess server;
+    const std::string skip = modeSwitchingServerStart(server, kLauncher.native);
+    if (!skip.empty()) {
+        GTEST_SKIP() << skip;
+    }
+    const std::string dir = makeWorkDir(true);
+    for (const DemoEnding ending : kAllEndings) {
+        ChildProcess child;
+        ASSERT_TRUE(childStart(child, launcherCommand("vesselgl"), childOptions(dir, server.display)));
+        EXPECT_TRUE(waitForMode(server.display, kScreenWidth, kScreenHeight, kWindowTimeoutMs))
+            << endingName(ending);
+        EXPECT_TRUE(xWaitForMappedWindow(server.display, kWindowTimeoutMs));
+        EXPECT_TRUE(endChild(server.display, child, ending)) << endingName(ending);
+        int status = -1;
+        EXPECT_TRUE(childWait(child, kExitTimeoutMs, status)) << endingName(ending);
+        childKill(child);
+        EXPECT_EQ(status, endingStatus(ending)) << endingName(ending);
+        EXPECT_TRUE(waitForMode(server.display, kWideWidth, kWideHeight, kModeBackMs))
+            << "left behind after " << endingName(ending);
+    }
+    ChildProcess child;
+    ASSERT_TRUE(childStart(child, launcherCommand("vesselgl", {"--window"}),
+                           childOptions(dir, server.display)));
+    EXPECT_TRUE(xWaitForMappedWindow(server.display, kWindowTimeoutMs));
+    EXPECT_FALSE(waitForMode(server.display, kScreenWidth, kScreenHeight, kModeBackMs)) << "a window";
+    EXPECT_TRUE(xRequestClose(server.display));
+    int status = -1;
+    EXPECT_TRUE(childWait(child, kExitTimeoutMs, status));
+    childKill(child);
+    EXPECT_EQ(status, 0);
+    removeWorkDir(dir);
+    xServerStop(server);
 }

@@ -53,6 +53,8 @@ void displayCreateWindow(const char* title, int32_t width, int32_t height)
 {
     record("createWindow " + std::string(title) + " " + std::to_string(width) + "x" +
            std::to_string(height));
+    fake.modeWidth = width;  // a window's back buffer has the frame's size
+    fake.modeHeight = height;
 }
 
 int32_t displaySetMode(int32_t width, int32_t height, int32_t bitsPerPixel)
@@ -116,4 +118,32 @@ int32_t displayLock(DisplayLockedBuffer& buffer)
 void displayUnlock(const DisplayLockedBuffer& buffer)
 {
     record(buffer.pixels == fake.buffer.data() ? "unlock" : "unlock foreign");
+}
+
+int32_t displayOffersSize(int32_t, int32_t)
+{
+    return record("offersSize");
+}
+
+int32_t displayUsableArea(int32_t& width, int32_t& height)
+{
+    width = fake.usableWidth;
+    height = fake.usableHeight;
+    return record("usableArea", width > 0 && height > 0);
+}
+
+int32_t displayShowWindow(int32_t width, int32_t height)
+{
+    return record("showWindow " + std::to_string(width) + "x" + std::to_string(height),
+                  !fake.refuseShowWindow);
+}
+
+int32_t displayWaitRetrace()
+{
+    return record("waitRetrace", fake.offersRetraceWait);
+}
+
+int32_t displayRefreshRate()
+{
+    return fake.refreshRate;
 }

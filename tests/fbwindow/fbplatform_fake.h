@@ -26,6 +26,11 @@ struct FakeDisplay {
     std::set<int32_t> acceptedBackBuffers{2, 1, 0};
     bool refusePixelFormat = false;
     bool refuseLock = false;
+    int32_t usableWidth = 1920;   // the work area; 0 x 0 refuses the query
+    int32_t usableHeight = 1050;
+    bool refuseShowWindow = false;
+    bool offersRetraceWait = true;
+    int32_t refreshRate = 0;
     DisplayPixelFormat format{32, 0xFF0000, 0xFF00, 0xFF, true};
     int32_t bufferWidth = 0;   // 0: the mode's width
     int32_t bufferHeight = 0;  // 0: the mode's height

@@ -235,4 +235,40 @@ TEST_F(ScreenTest, EventsBecomeKeysCursorAndCloseRequests)
     EXPECT_EQ(screenCloseRequested(), 1);
 }
 
+// In a window: no exclusive mode and no mode change, the window at the largest
+// whole multiple that fits the work area, the desktop's cursor kept, and the
+// retrace wait asked of the chain only when wanted.
+TEST_F(ScreenTest, AWindowLeavesTheModeAloneAndOpensAtTheLargestWholeMultiple)
+{
+    struct WindowCase {
+        int32_t usableWidth, usableHeight;
+        bool paced;
+        Calls calls;
+    };
+    const WindowCase cases[] = {
+        {1920, 1050, false, {"usableArea", "showWindow 1280x960", "createFlipChain 2"}},
+        {1910, 1440, true, {"usableArea", "showWindow 1280x960", "createFlipChain 2", "waitRetrace"}},
+        {600, 400, false, {"usableArea", "showWindow 640x480", "createFlipChain 2"}},
+        {0, 0, false, {"usableArea", "showWindow 640x480", "createFlipChain 2"}},
+    };
+    for (const WindowCase& c : cases) {
+        TearDown();
+        fakeDisplay().usableWidth = c.usableWidth;
+        fakeDisplay().usableHeight = c.usableHeight;
+        fakeDisplay().refreshRate = 75;
+        ASSERT_EQ(screenOpen("Spindra", kWidth, kHeight, ScreenOptions{true, c.paced}), 1);
+        EXPECT_EQ(callsOf({"setExclusive", "setMode", "usableArea", "showWindow", "waitRetrace",
+                           "createFlipChain"}),
+                  c.calls);
+        EXPECT_EQ(screenRetraceWaits(), c.paced ? 1 : 0);
+        EXPECT_EQ(screenRefreshRate(), 75);
+        queue(DisplayEventType::SetCursor);
+        EXPECT_EQ(update(), 1);
+        EXPECT_FALSE(fakeDisplay().cursorHidden) << "a window keeps the desktop's cursor";
+    }
+    TearDown();
+    fakeDisplay().refuseShowWindow = true;
+    EXPECT_EQ(screenOpen("Spindra", kWidth, kHeight, ScreenOptions{true, false}), 0);
+}
+
 }  // namespace

@@ -1,14 +1,14 @@
 // The capture tools' strict argument rules, written once for all of them.
 #include "captureargs.h"
 
+#include "runoptions.h"
+
 #include <algorithm>
 #include <charconv>
 #include <limits>
 #include <system_error>
 
 namespace {
-
-constexpr size_t kShownMax = 64;  // longer values are shown cut in the middle
 
 // A whole decimal number too large for the tools' 32-bit counts.
 bool isTooLarge(const std::string& text)
@@ -29,24 +29,7 @@ bool hasArg(const std::vector<CaptureArg>& pairs, const std::string& name)
 
 std::string captureShown(const std::string& value)
 {
-    std::string shown = value;
-    if (shown.size() > kShownMax) {
-        // Cut at character starts, so a UTF-8 sequence is never split.
-        size_t head = kShownMax / 2;
-        while (head > 0 && (static_cast<unsigned char>(shown[head]) & 0xC0) == 0x80) {
-            --head;
-        }
-        size_t tail = shown.size() - kShownMax / 2;
-        while (tail < shown.size() && (static_cast<unsigned char>(shown[tail]) & 0xC0) == 0x80) {
-            ++tail;
-        }
-        shown = shown.substr(0, head) + "..." + shown.substr(tail);
-    }
-    for (char& c : shown) {
-        const auto byte = static_cast<unsigned char>(c);
-        c = byte < 0x20 || byte == 0x7F ? '?' : c;  // the message stays one line
-    }
-    return "'" + shown + "'";
+    return argumentShown(value);
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 #include <X11/extensions/XTest.h>
 
 #include "captureoutput.h"
@@ -24,15 +25,15 @@ int ignoreRequestError(Display*, XErrorEvent*)
     return 0;
 }
 
-struct Connection {
+struct ServerConnection {
     Display* display = nullptr;
-    explicit Connection(const std::string& name) : display(XOpenDisplay(name.c_str()))
+    explicit ServerConnection(const std::string& name) : display(XOpenDisplay(name.c_str()))
     {
         XSetErrorHandler(ignoreRequestError);
     }
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
-    ~Connection()
+    ServerConnection(const ServerConnection&) = delete;
+    ServerConnection& operator=(const ServerConnection&) = delete;
+    ~ServerConnection()
     {
         if (display != nullptr) {
             XCloseDisplay(display);
@@ -129,11 +130,68 @@ std::string windowTitle(Display* display, Window window)
     return title;
 }
 
+// The CRTC that shows the primary output, else the first one with a mode.
+RRCrtc shownCrtc(Display* display, XRRScreenResources* resources)
+{
+    const RROutput primary = XRRGetOutputPrimary(display, DefaultRootWindow(display));
+    XRROutputInfo* output = primary != None ? XRRGetOutputInfo(display, resources, primary) : nullptr;
+    RRCrtc crtc = output != nullptr ? output->crtc : None;
+    if (output != nullptr) {
+        XRRFreeOutputInfo(output);
+    }
+    for (int i = 0; crtc == None && i < resources->ncrtc; ++i) {
+        XRRCrtcInfo* info = XRRGetCrtcInfo(display, resources, resources->crtcs[i]);
+        crtc = info != nullptr && info->mode != None ? resources->crtcs[i] : None;
+        if (info != nullptr) {
+            XRRFreeCrtcInfo(info);
+        }
+    }
+    return crtc;
+}
+
+bool randrMode(Display* display, int& width, int& height)
+{
+    int eventBase = 0;
+    int errorBase = 0;
+    if (!XRRQueryExtension(display, &eventBase, &errorBase)) {
+        return false;
+    }
+    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, DefaultRootWindow(display));
+    if (resources == nullptr) {
+        return false;
+    }
+    const RRCrtc crtc = shownCrtc(display, resources);
+    XRRCrtcInfo* info = crtc != None ? XRRGetCrtcInfo(display, resources, crtc) : nullptr;
+    const bool found = info != nullptr && info->mode != None;
+    if (found) {
+        width = static_cast<int>(info->width);
+        height = static_cast<int>(info->height);
+    }
+    if (info != nullptr) {
+        XRRFreeCrtcInfo(info);
+    }
+    XRRFreeScreenResources(resources);
+    return found;
+}
+
 }  // namespace
+
+bool xCurrentMode(const std::string& display, int& width, int& height)
+{
+    ServerConnection c{display};
+    if (c.display == nullptr) {
+        return false;
+    }
+    if (!randrMode(c.display, width, height)) {
+        width = DisplayWidth(c.display, DefaultScreen(c.display));
+        height = DisplayHeight(c.display, DefaultScreen(c.display));
+    }
+    return true;
+}
 
 bool xScreenshot(const std::string& display, Screenshot& shot)
 {
-    Connection c{display};
+    ServerConnection c{display};
     if (c.display == nullptr) {
         return false;
     }
@@ -182,7 +240,7 @@ bool writeScreenshotPng(const Screenshot& shot, const std::string& path)
 
 bool xSendKey(const std::string& display, const std::string& keysymName)
 {
-    Connection c{display};
+    ServerConnection c{display};
     if (c.display == nullptr) {
         return false;
     }
@@ -208,7 +266,7 @@ bool xSendKey(const std::string& display, const std::string& keysymName)
 
 bool xRequestClose(const std::string& display)
 {
-    Connection c{display};
+    ServerConnection c{display};
     if (c.display == nullptr) {
         return false;
     }
@@ -238,7 +296,7 @@ bool xRequestClose(const std::string& display)
 
 bool xWaitForMappedWindow(const std::string& display, int timeoutMs)
 {
-    Connection c{display};
+    ServerConnection c{display};
     if (c.display == nullptr) {
         return false;
     }
@@ -258,7 +316,7 @@ bool xWaitForMappedWindow(const std::string& display, int timeoutMs)
 std::vector<XWindowInfo> xMappedWindows(const std::string& display)
 {
     std::vector<XWindowInfo> found;
-    Connection c{display};
+    ServerConnection c{display};
     if (c.display == nullptr) {
         return found;
     }

@@ -1,5 +1,6 @@
 // Drives a real X server the way a user would, for the end-to-end tests and the
-// demo script: starts a private Xvfb, takes screenshots of the root window,
+// demo script: starts a private Xvfb (or Xorg with the dummy video driver, which
+// switches modes), takes screenshots of the root window, reads the video mode,
 // types keys through XTEST and asks windows to close as a window manager does.
 // Every function returns false on failure and leaves nothing running behind.
 #pragma once
@@ -13,6 +14,7 @@
 struct XServerProcess {
     pid_t pid = -1;
     std::string display;  // ":N", valid while pid > 0
+    std::string folder;   // Xorg's configuration and log; "" for Xvfb
 };
 
 // Starts Xvfb with one screen of width x height at the given depth (8, 15,
@@ -20,6 +22,19 @@ struct XServerProcess {
 // connections (at most about 10 s).
 bool xvfbStart(XServerProcess& server, int width, int height, int depth);
 void xvfbStop(XServerProcess& server);
+
+// Starts Xorg with the dummy video driver on a free display number: one screen
+// at depth 24 in 1920x1080, which also offers 640x480 through RandR (and the
+// driver's usual modes). Needs root and Debian's xserver-xorg-video-dummy;
+// false with the reason (the server's last error line) when it cannot run.
+bool xorgDummyStart(XServerProcess& server, std::string& reason);
+// Stops either server and removes its folder.
+void xServerStop(XServerProcess& server);
+
+// The size of the display's current video mode: the primary output's CRTC
+// through RandR (a mode switch leaves the root window's size alone), or the
+// root window's size where RandR is missing.
+bool xCurrentMode(const std::string& display, int& width, int& height);
 
 struct Screenshot {
     int width = 0;

@@ -11,7 +11,7 @@ namespace {
 int usage()
 {
     std::fprintf(stderr,
-                 "usage: xdriver shot FILE.png | key KEYSYM | close | wait-window MILLISECONDS\n"
+                 "usage: xdriver shot FILE.png | key KEYSYM | close | wait-window MILLISECONDS | mode\n"
                  "       (acts on the X display named by $DISPLAY)\n");
     return 2;
 }
@@ -33,6 +33,13 @@ int main(int argc, char** argv)
         done = xSendKey(display, argv[2]);
     } else if (command == "close" && argc == 2) {
         done = xRequestClose(display);
+    } else if (command == "mode" && argc == 2) {
+        int width = 0;
+        int height = 0;
+        done = xCurrentMode(display, width, height);
+        if (done) {
+            std::printf("%dx%d\n", width, height);
+        }
     } else if (command == "wait-window" && argc == 3) {
         done = xWaitForMappedWindow(display, std::atoi(argv[2]));
     } else {

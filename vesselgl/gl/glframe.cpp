@@ -2,7 +2,9 @@
 // program that shows it, so that a captured frame N is the program's frame N.
 #include "glframe.h"
 
+#include "conventions.h"
 #include "glscene.h"
+#include "presentarea.h"
 
 GlDemoStart glDemoStart(GlDemo& demo, const char* texturePath)
 {
@@ -27,4 +29,16 @@ void glDemoFrame(GlDemo& demo)
 void glDemoStop()
 {
     closeGL();
+}
+
+void glDemoFit(GlDemo& demo, int32_t width, int32_t height)
+{
+    if (width == demo.fittedWidth && height == demo.fittedHeight) {
+        return;
+    }
+    const PresentArea area = presentAreaFit(width, height, kScreenWidth, kScreenHeight, false);
+    // GL counts rows from the bottom.
+    setViewportArea(area.x, height - area.y - area.height, area.width, area.height);
+    demo.fittedWidth = width;
+    demo.fittedHeight = height;
 }

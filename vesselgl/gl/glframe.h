@@ -7,6 +7,8 @@
 
 struct GlDemo {
     TubeAnimation tube;
+    int32_t fittedWidth = 0;  // the drawable the viewport was last fitted to
+    int32_t fittedHeight = 0;
 };
 
 enum class GlDemoStart {
@@ -24,3 +26,7 @@ GlDemoStart glDemoStart(GlDemo& demo, const char* texturePath);
 void glDemoFrame(GlDemo& demo);
 
 void glDemoStop();
+
+// Sets the viewport to the 4:3 area centred in a drawable of width x height,
+// when it differs from the last; the frame's clear leaves black bars around it.
+void glDemoFit(GlDemo& demo, int32_t width, int32_t height);

@@ -30,3 +30,5 @@ void setupMaterialAndLight();
 void drawTube(const TubeMesh& mesh, int32_t spinAngle);
 // Deletes the texture (and the shader path's program and buffers).
 void closeGL();
+// The viewport alone, in GL's window coordinates (rows from the bottom).
+void setViewportArea(int32_t x, int32_t y, int32_t width, int32_t height);

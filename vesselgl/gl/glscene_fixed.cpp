@@ -99,3 +99,8 @@ void closeGL()
     glDeleteTextures(1, &fixedPath.texture);
     fixedPath.texture = 0;
 }
+
+void setViewportArea(int32_t x, int32_t y, int32_t width, int32_t height)
+{
+    glViewport(x, y, width, height);
+}

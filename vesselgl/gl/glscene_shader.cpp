@@ -245,3 +245,8 @@ void closeGL()
     glDeleteProgram(shaderPath.program);
     shaderPath = ShaderPath{};
 }
+
+void setViewportArea(int32_t x, int32_t y, int32_t width, int32_t height)
+{
+    glViewport(x, y, width, height);
+}
