@@ -47,3 +47,5 @@ void closeGL()
 {
     submitted.clear();
 }
+
+void setViewportArea(int32_t, int32_t, int32_t, int32_t) {}
