@@ -36,3 +36,6 @@ bool hasProgram(const char* name);
 
 // The names in dir, sorted.
 std::vector<std::string> fileNames(const std::filesystem::path& dir);
+
+// "rendered N frames in T ms (F frames/s)" and a line break, nothing more.
+bool isSummaryLine(const std::string& text, int frames);
