@@ -25,7 +25,7 @@ std::string readAll(const std::filesystem::path& path);
 std::filesystem::path scratchDir(const std::string& name);
 
 // tool is the program's path; prefix wraps it (a limit, a timeout, a cd);
-// stdoutTo replaces the capture of standard output (">/dev/full", ">&-").
+// stdoutTo replaces the capture of standard output (">'file'", ">&-").
 // Standard error is always captured.
 RunResult runTool(const std::string& tool, const std::string& args,
                   const std::filesystem::path& scratch, const std::string& prefix = "",
