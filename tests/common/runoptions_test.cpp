@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -30,12 +31,8 @@ TEST(RunOptions, EachProgramKnowsItsFlagsAndKeepsTheRestAsUnknown)
     };
     for (const ParseCase& c : helixsoft) {
         const RunOptions o = runOptionsParse(kHelixsoftProgram, c.args);
-        EXPECT_EQ(o.window, c.window);
-        EXPECT_EQ(o.paced, c.paced);
-        EXPECT_EQ(o.fps, c.fps);
-        EXPECT_EQ(o.help, c.help);
-        EXPECT_EQ(o.version, c.version);
-        EXPECT_EQ(o.unknown, c.unknown);
+        EXPECT_EQ(std::tuple(o.window, o.paced, o.fps, o.help, o.version, o.unknown),
+                  std::tuple(c.window, c.paced, c.fps, c.help, c.version, c.unknown));
     }
     // vesselgl always waits for the retrace: --paced is not its option.
     const RunOptions vesselgl = runOptionsParse(kVesselglProgram, {"--paced", "--window"});
@@ -113,10 +110,9 @@ TEST(PresentArea, CentresTheLargest4To3AreaByWholeMultiplesOrToFit)
     };
     for (const AreaCase& c : cases) {
         const PresentArea a = presentAreaFit(c.outputWidth, c.outputHeight, 640, 480, c.wholeMultiples);
-        EXPECT_EQ(a.x, c.area.x) << c.outputWidth << "x" << c.outputHeight;
-        EXPECT_EQ(a.y, c.area.y) << c.outputWidth << "x" << c.outputHeight;
-        EXPECT_EQ(a.width, c.area.width) << c.outputWidth << "x" << c.outputHeight;
-        EXPECT_EQ(a.height, c.area.height) << c.outputWidth << "x" << c.outputHeight;
+        EXPECT_EQ(std::tuple(a.x, a.y, a.width, a.height),
+                  std::tuple(c.area.x, c.area.y, c.area.width, c.area.height))
+            << c.outputWidth << "x" << c.outputHeight;
     }
     EXPECT_EQ(windowScaleFor(1920, 1050, 640, 480), 2);
     EXPECT_EQ(windowScaleFor(3840, 2160, 640, 480), 4);

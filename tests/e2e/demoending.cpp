@@ -119,3 +119,33 @@ std::string withoutFpsLines(const std::string& text)
     splitFpsLines(text, rest);
     return rest;
 }
+
+std::string withoutCarriageReturns(std::string text)
+{
+    std::erase(text, '\r');
+    return text;
+}
+
+void expectModeTakenAndGivenBackHoweverItEnds(
+    const std::string& display, int width, int height, int startTimeoutMs,
+    const std::function<void(ChildProcess&, const std::vector<std::string>&)>& start,
+    const std::function<void(ChildProcess&, int)>& expectEnd)
+{
+    constexpr int kModeBackMs = 1000;  // the server's time to act on a mode change
+    for (const DemoEnding ending : kAllEndings) {
+        SCOPED_TRACE(endingName(ending));
+        ChildProcess child;
+        start(child, {});
+        EXPECT_TRUE(waitForMode(display, width, height, startTimeoutMs));
+        EXPECT_TRUE(xWaitForMappedWindow(display, startTimeoutMs));
+        EXPECT_TRUE(endChild(display, child, ending));
+        expectEnd(child, endingStatus(ending));
+        EXPECT_TRUE(waitForMode(display, 1920, 1080, kModeBackMs)) << "left behind";
+    }
+    ChildProcess child;
+    start(child, {"--window"});
+    EXPECT_TRUE(xWaitForMappedWindow(display, startTimeoutMs));
+    EXPECT_FALSE(waitForMode(display, width, height, kModeBackMs)) << "a window";
+    EXPECT_TRUE(xRequestClose(display));
+    expectEnd(child, 0);
+}

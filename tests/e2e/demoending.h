@@ -3,11 +3,30 @@
 // and reading the --fps lines a demo prints while it runs.
 #pragma once
 
+#include "launcher.h"
 #include "process.h"
 #include "xdriver.h"
 
+#include <gtest/gtest.h>
+
+#include <functional>
 #include <string>
 #include <vector>
+
+// A demo test that runs only where the launcher can (the Windows build is named).
+class LaunchedTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string reason;
+        if (!launcherAvailable(reason)) {
+            GTEST_SKIP() << reason;
+        }
+    }
+};
+
+// Messages compared without the carriage returns that end Windows lines.
+std::string withoutCarriageReturns(std::string text);
 
 enum class DemoEnding { Key, CloseRequest, Interrupt, Terminate, HangUp, TwoSignals };
 
@@ -33,3 +52,12 @@ bool waitForMode(const std::string& display, int width, int height, int timeoutM
 bool waitForFpsLine(const ChildProcess& child, int timeoutMs, double& rate);
 // text without the --fps lines ("N frames in T seconds = F FPS").
 std::string withoutFpsLines(const std::string& text);
+
+// On a mode-switching server: the demo started by start(args) takes width x
+// height while it runs and gives the server's 1920x1080 back after every
+// ending, each judged by expectEnd(child, status); with --window the mode never
+// changes.
+void expectModeTakenAndGivenBackHoweverItEnds(
+    const std::string& display, int width, int height, int startTimeoutMs,
+    const std::function<void(ChildProcess&, const std::vector<std::string>&)>& start,
+    const std::function<void(ChildProcess&, int)>& expectEnd);

@@ -42,7 +42,6 @@ constexpr int kOpenFailedStatus = 255;  // -1 as the shell sees it
 // 5-bit channel drops to black.
 constexpr double kMinLitShare = 0.30;
 constexpr double kMaxLitShare = 0.90;
-constexpr int kModeBackMs = 1000;  // the server's time to act on a mode change
 
 ChildOptions childOptions(const std::string& display)
 {
@@ -80,12 +79,6 @@ bool waitForPicture(const std::string& display, Screenshot& shot, double share =
     return false;
 }
 
-std::string withoutCarriageReturns(std::string text)
-{
-    std::erase(text, '\r');
-    return text;
-}
-
 // Runs the program to its end and judges how it ended and what it said
 // besides its --fps lines.
 void expectEnd(ChildProcess& child, int expectedStatus, const std::string& says = "")
@@ -104,18 +97,6 @@ void expectEnd(ChildProcess& child, int expectedStatus, const std::string& says 
         EXPECT_NE(err.find(says), std::string::npos) << err;
     }
 }
-
-// Runs only where the launcher can (the Windows build is named).
-class Launched : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        std::string reason;
-        if (!launcherAvailable(reason)) {
-            GTEST_SKIP() << reason;
-        }
-    }
-};
 
 enum class Ending { Key, CloseRequest, DisplayLost };
 
@@ -163,7 +144,7 @@ void expectTubeInFormat(const Screenshot& shot, const DepthCase& c)
     EXPECT_EQ(blueBitsSeen, c.blueMask);
 }
 
-class HelixsoftOnDepth : public Launched, public ::testing::WithParamInterface<DepthCase> {};
+class HelixsoftOnDepth : public LaunchedTest, public ::testing::WithParamInterface<DepthCase> {};
 
 TEST_P(HelixsoftOnDepth, ShowsTheTubeInTheDisplaysFormatUntilItIsEnded)
 {
@@ -205,7 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DepthCase{16, 0xF800, 0x7E0, 0x1F, Ending::CloseRequest, nullptr},
                       DepthCase{24, 0xFF0000, 0xFF00, 0xFF, Ending::DisplayLost, nullptr}));
 
-class HelixsoftWithoutScreen : public Launched {};
+using HelixsoftWithoutScreen = LaunchedTest;
 
 // A palette display, a screen whose only mode is not 640x480, and no display.
 TEST_F(HelixsoftWithoutScreen, APaletteDisplayAnotherSizeOrNoneEndsWith255)
@@ -300,7 +281,7 @@ void expectWindowShowsAFrame(const std::string& display, time_t started)
     EXPECT_GT(frame, 0) << "no frame of the renderer's first " << kSearchFrames;
 }
 
-class HelixsoftInAWindow : public Launched {};
+using HelixsoftInAWindow = LaunchedTest;
 
 // Xvfb has no retrace: the clock paces the frames. The screen keeps its size
 // and mode all along. At 2x (1920x1080) the frame is judged, natively: Wine's
@@ -340,7 +321,7 @@ TEST_F(HelixsoftInAWindow, ShowsTheFramesScaledByWholeMultiplesPacedToTheRefresh
     }
 }
 
-class HelixsoftArguments : public Launched {};
+using HelixsoftArguments = LaunchedTest;
 
 // Unpaced, full screen, it runs far above any refresh rate; an unknown
 // argument is reported with the usage and changes nothing else.
@@ -369,7 +350,7 @@ TEST_F(HelixsoftArguments, UnknownOnesAreReportedAndTheDemoRunsUnpacedAsBefore)
     EXPECT_EQ(withoutCarriageReturns(child.out), "helixsoft " + std::string(kTubeVersion) + "\n");
 }
 
-class HelixsoftOnXorg : public Launched {};
+using HelixsoftOnXorg = LaunchedTest;
 
 // A server that switches modes: the display is 640x480 while the demo runs and
 // 1920x1080 again after every ending; in a window the mode never changes.
@@ -380,23 +361,13 @@ TEST_F(HelixsoftOnXorg, TakesTheModeAndGivesItBackHoweverItEnds)
     if (!skip.empty()) {
         GTEST_SKIP() << skip;
     }
-    for (const DemoEnding ending : kAllEndings) {
-        ChildProcess child;
-        ASSERT_TRUE(childStart(child, launcherCommand("helixsoft"), childOptions(server.display)));
-        EXPECT_TRUE(waitForMode(server.display, kWidth, kHeight, kTimeoutMs)) << endingName(ending);
-        EXPECT_TRUE(xWaitForMappedWindow(server.display, kTimeoutMs));
-        EXPECT_TRUE(endChild(server.display, child, ending)) << endingName(ending);
-        expectEnd(child, endingStatus(ending));
-        EXPECT_TRUE(waitForMode(server.display, kWideWidth, kWideHeight, kModeBackMs))
-            << "left behind after " << endingName(ending);
-    }
-    ChildProcess child;
-    ASSERT_TRUE(childStart(child, launcherCommand("helixsoft", {"--window"}),
-                           childOptions(server.display)));
-    EXPECT_TRUE(xWaitForMappedWindow(server.display, kTimeoutMs));
-    EXPECT_FALSE(waitForMode(server.display, kWidth, kHeight, kModeBackMs)) << "a window";
-    EXPECT_TRUE(xRequestClose(server.display));
-    expectEnd(child, 0);
+    expectModeTakenAndGivenBackHoweverItEnds(
+        server.display, kWidth, kHeight, kTimeoutMs,
+        [&](ChildProcess& child, const std::vector<std::string>& args) {
+            ASSERT_TRUE(childStart(child, launcherCommand("helixsoft", args),
+                                   childOptions(server.display)));
+        },
+        [](ChildProcess& child, int status) { expectEnd(child, status); });
     xServerStop(server);
 }
 

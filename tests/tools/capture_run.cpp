@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -57,4 +58,16 @@ std::vector<std::string> fileNames(const fs::path& dir)
 bool hasProgram(const char* name)
 {
     return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+bool isSummaryLine(const std::string& text, int frames)
+{
+    int n = 0;
+    double ms = -1.0;
+    double perSecond = -1.0;
+    int consumed = 0;
+    const int fields = std::sscanf(text.c_str(), "rendered %d frames in %lf ms (%lf frames/s)%n",
+                                   &n, &ms, &perSecond, &consumed);
+    return fields == 3 && n == frames && ms >= 0.0 && perSecond >= 0.0 &&
+           text.substr(static_cast<size_t>(consumed)) == "\n";
 }

@@ -25,7 +25,7 @@ std::string readAll(const std::filesystem::path& path);
 std::filesystem::path scratchDir(const std::string& name);
 
 // tool is the program's path; prefix wraps it (a limit, a timeout, a cd);
-// stdoutTo replaces the capture of standard output (">/dev/full", ">&-").
+// stdoutTo replaces the capture of standard output (">'file'", ">&-").
 // Standard error is always captured.
 RunResult runTool(const std::string& tool, const std::string& args,
                   const std::filesystem::path& scratch, const std::string& prefix = "",
@@ -36,3 +36,6 @@ bool hasProgram(const char* name);
 
 // The names in dir, sorted.
 std::vector<std::string> fileNames(const std::filesystem::path& dir);
+
+// "rendered N frames in T ms (F frames/s)" and a line break, nothing more.
+bool isSummaryLine(const std::string& text, int frames);

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 #include <stb_image.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -108,19 +107,6 @@ TEST(CaptureTool, BadArgumentsExitTwoWithAReasonAndTheUsage)
     EXPECT_EQ(version.out, std::string("helixsoft-capture ") + kTubeVersion + "\n");
     EXPECT_EQ(version.err, "");
     fs::remove_all(scratch);
-}
-
-// "rendered N frames in T ms (F frames/s)" and a line break, nothing more.
-bool isSummaryLine(const std::string& text, int frames)
-{
-    int n = 0;
-    double ms = -1.0;
-    double perSecond = -1.0;
-    int consumed = 0;
-    const int fields = std::sscanf(text.c_str(), "rendered %d frames in %lf ms (%lf frames/s)%n",
-                                   &n, &ms, &perSecond, &consumed);
-    return fields == 3 && n == frames && ms >= 0.0 && perSecond >= 0.0 &&
-           text.substr(static_cast<size_t>(consumed)) == "\n";
 }
 
 TEST(CaptureTool, WritesTheListedFramesAndEveryChecksumAsTheRendererDrewThem)

@@ -15,7 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <numeric>
@@ -107,14 +106,7 @@ TEST(GlCaptureTool, WritesFramesUnderTheirNamesOnlyWhenComplete)
     const RunResult good = runIn(VESSELGL_CAPTURE_PATH, scratch, "--frames 2 --out a/b");
     EXPECT_EQ(good.status, 0) << good.err;
     EXPECT_EQ(fileNames(scratch / "a" / "b"), std::vector<std::string>{"frame_000002.png"});
-    int frames = 0;
-    double ms = -1.0;
-    double perSecond = -1.0;
-    int consumed = 0;
-    EXPECT_EQ(std::sscanf(good.out.c_str(), "rendered %d frames in %lf ms (%lf frames/s)\n%n",
-                          &frames, &ms, &perSecond, &consumed), 3);
-    EXPECT_EQ(frames, 2);
-    EXPECT_EQ(size_t(consumed), good.out.size()) << good.out;
+    EXPECT_TRUE(isSummaryLine(good.out, 2)) << good.out;
 
     fs::create_directories(scratch / "c" / "frame_000002.png");  // the name is taken
     const RunResult blocked = runIn(VESSELGL_CAPTURE_PATH, scratch, "--frames 2 --save 1,2 --out c");

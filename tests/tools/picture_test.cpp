@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 TEST(PictureMiddleBox, IsTheLargestOfThePicturesShapeInTheMiddleOfTheFrame)
@@ -22,10 +24,9 @@ TEST(PictureMiddleBox, IsTheLargestOfThePicturesShapeInTheMiddleOfTheFrame)
     };
     for (const Case& c : cases) {
         const PictureBox box = pictureMiddleBox(c.width, c.height, c.outWidth, c.outHeight);
-        EXPECT_EQ(box.x, c.box.x) << c.width << "x" << c.height << " to " << c.outWidth;
-        EXPECT_EQ(box.y, c.box.y) << c.width << "x" << c.height << " to " << c.outWidth;
-        EXPECT_EQ(box.width, c.box.width) << c.width << "x" << c.height << " to " << c.outWidth;
-        EXPECT_EQ(box.height, c.box.height) << c.width << "x" << c.height << " to " << c.outWidth;
+        EXPECT_EQ(std::tuple(box.x, box.y, box.width, box.height),
+                  std::tuple(c.box.x, c.box.y, c.box.width, c.box.height))
+            << c.width << "x" << c.height << " to " << c.outWidth;
     }
 }
 
