@@ -163,12 +163,14 @@ struct RowBatch {
 };
 
 // The spans' lengths, all at least 1, as divisors for the channels' steps.
-// One division a batch, for the reciprocals: a channel difference d (below
-// 2^24 in size) times the reciprocal of a length n (below 2^15) is within
-// 2^-28 of d / n, nearer than any fractional quotient comes to an integer
-// (1/n), so truncating it gives the integer quotient, except where d / n is
-// itself an integer and the product falls just short of it: the remainder is
-// then +-n and the quotient moves one away from zero.
+// One division a batch, in float, for the reciprocals: a length n (below
+// 2^15) is exact in float and 1/n is rounded to within 2^-24 of itself, so a
+// channel difference d (at most 255 * 2^16 = 2^24 - 2^16 in size) times it,
+// in double, is within (1 - 2^-8)/n + 2^-29 < 1/n of d / n: nearer than any
+// fractional quotient comes to an integer (1/n). Truncating the product
+// therefore gives the integer quotient, except where d / n is itself an
+// integer and the product falls just short of it: the remainder is then +-n
+// and the quotient moves one away from zero.
 #if HWY_HAVE_FLOAT64
 struct BatchLengths {
     LaneVec length;
@@ -178,11 +180,12 @@ struct BatchLengths {
 
 HWY_INLINE BatchLengths batchLengths(LaneVec length)
 {
-    const hn::Half<LaneTag> dh;
+    const hn::Repartition<float, LaneTag> df;
+    const hn::Half<decltype(df)> dfh;
     const hn::Repartition<double, LaneTag> dd;
-    const auto one = hn::Set(dd, 1.0);
-    return BatchLengths{length, hn::Div(one, hn::PromoteTo(dd, hn::LowerHalf(dh, length))),
-                        hn::Div(one, hn::PromoteTo(dd, hn::UpperHalf(dh, length)))};
+    const auto reciprocal = hn::Div(hn::Set(df, 1.0f), hn::ConvertTo(df, length));
+    return BatchLengths{length, hn::PromoteTo(dd, hn::LowerHalf(dfh, reciprocal)),
+                        hn::PromoteTo(dd, hn::UpperHalf(dfh, reciprocal))};
 }
 
 HWY_INLINE LaneVec batchQuotient(LaneVec difference, const BatchLengths& length)
