@@ -215,12 +215,10 @@ void buildDrawList(const std::vector<Vertex>& vertices, const std::vector<Face>&
         const ScreenCorner c0 = positions[face.i0];
         const ScreenCorner c1 = positions[face.i1];
         const ScreenCorner c2 = positions[face.i2];
-        const RowOrderedTriangle t = orderTriangle(c0.x, c0.y, c1.x, c1.y, c2.x, c2.y,
-                                                   colours[face.i0], colours[face.i1],
-                                                   colours[face.i2]);
-        if (triangleReachesScreen(t)) {
-            triangles[count++] = t;
-        }
+        // Stored either way, kept by the count: count <= i, so the store fits.
+        triangles[count] = orderTriangle(c0.x, c0.y, c1.x, c1.y, c2.x, c2.y, colours[face.i0],
+                                         colours[face.i1], colours[face.i2]);
+        count += triangleReachesScreen(triangles[count]) ? 1 : 0;
     }
     list.count = count;
     sortIntoBands(list, list.triangles.size());
