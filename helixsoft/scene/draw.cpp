@@ -167,38 +167,61 @@ RowBand drawListBand(const DrawList& list, int32_t band)
     return RowBand{first, std::min(first + list.bandRows, kFrameHeight) - 1};
 }
 
+namespace {
+
+// The faces in drawOrder that are turned to the viewer, into corners.facing;
+// returns their count. Half the faces go either way in depth order, at
+// random: the count, not a branch, decides whether one stays.
+int32_t facingFaces(const std::vector<Face>& faces, [[maybe_unused]] size_t vertexCount,
+                    CornerCache& corners)
+{
+    if (corners.facing.size() < faces.size()) {
+        corners.facing.resize(faces.size());
+    }
+    const ScreenCorner* positions = corners.positions.data();
+    int32_t* facing = corners.facing.data();
+    int32_t count = 0;
+    for (const Face& slot : faces) {
+        assert(slot.drawOrder >= 0 && static_cast<size_t>(slot.drawOrder) < faces.size());
+        const Face& face = faces[slot.drawOrder];
+        assert(static_cast<size_t>(face.i0) < vertexCount &&
+               static_cast<size_t>(face.i1) < vertexCount &&
+               static_cast<size_t>(face.i2) < vertexCount);
+        const ScreenCorner c0 = positions[face.i0];
+        const ScreenCorner c1 = positions[face.i1];
+        const ScreenCorner c2 = positions[face.i2];
+        facing[count] = slot.drawOrder;
+        // Zero is turned away too: edge-on or degenerate.
+        count += cullValueOf(c0.x, c0.y, c1.x, c1.y, c2.x, c2.y) > 0 ? 1 : 0;
+    }
+    return count;
+}
+
+} // namespace
+
 void buildDrawList(const std::vector<Vertex>& vertices, const std::vector<Face>& faces,
                    float lightX, float lightY, float lightZ, CornerCache& corners,
                    DrawList& list)
 {
     fillCornerCache(corners, vertices, lightX, lightY, lightZ);
     reserveDrawList(list, faces.size());
+    const int32_t facing = facingFaces(faces, vertices.size(), corners);
     const ScreenCorner* positions = corners.positions.data();
     const uint32_t* colours = corners.colours.data();
-    const size_t capacity = list.triangles.size();
     RowOrderedTriangle* triangles = list.triangles.data();
     int32_t count = 0;
-    for (const Face& slot : faces) {
-        assert(slot.drawOrder >= 0 && static_cast<size_t>(slot.drawOrder) < faces.size());
-        const Face& face = faces[slot.drawOrder];
-        assert(static_cast<size_t>(face.i0) < vertices.size() &&
-               static_cast<size_t>(face.i1) < vertices.size() &&
-               static_cast<size_t>(face.i2) < vertices.size());
+    for (int32_t i = 0; i < facing; ++i) {
+        const Face& face = faces[corners.facing[i]];
         const ScreenCorner c0 = positions[face.i0];
         const ScreenCorner c1 = positions[face.i1];
         const ScreenCorner c2 = positions[face.i2];
-        if (cullValueOf(c0.x, c0.y, c1.x, c1.y, c2.x, c2.y) <= 0) {
-            continue;  // turned away, edge-on or degenerate
-        }
-        const RowOrderedTriangle t = orderTriangle(c0.x, c0.y, c1.x, c1.y, c2.x, c2.y,
-                                                   colours[face.i0], colours[face.i1],
-                                                   colours[face.i2]);
-        if (triangleReachesScreen(t)) {
-            triangles[count++] = t;
-        }
+        // Stored either way, kept by the count: count <= i, so the store fits.
+        triangles[count] = orderTriangle(c0.x, c0.y, c1.x, c1.y, c2.x, c2.y, colours[face.i0],
+                                         colours[face.i1], colours[face.i2]);
+        count += triangleReachesScreen(triangles[count]) ? 1 : 0;
     }
     list.count = count;
-    sortIntoBands(list, capacity);
+    sortIntoBands(list, list.triangles.size());
 }
 
 void drawListFill(uint32_t* pixels, const DrawList& list, int32_t band)

@@ -21,6 +21,7 @@ struct ScreenCorner {
 struct CornerCache {
     std::vector<ScreenCorner> positions;
     std::vector<uint32_t> colours;
+    std::vector<int32_t> facing;  // the faces turned to the viewer, in drawing order
 };
 
 // Twice the signed screen area of corners 0, 1, 2 (y downwards): positive when

@@ -64,36 +64,44 @@ inline RasterCorner rasterCorner(int32_t x, int32_t y, uint32_t colour)
                         static_cast<int32_t>(colour & kRasterChannelMask)};
 }
 
-// Inline, since drawing calls them for every face of every frame.
+// Inline, since drawing calls them for every face of every frame. The three
+// exchanges move corner numbers, by masks rather than branches: the faces come
+// in depth order, which says nothing about the order of their rows.
 inline RowOrderedTriangle orderTriangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                                         int32_t x3, int32_t y3, uint32_t colour1,
                                         uint32_t colour2, uint32_t colour3)
 {
-    RowOrderedTriangle t{rasterCorner(x1, y1, colour1), rasterCorner(x2, y2, colour2),
-                         rasterCorner(x3, y3, colour3)};
+    const int32_t x[3] = {x1, x2, x3};
+    const int32_t y[3] = {y1, y2, y3};
+    const uint32_t colour[3] = {colour1, colour2, colour3};
+    // a when the condition holds, else b.
+    const auto pick = [](bool condition, int32_t a, int32_t b) {
+        return b ^ ((a ^ b) & -static_cast<int32_t>(condition));
+    };
     // Strict comparisons in this order decide where equal rows end up.
-    if (t.middle.y < t.top.y) {
-        std::swap(t.top, t.middle);
-    }
-    if (t.bottom.y < t.top.y) {
-        std::swap(t.top, t.bottom);
-    }
-    if (t.bottom.y < t.middle.y) {
-        std::swap(t.middle, t.bottom);
-    }
-    return t;
+    const bool first = y2 < y1;
+    int32_t top = first ? 1 : 0;
+    const int32_t middle = 1 - top;
+    const bool second = y3 < pick(first, y2, y1);
+    const int32_t bottom = pick(second, top, 2);
+    top = pick(second, 2, top);
+    const bool third = y[bottom] < y[middle];
+    const int32_t lower = pick(third, middle, bottom);
+    const int32_t upper = pick(third, bottom, middle);
+    return RowOrderedTriangle{rasterCorner(x[top], y[top], colour[top]),
+                              rasterCorner(x[upper], y[upper], colour[upper]),
+                              rasterCorner(x[lower], y[lower], colour[lower])};
 }
 
 // False when no pixel of the triangle can land on the screen: it lies wholly
 // above, below, left or right of it (a side never leaves its edge's columns).
 inline bool triangleReachesScreen(const RowOrderedTriangle& t)
 {
-    if (t.bottom.y < 0 || t.top.y > kRasterLastRow) {
-        return false;
-    }
     const int32_t left = std::min({t.top.x, t.middle.x, t.bottom.x});
     const int32_t right = std::max({t.top.x, t.middle.x, t.bottom.x});
-    return left <= kRasterLastColumn && right >= 0;
+    // Not short-circuited: one test, not four branches on random outcomes.
+    return (t.bottom.y >= 0) & (t.top.y <= kRasterLastRow) & (left <= kRasterLastColumn) &
+           (right >= 0);
 }
 // Fills triangles[order[0]], ..., triangles[order[count - 1]] in that order,
 // their rows within band only.

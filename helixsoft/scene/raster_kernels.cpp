@@ -91,15 +91,13 @@ __attribute__((flatten)) void spanRow(uint32_t* row, const SpanEnds& ends)
 
 // Near the screen, with corners within +-kBatchColumnLimit columns, every 16.16
 // value of a side fits 32 bits, so a batch of rows is set up at once, one row
-// per lane. The span steps come from a division in double: with channel
-// differences below 2^24 and lengths below 2^21 the rounded quotient never
-// crosses an integer, so truncating it gives exactly the integer quotient. The
-// edges' slopes come from the same kind of division: their differences stay
-// below 2^31 and their heights below 2^21.
+// per lane. The span steps and the edges' slopes come from reciprocals, which
+// are exact for their sizes (below): channel differences below 2^24 and
+// lengths below 2^15 for the steps, differences below 2^31 and heights below
+// 2^21 for the slopes.
 constexpr int32_t kBatchColumnLimit = 16383;
 constexpr int64_t kBatchHeightLimit = int64_t{1} << 21;
 constexpr size_t kMaxBatchRows = HWY_MAX_BYTES / sizeof(int32_t);
-constexpr size_t kSlopeValues = 12;  // x, red, green, blue of three edges
 
 // Corners already ordered by row.
 HWY_INLINE bool fitsBatchedPath(const TriangleSetup& t)
@@ -111,47 +109,42 @@ HWY_INLINE bool fitsBatchedPath(const TriangleSetup& t)
            static_cast<int64_t>(t.bottom.y) - t.top.y < kBatchHeightLimit;
 }
 
-// The twelve slopes of the three edges, as many per division as a vector of
-// doubles holds (one where vectors hold no doubles: WebAssembly's, in this
-// Highway). An edge of zero height keeps zero slopes, as edgeSlopes gives.
+// An edge's slope, difference / rows truncated, from the reciprocal of rows:
+// with |difference| below 2^31 and rows below 2^21, the product is within
+// 2^-52 * 2^31 / rows < 1/rows of the quotient, nearer than any fractional
+// quotient comes to an integer, so truncating it is exact except where the
+// quotient is itself an integer and the product falls just short: the
+// remainder is then +-rows and the quotient moves one away from zero.
+HWY_INLINE int32_t edgeQuotient(int32_t difference, int32_t rows, double reciprocal)
+{
+    const auto quotient = static_cast<int32_t>(difference * reciprocal);  // truncates
+    const int64_t remainder = difference - static_cast<int64_t>(quotient) * rows;
+    return quotient + (remainder == rows ? 1 : 0) - (remainder == -rows ? 1 : 0);
+}
+
+// The twelve slopes of the three edges, one division per edge. An edge of
+// zero height keeps zero slopes, as edgeSlopes gives.
+HWY_INLINE EdgeSlopes batchedEdge(const RasterCorner& from, const RasterCorner& to)
+{
+    const int32_t rows = to.y - from.y;
+    if (rows == 0) {
+        return EdgeSlopes{0, 0, 0, 0};
+    }
+    const double reciprocal = 1.0 / rows;
+    const auto slope = [&](int32_t start, int32_t end) {
+        const auto difference =
+            static_cast<int32_t>(static_cast<uint32_t>(end - start) << kRasterFixedShift);
+        return edgeQuotient(difference, rows, reciprocal);
+    };
+    return EdgeSlopes{slope(from.x, to.x), slope(from.red, to.red), slope(from.green, to.green),
+                      slope(from.blue, to.blue)};
+}
+
 HWY_INLINE void batchedEdges(TriangleSetup& t)
 {
-    constexpr size_t kPadded = kSlopeValues + HWY_MAX_BYTES / sizeof(double);
-    alignas(64) double difference[kPadded] = {};
-    alignas(64) double height[kPadded];
-    alignas(64) int32_t slope[kPadded];
-    std::fill(height, height + kPadded, 1.0);
-    const RasterCorner* from[3] = {&t.top, &t.middle, &t.top};
-    const RasterCorner* to[3] = {&t.middle, &t.bottom, &t.bottom};
-    for (int e = 0; e < 3; ++e) {
-        const int32_t rows = to[e]->y - from[e]->y;
-        if (rows == 0) {
-            continue;
-        }
-        const int32_t change[4] = {to[e]->x - from[e]->x, to[e]->red - from[e]->red,
-                                   to[e]->green - from[e]->green, to[e]->blue - from[e]->blue};
-        for (int v = 0; v < 4; ++v) {
-            difference[4 * e + v] =
-                static_cast<int32_t>(static_cast<uint32_t>(change[v]) << kRasterFixedShift);
-            height[4 * e + v] = rows;
-        }
-    }
-#if HWY_HAVE_FLOAT64
-    const hn::ScalableTag<double> dd;
-    const hn::Rebind<int32_t, decltype(dd)> dq;
-    for (size_t k = 0; k < kSlopeValues; k += hn::Lanes(dd)) {
-        const auto quotient = hn::Div(hn::Load(dd, difference + k), hn::Load(dd, height + k));
-        hn::StoreU(hn::DemoteTo(dq, quotient), dq, slope + k);  // truncates
-    }
-#else
-    for (size_t k = 0; k < kSlopeValues; ++k) {
-        slope[k] = static_cast<int32_t>(difference[k] / height[k]);  // truncates
-    }
-#endif
-    EdgeSlopes* edges[3] = {&t.upper, &t.lower, &t.longEdge};
-    for (int e = 0; e < 3; ++e) {
-        *edges[e] = EdgeSlopes{slope[4 * e], slope[4 * e + 1], slope[4 * e + 2], slope[4 * e + 3]};
-    }
+    t.upper = batchedEdge(t.top, t.middle);
+    t.lower = batchedEdge(t.middle, t.bottom);
+    t.longEdge = batchedEdge(t.top, t.bottom);
 }
 
 // A batch of rows' spans, ready for the span loop; a count below 1 draws nothing.
@@ -163,12 +156,14 @@ struct RowBatch {
 };
 
 // The spans' lengths, all at least 1, as divisors for the channels' steps.
-// One division a batch, for the reciprocals: a channel difference d (below
-// 2^24 in size) times the reciprocal of a length n (below 2^15) is within
-// 2^-28 of d / n, nearer than any fractional quotient comes to an integer
-// (1/n), so truncating it gives the integer quotient, except where d / n is
-// itself an integer and the product falls just short of it: the remainder is
-// then +-n and the quotient moves one away from zero.
+// One division a batch, in float, for the reciprocals: a length n (below
+// 2^15) is exact in float and 1/n is rounded to within 2^-24 of itself, so a
+// channel difference d (at most 255 * 2^16 = 2^24 - 2^16 in size) times it,
+// in double, is within (1 - 2^-8)/n + 2^-29 < 1/n of d / n: nearer than any
+// fractional quotient comes to an integer (1/n). Truncating the product
+// therefore gives the integer quotient, except where d / n is itself an
+// integer and the product falls just short of it: the remainder is then +-n
+// and the quotient moves one away from zero.
 #if HWY_HAVE_FLOAT64
 struct BatchLengths {
     LaneVec length;
@@ -178,11 +173,12 @@ struct BatchLengths {
 
 HWY_INLINE BatchLengths batchLengths(LaneVec length)
 {
-    const hn::Half<LaneTag> dh;
+    const hn::Repartition<float, LaneTag> df;
+    const hn::Half<decltype(df)> dfh;
     const hn::Repartition<double, LaneTag> dd;
-    const auto one = hn::Set(dd, 1.0);
-    return BatchLengths{length, hn::Div(one, hn::PromoteTo(dd, hn::LowerHalf(dh, length))),
-                        hn::Div(one, hn::PromoteTo(dd, hn::UpperHalf(dh, length)))};
+    const auto reciprocal = hn::Div(hn::Set(df, 1.0f), hn::ConvertTo(df, length));
+    return BatchLengths{length, hn::PromoteTo(dd, hn::LowerHalf(dfh, reciprocal)),
+                        hn::PromoteTo(dd, hn::UpperHalf(dfh, reciprocal))};
 }
 
 HWY_INLINE LaneVec batchQuotient(LaneVec difference, const BatchLengths& length)

@@ -109,12 +109,25 @@ struct TriangleCase {
     std::vector<std::pair<int, int>> rows;  // coverage of rows firstRow on
 };
 
+// Rows 0 to last covering columns 0 to the row's number.
+std::vector<std::pair<int, int>> columnsUpTo(int last)
+{
+    std::vector<std::pair<int, int>> rows;
+    for (int y = 0; y <= last; ++y) {
+        rows.emplace_back(0, y);
+    }
+    return rows;
+}
+
 TEST(Raster, TriangleCoverageFollowsTheTruncatedEdges)
 {
     const TriangleCase cases[] = {
         {0, 0, 0, 3, 10, 3, 0, {{0, 0}, {0, 3}, {0, 6}, {0, 9}}},
         {0, 0, 10, 3, 0, 3, 0, {{0, 0}, {0, 3}, {0, 6}, {0, 10}}},
         {0, 0, 10, 0, 5, 5, 0, {{0, 10}, {1, 9}, {2, 8}, {3, 7}, {4, 6}, {5, 5}}},
+        // A whole column a row over 49 rows: 49 << 16 times 1/49 in double
+        // falls short of 65536.
+        {0, 0, 49, 49, 0, 49, 0, columnsUpTo(49)},
         {4, 7, 8, 7, 100, 7, 7, {{4, 8}}},  // one row: first corner to second
         {0, -20, 10, -20, 5, -1, 0, {}},
         {0, 480, 10, 500, 5, 490, 0, {}},
@@ -147,13 +160,13 @@ TEST(Raster, EqualRowsAreOrderedByTheThreeExchanges)
 
 // A triangle whose middle row runs n columns between a black vertical edge and
 // a grey corner of n levels: a step of exactly one level a pixel, up or down,
-// which a quotient computed through a reciprocal can fall short of (for these
-// n). Near the screen, where the kernels set up a batch of rows at once.
+// which a quotient computed through a float reciprocal falls short of (for
+// these n, 1/n rounds down in float). Near the screen, where the kernels set up a batch of rows at once.
 TEST(Raster, WholeQuotientStepsReachEveryLevelOnEveryInstructionSet)
 {
     for (const int64_t target : simdTargets()) {
         const SimdTargetScope scope(target);
-        for (const int32_t n : {49, 103, 107, 161, 187, 197}) {
+        for (const int32_t n : {25, 49, 107, 197, 254}) {
             for (const bool greyOnTheLeft : {false, true}) {
                 GuardedFrame frame;
                 const int32_t left = greyOnTheLeft ? 300 - (n - 1) : 300;

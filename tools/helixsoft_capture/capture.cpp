@@ -3,10 +3,13 @@
 #include "capture.h"
 
 #include "capture_progress.h"
+#include "checksum_ring.h"
 #include "conventions.h"
+#include "cores.h"
 #include "pipeline.h"
 #include "scene.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -73,15 +76,6 @@ bool checksumsApart(const CaptureOptions& options, std::string& reason)
     return true;
 }
 
-// Writes frame's line when the run writes checksums.
-bool addChecksumLine(const CaptureOptions& options, int32_t frame, const uint32_t* pixels,
-                     CaptureFile& checksums, std::string& reason)
-{
-    return options.checksumsPath.empty() ||
-           captureFileWriteChecksum(checksums, frame, captureChecksum(pixels, kFramePixels),
-                                    reason);
-}
-
 } // namespace
 
 bool captureParseArgs(const std::vector<std::string>& args, CaptureOptions& options,
@@ -105,48 +99,98 @@ bool captureParseArgs(const std::vector<std::string>& args, CaptureOptions& opti
 
 namespace {
 
-// Frames 1..options.frames through the pipeline, their checksum lines going to
-// checksums as they come; adds the time spent rendering to pipeline.
-bool captureFrames(const CaptureOptions& options, FramePipeline& frames, CaptureFile& checksums,
-                   std::chrono::steady_clock::duration& pipeline, std::string& reason)
+// A frame's checksum takes several times as long as its rendering (about 1.3
+// against 0.25 ms on a 2 GHz core), so beyond a few threads summing, more
+// only add frame buffers (1.2 MB each, two per thread).
+constexpr int32_t kMaxSummingThreads = 8;
+
+// The oldest frame's line, and those after it that are summed already, or
+// every line still due when all of them is set.
+bool writeDueLines(ChecksumRing& ring, CaptureFile& checksums, bool all, std::string& reason)
 {
-    using Clock = std::chrono::steady_clock;
-    const uint32_t* pixels = frames.scene->pixels.data();
-    auto nextSave = options.saveFrames.begin();
-    ProgressMeter progress = progressStart(options.frames, stderr);
-    for (int32_t frame = 1; frame <= options.frames; ++frame) {
-        const Clock::time_point start = Clock::now();
-        framePipelineRenderNext(frames);
-        pipeline += Clock::now() - start;
-        if (!addChecksumLine(options, frame, pixels, checksums, reason)) {
-            progressFinish(progress);
+    while (!checksumRingEmpty(ring) && (all || checksumRingFull(ring) ||
+                                        checksumRingOldestReady(ring))) {
+        int32_t frame = 0;
+        uint64_t checksum = 0;
+        checksumRingTakeOldest(ring, frame, checksum);
+        if (!captureFileWriteChecksum(checksums, frame, checksum, reason)) {
             return false;
         }
-        if (nextSave != options.saveFrames.end() && *nextSave == frame) {
-            const std::string path = options.outDir + "/" + captureFileName(frame);
-            if (!captureWritePng(path, pixels, kFrameWidth, kFrameHeight, reason)) {
-                progressFinish(progress);
-                reason = "frame " + std::to_string(frame) + ": " + reason;
-                return false;
-            }
-            ++nextSave;
-        }
-        progressFrameDone(progress, frame);
     }
-    progressFinish(progress);
     return true;
 }
 
-// The frames of the run on the machine's cores.
+// A saved frame's line goes out before its file, after every earlier line, as
+// a frame that cannot be saved ends the run with the lines before it written.
+bool saveFrame(const CaptureOptions& options, int32_t frame, const uint32_t* pixels,
+               ChecksumRing& ring, CaptureFile& checksums, std::string& reason)
+{
+    if (!options.checksumsPath.empty() &&
+        (!writeDueLines(ring, checksums, true, reason) ||
+         !captureFileWriteChecksum(checksums, frame, captureChecksum(pixels, kFramePixels),
+                                   reason))) {
+        return false;
+    }
+    const std::string path = options.outDir + "/" + captureFileName(frame);
+    if (!captureWritePng(path, pixels, kFrameWidth, kFrameHeight, reason)) {
+        reason = "frame " + std::to_string(frame) + ": " + reason;
+        return false;
+    }
+    return true;
+}
+
+// What becomes of a rendered frame: saved, or handed to the ring for its
+// checksum, or nothing.
+bool finishFrame(const CaptureOptions& options, int32_t frame, SceneState& scene,
+                 ChecksumRing& ring, CaptureFile& checksums, std::string& reason)
+{
+    if (std::binary_search(options.saveFrames.begin(), options.saveFrames.end(), frame)) {
+        return saveFrame(options, frame, scene.pixels.data(), ring, checksums, reason);
+    }
+    if (options.checksumsPath.empty()) {
+        return true;
+    }
+    checksumRingHandIn(ring, scene.pixels, frame);
+    return writeDueLines(ring, checksums, false, reason);
+}
+
+// Frames 1..options.frames through the pipeline, their checksum lines going to
+// checksums as they are summed; adds the time spent rendering to pipeline.
+bool captureFrames(const CaptureOptions& options, FramePipeline& frames, ChecksumRing& ring,
+                   CaptureFile& checksums, std::chrono::steady_clock::duration& pipeline,
+                   std::string& reason)
+{
+    using Clock = std::chrono::steady_clock;
+    ProgressMeter progress = progressStart(options.frames, stderr);
+    bool written = true;
+    for (int32_t frame = 1; written && frame <= options.frames; ++frame) {
+        const Clock::time_point start = Clock::now();
+        framePipelineRenderNext(frames);
+        pipeline += Clock::now() - start;
+        written = finishFrame(options, frame, *frames.scene, ring, checksums, reason);
+        progressFrameDone(progress, frame);
+    }
+    written = written && writeDueLines(ring, checksums, true, reason);
+    progressFinish(progress);
+    return written;
+}
+
+// The frames of the run on the machine's cores: with checksums, which cost
+// several times a frame's rendering, the frames render on one thread and the
+// cores sum them; without, the frames render on all of them.
 bool renderFrames(const CaptureOptions& options, CaptureFile& checksums, CaptureResult& result,
                   std::string& reason)
 {
     SceneState scene{};
     sceneStartup(scene, SceneStart{false, options.startSpin});
+    const bool summing = !options.checksumsPath.empty();
     FramePipeline frames;
-    framePipelineStart(frames, scene, framePipelineThreads());
+    framePipelineStart(frames, scene, summing ? 1 : framePipelineThreads());
+    ChecksumRing ring;
+    checksumRingStart(ring, summing ? std::min(coresAvailable(), kMaxSummingThreads) : 1);
     std::chrono::steady_clock::duration pipeline{};
-    const bool rendered = captureFrames(options, frames, checksums, pipeline, reason);
+    const bool rendered = captureFrames(options, frames, ring, checksums, pipeline, reason);
+    checksumRingStop(ring);
     framePipelineStop(frames);
     result.pipelineMs = std::chrono::duration<double, std::milli>(pipeline).count();
     return rendered;

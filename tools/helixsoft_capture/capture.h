@@ -36,7 +36,8 @@ struct CaptureResult {
 // saving the listed ones; on a terminal, progress on standard error. A frame
 // that cannot be saved ends the run: the reason starts "frame N: ", and the
 // frames saved before it stay. With a checksums path, one line per frame goes
-// to that file as the frame is rendered; like a frame, the file appears under
+// to that file, in frame order, as the frames are summed (on every core, a few
+// frames behind the rendering); like a frame, the file appears under
 // its name only once all of it is written (a device or pipe gets each line
 // as it comes).
 // The options must have passed captureParseArgs.
