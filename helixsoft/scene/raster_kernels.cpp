@@ -50,8 +50,9 @@ HWY_INLINE PixelVec laneSteps(uint32_t value, uint32_t step)
     return hn::Add(hn::Set(d, value), hn::Mul(hn::Iota(d, 0), hn::Set(d, step)));
 }
 
-// The span's pixels, a vector at a time; lanes past the end are masked off
-// and write nothing.
+// The span's pixels, a vector at a time, the last vector (whole or not)
+// masked: lanes past the end write nothing. count is at least 1. Most spans
+// fit one vector, so the steps of whole vectors are set up only for longer ones.
 HWY_INLINE void runSpan(SpanRun run)
 {
     const PixelTag d;
@@ -59,20 +60,20 @@ HWY_INLINE void runSpan(SpanRun run)
     PixelVec red = laneSteps(run.red, run.redStep);
     PixelVec green = laneSteps(run.green, run.greenStep);
     PixelVec blue = laneSteps(run.blue, run.blueStep);
-    const PixelVec redStep = hn::Set(d, run.redStep * lanes);
-    const PixelVec greenStep = hn::Set(d, run.greenStep * lanes);
-    const PixelVec blueStep = hn::Set(d, run.blueStep * lanes);
     int32_t i = 0;
-    for (; i + lanes <= run.count; i += lanes) {
-        hn::StoreU(packPixels(red, green, blue), d, run.out + i);
-        red = hn::Add(red, redStep);
-        green = hn::Add(green, greenStep);
-        blue = hn::Add(blue, blueStep);
+    if (run.count > lanes) {
+        const PixelVec redStep = hn::Set(d, run.redStep * lanes);
+        const PixelVec greenStep = hn::Set(d, run.greenStep * lanes);
+        const PixelVec blueStep = hn::Set(d, run.blueStep * lanes);
+        do {
+            hn::StoreU(packPixels(red, green, blue), d, run.out + i);
+            red = hn::Add(red, redStep);
+            green = hn::Add(green, greenStep);
+            blue = hn::Add(blue, blueStep);
+            i += lanes;
+        } while (i + lanes < run.count);
     }
-    if (i < run.count) {
-        hn::BlendedStore(packPixels(red, green, blue), hn::FirstN(d, run.count - i), d,
-                         run.out + i);
-    }
+    hn::BlendedStore(packPixels(red, green, blue), hn::FirstN(d, run.count - i), d, run.out + i);
 }
 
 // Not inlined by itself: the row loops that call it are compiled for no
