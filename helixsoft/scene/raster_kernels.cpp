@@ -57,6 +57,17 @@ HWY_INLINE void runSpan(SpanRun run)
 {
     const PixelTag d;
     const auto lanes = static_cast<int32_t>(hn::Lanes(d));
+    if constexpr (HWY_TARGET == HWY_SCALAR) {
+        // One lane: every store is whole, so the plain loop, with no last store apart.
+        for (int32_t i = 0; i < run.count; ++i) {
+            hn::StoreU(packPixels(hn::Set(d, run.red), hn::Set(d, run.green), hn::Set(d, run.blue)),
+                       d, run.out + i);
+            run.red += run.redStep;
+            run.green += run.greenStep;
+            run.blue += run.blueStep;
+        }
+        return;
+    }
     PixelVec red = laneSteps(run.red, run.redStep);
     PixelVec green = laneSteps(run.green, run.greenStep);
     PixelVec blue = laneSteps(run.blue, run.blueStep);
