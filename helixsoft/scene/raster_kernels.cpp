@@ -175,8 +175,10 @@ struct RowBatch {
 // fractional quotient comes to an integer (1/n). Truncating the product
 // therefore gives the integer quotient, except where d / n is itself an
 // integer and the product falls just short of it: the remainder is then +-n
-// and the quotient moves one away from zero.
-#if HWY_HAVE_FLOAT64
+// and the quotient moves one away from zero. The portable target emulates its
+// lanes one at a time, where the conversions around the reciprocal cost more
+// than a plain division per lane, so it divides lane by lane as WebAssembly does.
+#if HWY_HAVE_FLOAT64 && HWY_TARGET != HWY_EMU128
 struct BatchLengths {
     LaneVec length;
     hn::Vec<hn::Repartition<double, LaneTag>> low;  // reciprocals, half as many lanes each
