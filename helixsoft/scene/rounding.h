@@ -19,19 +19,19 @@ inline double roundHalfEven(double x)
     return std::copysign((magnitude + kTwoPow52) - kTwoPow52, x);
 }
 
+// Within the 32-bit range, adding and removing 1.5 * 2^52 rounds half to even
+// for either sign (the sum lies in [2^52, 2^53), where doubles are the
+// integers, and the added constant is even), with no branch on the sign.
 inline int32_t roundToInt32(double x)
 {
     constexpr double kInt32Max = 2147483647.0;
     constexpr double kInt32Min = -2147483648.0;
-    const double r = roundHalfEven(x);
-    if (r != r) {
+    constexpr double kRoundingOffset = 6755399441055744.0;  // 1.5 * 2^52
+    if (x >= kInt32Min && x <= kInt32Max) {
+        return static_cast<int32_t>((x + kRoundingOffset) - kRoundingOffset);
+    }
+    if (x != x) {
         return 0;
     }
-    if (r >= kInt32Max) {
-        return INT32_MAX;
-    }
-    if (r <= kInt32Min) {
-        return INT32_MIN;
-    }
-    return static_cast<int32_t>(r);
+    return x > 0.0 ? INT32_MAX : INT32_MIN;
 }

@@ -11,6 +11,16 @@
 
 namespace {
 
+// The C library's rounding, held to the 32-bit range.
+int32_t saturatedNearbyint(double x)
+{
+    const double r = std::nearbyint(x);
+    if (r >= 2147483647.0) {
+        return INT32_MAX;
+    }
+    return r <= -2147483648.0 ? INT32_MIN : static_cast<int32_t>(r);
+}
+
 TEST(Rounding, HalvesGoToEvenAndWildValuesSaturate)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
@@ -21,6 +31,9 @@ TEST(Rounding, HalvesGoToEvenAndWildValuesSaturate)
         {254.5, 254},    {1e300, INT32_MAX}, {-1e300, INT32_MIN}, {inf, INT32_MAX},
         {-inf, INT32_MIN}, {nan, 0},         {2147483647.4, INT32_MAX},
         {-2147483648.4, INT32_MIN},          {4503599627370497.0, INT32_MAX},
+        {2147483646.5, 2147483646},          {-2147483647.5, INT32_MIN},
+        {2147483647.5, INT32_MAX},           {-2147483648.5, INT32_MIN},
+        {-2147483646.5, -2147483646},        {0.5, 0},           {-3.5, -4},
     };
     for (const auto& [input, expected] : cases) {
         EXPECT_EQ(roundToInt32(input), expected) << "input " << input;
@@ -35,6 +48,7 @@ TEST(Rounding, HalvesGoToEvenAndWildValuesSaturate)
         const double narrow = static_cast<float>(x * 1e-6);
         for (const double value : {x, half, narrow}) {
             ASSERT_EQ(roundHalfEven(value), std::nearbyint(value)) << value;
+            ASSERT_EQ(roundToInt32(value), saturatedNearbyint(value)) << value;
         }
     }
 }
