@@ -250,6 +250,7 @@ TEST_F(WebBuild, CaptureUnderNodejsMatchesTheNativeToolInEveryFrame)
         ASSERT_TRUE(childStart(run, wasm, ChildOptions{}));
         ASSERT_EQ(finish(nativeRun), 0) << nativeRun.err;
         ASSERT_EQ(finish(run), 0) << run.err;
+        EXPECT_EQ(run.err, "") << "progress shown on a pipe";
         EXPECT_EQ(run.out.rfind("rendered " + frames + " frames in ", 0), 0u) << run.out;
         const std::string expected = readFile(nativeSums);
         ASSERT_EQ(std::count(expected.begin(), expected.end(), '\n'), std::stoi(frames));

@@ -2,7 +2,7 @@
 // start (saving frames included), which is what the time left depends on.
 #include "capture_progress.h"
 
-#include <unistd.h>
+#include "capture_terminal.h"
 
 #include <cmath>
 
@@ -32,7 +32,7 @@ std::string timeLeft(double seconds)
 ProgressMeter progressStart(int32_t total, std::FILE* stream)
 {
     ProgressMeter meter;
-    meter.stream = stream != nullptr && isatty(fileno(stream)) ? stream : nullptr;
+    meter.stream = stream != nullptr && captureStreamIsTerminal(stream) ? stream : nullptr;
     meter.total = total;
     meter.start = Clock::now();
     meter.nextShow = meter.start + kShowEvery;

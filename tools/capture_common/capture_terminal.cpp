@@ -1,0 +1,8 @@
+#include "capture_terminal.h"
+
+#include <unistd.h>
+
+bool captureStreamIsTerminal(std::FILE* stream)
+{
+    return isatty(fileno(stream)) != 0;
+}
