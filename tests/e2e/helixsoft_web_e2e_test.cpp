@@ -8,11 +8,15 @@
 #include "scene.h"
 #include "webpage.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -260,6 +264,54 @@ TEST_F(WebBuild, CaptureUnderNodejsMatchesTheNativeToolInEveryFrame)
     ASSERT_TRUE(childStart(bad, {NODE_PROGRAM, capture, "--start-spin", "40", "--frames", "0"}, {}));
     EXPECT_EQ(finish(bad), 2);
     EXPECT_NE(bad.err.find("--frames: '0' is not a whole number of at least 1"), std::string::npos);
+}
+
+// Under Node.js too, a pipe named for the checksums, and the tool's own
+// standard output (a file) named through a link, get the native tool's lines
+// where the stream stands: Emscripten would write the pipe at an offset, which
+// Node.js refuses, and cannot duplicate its standard output.
+TEST_F(WebBuild, CaptureUnderNodejsWritesPipesAndItsOwnOutputWhereTheyStand)
+{
+    std::string scratch = ::testing::TempDir() + "web_pipe_XXXXXX";
+    ASSERT_NE(mkdtemp(scratch.data()), nullptr);
+    const std::string fifo = scratch + "/sums";
+    const std::string ownOutput = scratch + "/stdout";
+    const std::string nativeSums = scratch + "/native";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_symlink("/proc/self/fd/1", ownOutput);  // as /dev/stdout is
+    // Held open for reading and writing, the pipe neither blocks the tool nor
+    // loses what it wrote: three lines fit in its buffer.
+    const int pipe = open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(pipe, 0);
+    const std::vector<std::string> args = {"--start-spin", "40", "--frames", "3", "--checksums"};
+    const auto argv = [&](std::vector<std::string> program, const std::string& sums) {
+        program.insert(program.end(), args.begin(), args.end());
+        program.push_back(sums);
+        return program;
+    };
+    ChildProcess native;
+    ASSERT_TRUE(childStart(native, argv({HELIXSOFT_CAPTURE_PATH}, nativeSums), {}));
+    ASSERT_EQ(finish(native), 0) << native.err;
+    const std::string expected = readFile(nativeSums);
+    ASSERT_EQ(std::count(expected.begin(), expected.end(), '\n'), 3);
+
+    ChildProcess toPipe;
+    ASSERT_TRUE(childStart(toPipe, argv({NODE_PROGRAM, capture}, fifo), {}));
+    EXPECT_EQ(finish(toPipe), 0) << toPipe.err;
+    std::string lines(4096, '\0');
+    const ssize_t got = read(pipe, lines.data(), lines.size());
+    close(pipe);
+    lines.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    EXPECT_EQ(lines, expected);
+
+    ChildProcess toOwnOutput;
+    ASSERT_TRUE(childStart(toOwnOutput, argv({NODE_PROGRAM, capture}, ownOutput), {}));
+    EXPECT_EQ(finish(toOwnOutput), 0) << toOwnOutput.err;
+    EXPECT_EQ(toOwnOutput.out.substr(0, expected.size()), expected);
+    EXPECT_EQ(toOwnOutput.out.find("rendered 3 frames", expected.size()), expected.size())
+        << toOwnOutput.out;
+    EXPECT_TRUE(std::filesystem::is_symlink(ownOutput));
+    std::filesystem::remove_all(scratch);
 }
 
 }  // namespace

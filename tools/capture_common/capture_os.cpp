@@ -1,6 +1,8 @@
 // The capture tools' operating-system services on POSIX systems.
 #include "capture_os.h"
 
+#include "capture_streams.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,9 +24,7 @@ bool failWith(int error, std::string& why)
 
 bool isStdout(const struct stat& info)
 {
-    struct stat out{};
-    return fstat(STDOUT_FILENO, &out) == 0 && out.st_dev == info.st_dev &&
-           out.st_ino == info.st_ino;
+    return captureStreamIsFile(STDOUT_FILENO, info);
 }
 
 // A missing name: a link that points nowhere is refused, as cp refuses to
@@ -73,6 +73,7 @@ bool openInPlace(const std::string& path, CaptureOsFile& file, std::string& targ
         close(fd);
         return regularTarget(path, target, why);
     }
+    captureStreamOpenedInPlace(fd);
     file.handle = fd;
     return true;
 }
@@ -99,7 +100,7 @@ bool captureOsOpenTarget(const std::string& path, CaptureOsFile& file, std::stri
     if (S_ISREG(info.st_mode) && isStdout(info)) {
         // The tool's own standard output (--checksums /dev/stdout >file):
         // written through it, so the summary line follows the checksums.
-        file.handle = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+        file.handle = captureStreamDuplicate(STDOUT_FILENO);
         return file.handle >= 0 || failWith(errno, why);
     }
     if (S_ISREG(info.st_mode)) {

@@ -2,7 +2,7 @@
 // start (saving frames included), which is what the time left depends on.
 #include "capture_progress.h"
 
-#include "capture_terminal.h"
+#include "capture_streams.h"
 
 #include <cmath>
 
