@@ -1,5 +1,6 @@
 // What the runtime under the tools says about their streams. One source file
-// per platform: capture_streams.cpp (the C library: POSIX and Windows) and
+// per platform: capture_streams.cpp (POSIX), capture_streams_win.cpp (Windows,
+// the terminal check alone: its files are capture_os_win.cpp's handles) and
 // capture_streams_web.cpp (Node.js, whose files Emscripten wraps: it takes
 // every standard stream for a terminal, with no file behind it that it could
 // duplicate, and every file it opens for one that can seek).
