@@ -89,6 +89,7 @@ bool childWait(ChildProcess& child, int timeoutMs, int& exitStatus)
             child.out = takeFile(child.outPath);
             child.err = takeFile(child.errPath);
             exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            child.endSignal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
             return true;
         }
         if (std::chrono::steady_clock::now() > deadline) {

@@ -14,6 +14,7 @@ struct ChildProcess {
     std::string errPath;
     std::string out;  // standard output and error, once it has ended
     std::string err;
+    int endSignal = 0;  // the signal that killed it; 0 when it ended by itself
 };
 
 struct ChildOptions {
