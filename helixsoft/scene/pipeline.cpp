@@ -1,8 +1,10 @@
 // The frame pipeline's threads. Every hand-off is a blocking wait on a
 // condition variable (spinning made frames several times slower on a loaded
-// machine); bands are claimed under the lock, a few times a frame. The workers
-// only read the list being filled and write its rows of the pixels; the
-// caller's thread alone touches the scene's mesh, clock and the other list.
+// machine); set-ups and bands are claimed under the lock, a few times a frame.
+// One thread at a time sets up, on the pipeline's own copy of the mesh, into a
+// slot whose frame has been returned; the threads filling read only the slot
+// handed out and write its rows of the pixels; the caller's thread alone
+// touches the caller's scene.
 #include "pipeline.h"
 
 #include "cores.h"
@@ -13,66 +15,88 @@
 
 namespace {
 
-// Beyond three threads the set-up of the next frame, which is not split,
-// takes longer than the fill of the current one.
+// Beyond three threads the set-ups, one frame after the other, take longer
+// than the fills.
 constexpr int32_t kMaxPipelineThreads = 3;
-// Five bands a frame: enough that the calling thread finds bands left to
-// fill where the fill is the longer job (on processors without AVX-512),
-// few enough that the triangles cut by band edges, set up once per band,
-// cost little (the tube's triangles are 40 rows high on average).
+// Five bands a frame: enough that a thread done with its set-up finds bands
+// left to fill, few enough that the triangles cut by band edges, set up once
+// per band, cost little (the tube's triangles are 40 rows high on average).
 constexpr int32_t kPipelineBandRows = 96;
 
-// Under the lock: the next band of frame `frame` to fill, or false when that
-// frame has none left or is no longer the one handed out.
-bool claimBand(FramePipeline& p, int64_t frame, int32_t& band)
+size_t slotOf(int64_t frame)
 {
-    if (p.handedOut != frame || p.nextBand >= drawListBands(p.lists[p.filling])) {
+    return static_cast<size_t>(frame % kPipelineSlots);
+}
+
+// Under the lock: whether the next frame's set-up may start, its slot's frame
+// being returned and no other thread setting up.
+bool setUpPossible(const FramePipeline& p)
+{
+    return !p.settingUp && p.setUp < p.filled + kPipelineSlots;
+}
+
+// Under the lock, released meanwhile: sets up frame p.setUp.
+void setUpNext(FramePipeline& p, std::unique_lock<std::mutex>& held)
+{
+    const int64_t frame = p.setUp;
+    p.settingUp = true;
+    held.unlock();
+    sceneSetUpFrame(p.geometry, p.lists[slotOf(frame)]);
+    p.clocks[slotOf(frame)] = sceneClock(p.geometry);
+    held.lock();
+    p.settingUp = false;
+    p.setUp = frame + 1;
+    p.progress.notify_all();
+}
+
+// Under the lock: the next band of the frame handed out, or false when it has
+// none left (or none is handed out). The caller's thread takes bands from the
+// top, the workers from the bottom: a band then tends to go to the same core
+// as in the frame before, whose cache may still hold its rows.
+bool claimBand(FramePipeline& p, bool fromTop, int32_t& band)
+{
+    if (p.filling < 0 || p.topBand > p.bottomBand) {
         return false;
     }
-    band = p.nextBand++;
+    band = fromTop ? p.topBand++ : p.bottomBand--;
     return true;
 }
 
-// Under the lock, released while filling: bands of frame `frame` until none is left.
-void fillClaimedBands(FramePipeline& p, std::unique_lock<std::mutex>& held, int64_t frame)
+// Under the lock, released meanwhile: fills a claimed band.
+void fillBand(FramePipeline& p, std::unique_lock<std::mutex>& held, int32_t band)
 {
-    const DrawList& list = p.lists[p.filling];
-    const int32_t bands = drawListBands(list);
-    int32_t band = 0;
-    while (claimBand(p, frame, band)) {
-        held.unlock();
-        sceneFillBand(p.scene->pixels.data(), list, band);
-        held.lock();
-        if (++p.bandsDone == bands) {
-            p.bandsFilled.notify_one();
-        }
+    const DrawList& list = p.lists[slotOf(p.filling)];
+    held.unlock();
+    sceneFillBand(p.scene->pixels.data(), list, band);
+    held.lock();
+    if (++p.bandsDone == drawListBands(list)) {
+        p.progress.notify_all();
     }
 }
 
+// Under the lock: whether the frame after the one being filled is set up.
+bool nextFrameReady(const FramePipeline& p)
+{
+    return p.setUp > p.filled + 1;
+}
+
+// The frame being filled comes first while the next one is ready; otherwise
+// the next set-up does, or the caller would wait for it.
 void workerLoop(FramePipeline& p)
 {
     std::unique_lock<std::mutex> held(p.lock);
-    int64_t seen = 0;
-    for (;;) {
-        p.bandsReady.wait(held, [&] { return p.stopping || p.handedOut != seen; });
-        if (p.stopping) {
-            return;
+    int32_t band = 0;
+    while (!p.stopping) {
+        if (nextFrameReady(p) && claimBand(p, false, band)) {
+            fillBand(p, held, band);
+        } else if (setUpPossible(p)) {
+            setUpNext(p, held);
+        } else if (claimBand(p, false, band)) {
+            fillBand(p, held, band);
+        } else {
+            p.workReady.wait(held);
         }
-        seen = p.handedOut;
-        fillClaimedBands(p, held, seen);
     }
-}
-
-// The next frame's geometry into the list not being filled, from the clock of
-// the newest set-up; the scene is left on the clock of the frame being filled.
-void setUpAhead(FramePipeline& p)
-{
-    SceneState& scene = *p.scene;
-    const SceneClock filled = p.setUpClock;
-    sceneSetClock(scene, filled);
-    sceneSetUpFrame(scene, p.lists[1 - p.filling]);
-    p.setUpClock = sceneClock(scene);
-    sceneSetClock(scene, filled);
 }
 
 } // namespace
@@ -90,23 +114,20 @@ void framePipelineStart(FramePipeline& p, SceneState& scene, int32_t threads)
     if (threads == 1) {
         return;
     }
-    p.stopping = false;
-    p.handedOut = 0;
+    sceneCopyGeometry(p.geometry, scene);
     for (DrawList& list : p.lists) {
         list.bandRows = kPipelineBandRows;
     }
-    // The first frame's set-up goes into lists[0], the one filled first.
-    p.filling = 1;
-    p.setUpClock = sceneClock(scene);
-    setUpAhead(p);
-    p.filling = 0;
-    p.nextBand = 0;
-    p.bandsDone = 0;
+    p.setUp = 0;
+    p.settingUp = false;
+    p.filled = 0;
+    p.filling = -1;
+    p.stopping = false;
     for (int32_t i = 1; i < threads; ++i) {
         try {
             p.workers.emplace_back(workerLoop, std::ref(p));
         } catch (const std::system_error&) {
-            break;  // no more threads to be had: the calling thread fills what they would
+            break;  // no more threads to be had: the calling thread does what they would
         }
     }
 }
@@ -118,17 +139,29 @@ void framePipelineRenderNext(FramePipeline& p)
         return;
     }
     std::unique_lock<std::mutex> held(p.lock);
+    const int64_t frame = p.filled;
+    while (p.setUp <= frame) {
+        if (p.settingUp) {
+            p.progress.wait(held);
+        } else {
+            setUpNext(p, held);  // no worker got to it (or there is none)
+        }
+    }
+    p.filling = frame;
+    p.topBand = 0;
+    p.bottomBand = drawListBands(p.lists[slotOf(frame)]) - 1;
     p.bandsDone = 0;
-    p.nextBand = 0;
-    const int64_t frame = ++p.handedOut;
-    held.unlock();
-    p.bandsReady.notify_all();
-    setUpAhead(p);
-    held.lock();
-    fillClaimedBands(p, held, frame);
-    const int32_t bands = drawListBands(p.lists[p.filling]);
-    p.bandsFilled.wait(held, [&] { return p.bandsDone == bands; });
-    p.filling = 1 - p.filling;
+    p.workReady.notify_all();
+    int32_t band = 0;
+    while (claimBand(p, true, band)) {
+        fillBand(p, held, band);
+    }
+    const int32_t bands = drawListBands(p.lists[slotOf(frame)]);
+    p.progress.wait(held, [&] { return p.bandsDone == bands; });
+    p.filling = -1;
+    p.filled = frame + 1;
+    sceneSetClock(*p.scene, p.clocks[slotOf(frame)]);
+    p.workReady.notify_all();  // its slot is free for a set-up
 }
 
 void framePipelineStop(FramePipeline& p)
@@ -137,7 +170,7 @@ void framePipelineStop(FramePipeline& p)
         const std::lock_guard<std::mutex> held(p.lock);
         p.stopping = true;
     }
-    p.bandsReady.notify_all();
+    p.workReady.notify_all();
     for (std::thread& worker : p.workers) {
         worker.join();
     }

@@ -1,10 +1,12 @@
 // The frame loop on several cores, frame for frame the pixels of
-// sceneRenderFrame. While the caller's thread sets up frame N + 1's geometry,
-// the other threads clear and fill frame N's rows, band by band; the caller's
-// thread then takes whatever bands are left. Bands are claimed one at a time,
-// so a thread that gets less of the processor simply fills fewer of them.
-// Nothing runs between calls: the frame returned is finished, as soon as it
-// would be on one thread, and no extra frame of latency is added.
+// sceneRenderFrame. A frame's geometry depends on nothing but its number, so
+// the workers set up the coming frames' geometry, on a copy of the scene's
+// mesh, up to two frames ahead of the one being filled; the frame itself is
+// cleared and filled band by band, by the caller's thread and by any worker
+// with no set-up to do. Bands are claimed one at a time, so a thread that gets
+// less of the processor simply fills fewer of them. The frame returned is
+// finished and is the frame that comes next, as on one thread: working ahead
+// adds no frame of latency, only geometry that the last frames never show.
 #pragma once
 
 #include "scene.h"
@@ -15,20 +17,27 @@
 #include <thread>
 #include <vector>
 
-struct FramePipeline {
-    SceneState* scene = nullptr;
-    int32_t threads = 1;
-    DrawList lists[2];          // the frame being filled and the next one being set up
-    int32_t filling = 0;        // lists[filling] is the next frame to fill
-    SceneClock setUpClock{};    // the clock after the newest set-up
+// The frame being filled and up to two set up ahead of it.
+constexpr int32_t kPipelineSlots = 3;
 
-    // The hand-off between the caller's thread and the workers, all under `lock`.
+struct FramePipeline {
+    SceneState* scene = nullptr;  // the caller's: its pixels and its clock
+    int32_t threads = 1;
+    SceneState geometry;          // the copy of the mesh that the set-ups advance
+    DrawList lists[kPipelineSlots];     // frame k (counted from the start) in lists[k % slots]
+    SceneClock clocks[kPipelineSlots];  // and its clock in clocks[k % slots]
+
+    // The hand-offs, all under `lock`.
     std::mutex lock;
-    std::condition_variable bandsReady;
-    std::condition_variable bandsFilled;
-    int64_t handedOut = 0;      // frames handed to the workers so far
-    int32_t nextBand = 0;       // the next band of that frame to claim
-    int32_t bandsDone = 0;      // bands of that frame filled
+    std::condition_variable workReady;  // bands handed out, a slot freed, or the stop
+    std::condition_variable progress;   // a frame set up, or the last band of one filled
+    int64_t setUp = 0;                  // frames set up so far
+    bool settingUp = false;             // a thread is setting up frame `setUp`
+    int64_t filled = 0;                 // frames filled and returned so far
+    int64_t filling = -1;               // the frame whose bands are handed out, or -1
+    int32_t topBand = 0;                // its bands not yet claimed: topBand..bottomBand
+    int32_t bottomBand = -1;
+    int32_t bandsDone = 0;              // bands of that frame filled
     bool stopping = false;
     std::vector<std::thread> workers;
 };
@@ -38,14 +47,14 @@ struct FramePipeline {
 int32_t framePipelineThreads();
 
 // Takes over scene (started with sceneStartup) until framePipelineStop; with
-// threads = 1 every frame is simply sceneRenderFrame. Sets up the first frame
-// and starts threads - 1 workers, or as many as the system gives: the calling
-// thread fills whatever bands no worker takes.
+// threads = 1 every frame is simply sceneRenderFrame. Starts threads - 1
+// workers, or as many as the system gives: the calling thread sets up and
+// fills whatever no worker takes.
 void framePipelineStart(FramePipeline& pipeline, SceneState& scene, int32_t threads);
 
 // Renders the next frame into scene.pixels. Afterwards the scene's spin,
-// counter, twist and frame matrix are those of that frame, as after
-// sceneRenderFrame; its mesh arrays already hold the next frame's geometry.
+// counter, twist, wave phase and frame matrix are those of that frame, as after
+// sceneRenderFrame; its mesh arrays stay as they were at the start.
 void framePipelineRenderNext(FramePipeline& pipeline);
 
 // Ends the workers. The scene stays at the last frame rendered: a

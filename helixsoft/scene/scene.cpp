@@ -105,3 +105,11 @@ void sceneSetClock(SceneState& scene, const SceneClock& clock)
     scene.twist = clock.twist;
     scene.wavePhase = clock.wavePhase;
 }
+
+void sceneCopyGeometry(SceneState& to, const SceneState& from)
+{
+    to.vertices = from.vertices;
+    to.faces = from.faces;
+    to.light = from.light;
+    sceneSetClock(to, sceneClock(from));
+}

@@ -72,3 +72,7 @@ struct SceneClock {
 
 SceneClock sceneClock(const SceneState& scene);
 void sceneSetClock(SceneState& scene, const SceneClock& clock);
+
+// Into `to`, all that sceneSetUpFrame reads of `from`: the mesh arrays, the
+// light and the clock. Pixels and scratch arrays are not copied.
+void sceneCopyGeometry(SceneState& to, const SceneState& from);
