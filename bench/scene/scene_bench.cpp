@@ -7,7 +7,9 @@
 //
 // The whole frame single- and multi-threaded, and Mesa's llvmpipe drawing the
 // same frames' triangles on its own thread and on two, compare in frames/s
-// over the same 360 frames (BM_frames*, BM_llvmpipe*), in one run. Their
+// over the same 360 frames (BM_frames*, BM_llvmpipe*), in one run;
+// BM_pairedWithLlvmpipe times the two back to back and gives the median of the
+// pairs' ratios, which a shared machine's drift moves far less. Their
 // cpu_ms_per_frame counts the processor time of every thread of the renderer
 // (of the peer process for llvmpipe): what a frame costs, which a busy machine
 // changes far less than the time it takes.
@@ -22,6 +24,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <ctime>
 #include <cstring>
 #include <map>
@@ -191,34 +194,56 @@ void BM_framePipeline(benchmark::State& state)
 BENCHMARK(BM_framePipeline);
 
 // Frames 1 to 360 from a fresh start, as the demo renders them, through the
-// pipeline on state.range(0) threads; start-up is not timed, the pipeline's
-// threads starting and ending are.
+// pipeline on `threads`: the threads starting and ending count, start-up does not.
+struct OwnRun {
+    int64_t nanoseconds;
+    std::clock_t cpu;  // every thread's, as std::clock counts it
+};
+
+OwnRun renderPeerFrames(SceneState& scene, int32_t threads)
+{
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    const std::clock_t cpuStart = std::clock();
+    FramePipeline pipeline;
+    framePipelineStart(pipeline, scene, threads);
+    for (int32_t frame = 1; frame <= kPeerFrames; ++frame) {
+        framePipelineRenderNext(pipeline);
+    }
+    framePipelineStop(pipeline);
+    benchmark::ClobberMemory();
+    return OwnRun{
+        std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - start).count(),
+        std::clock() - cpuStart};
+}
+
+int64_t litPixels(const SceneState& scene)
+{
+    return std::count_if(scene.pixels.begin(), scene.pixels.end(),
+                         [](uint32_t p) { return p != 0; });
+}
+
+double cpuMsPerFrame(double cpuSeconds, int64_t iterations)
+{
+    return cpuSeconds * 1e3 / static_cast<double>(iterations * kPeerFrames);
+}
+
+// The frames on state.range(0) threads.
 void BM_framesOnThreads(benchmark::State& state)
 {
     const auto threads = static_cast<int32_t>(state.range(0));
     SceneState scene{};
-    int64_t lit = 0;
-    std::clock_t cpu = 0;  // every thread's, as std::clock counts it
+    std::clock_t cpu = 0;
     for (auto _ : state) {
         state.PauseTiming();
         sceneStartup(scene, SceneStart{false, kPeerStartSpin});
         state.ResumeTiming();
-        const std::clock_t cpuStart = std::clock();
-        FramePipeline pipeline;
-        framePipelineStart(pipeline, scene, threads);
-        for (int32_t frame = 1; frame <= kPeerFrames; ++frame) {
-            framePipelineRenderNext(pipeline);
-        }
-        framePipelineStop(pipeline);
-        benchmark::ClobberMemory();
-        cpu += std::clock() - cpuStart;
-        lit = std::count_if(scene.pixels.begin(), scene.pixels.end(),
-                            [](uint32_t p) { return p != 0; });
+        cpu += renderPeerFrames(scene, threads).cpu;
     }
     state.SetItemsProcessed(state.iterations() * kPeerFrames);
-    state.counters["lit"] = static_cast<double>(lit);
-    state.counters["cpu_ms_per_frame"] = static_cast<double>(cpu) * 1e3 / CLOCKS_PER_SEC /
-                                         static_cast<double>(state.iterations() * kPeerFrames);
+    state.counters["lit"] = static_cast<double>(litPixels(scene));
+    state.counters["cpu_ms_per_frame"] =
+        cpuMsPerFrame(static_cast<double>(cpu) / CLOCKS_PER_SEC, state.iterations());
 }
 BENCHMARK(BM_framesOnThreads)
     ->ArgName("threads")
@@ -227,23 +252,39 @@ BENCHMARK(BM_framesOnThreads)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 
+// The peer process for LP_NUM_THREADS=threads, started on first use and kept
+// for the whole run; nullptr, with the benchmark skipped, when it cannot start.
+LlvmpipePeer* llvmpipePeerFor(benchmark::State& state, int64_t threads)
+{
+    struct PeerSlot {
+        bool started = false;
+        LlvmpipePeer peer;
+    };
+    static std::map<int64_t, PeerSlot> peers;
+    const auto [slot, fresh] = peers.try_emplace(threads);
+    if (fresh) {
+        slot->second.started = llvmpipePeerStart(slot->second.peer, static_cast<int32_t>(threads));
+    }
+    if (!slot->second.started) {
+        state.SkipWithError(slot->second.peer.renderer.c_str());
+        return nullptr;
+    }
+    state.SetLabel(slot->second.peer.renderer);
+    return &slot->second.peer;
+}
+
 // llvmpipe drawing the same 360 frames' triangles with LP_NUM_THREADS=0 (on
 // the calling thread) and 2, in a peer process each.
 void BM_llvmpipeFrames(benchmark::State& state)
 {
-    static std::map<int64_t, LlvmpipePeer> peers;
-    const int64_t threads = state.range(0);
-    if (peers.count(threads) == 0 &&
-        !llvmpipePeerStart(peers[threads], static_cast<int32_t>(threads))) {
-        state.SkipWithError(peers[threads].renderer.c_str());
+    LlvmpipePeer* peer = llvmpipePeerFor(state, state.range(0));
+    if (peer == nullptr) {
         return;
     }
-    LlvmpipePeer& peer = peers[threads];
-    state.SetLabel(peer.renderer);
     LlvmpipeRun run{};
     int64_t cpuNanoseconds = 0;
     for (auto _ : state) {
-        if (!llvmpipePeerRun(peer, run)) {
+        if (!llvmpipePeerRun(*peer, run)) {
             state.SkipWithError("the llvmpipe peer ended");
             return;
         }
@@ -252,13 +293,61 @@ void BM_llvmpipeFrames(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * kPeerFrames);
     state.counters["lit"] = static_cast<double>(run.litPixels);
-    state.counters["cpu_ms_per_frame"] = static_cast<double>(cpuNanoseconds) * 1e-6 /
-                                         static_cast<double>(state.iterations() * kPeerFrames);
+    state.counters["cpu_ms_per_frame"] =
+        cpuMsPerFrame(static_cast<double>(cpuNanoseconds) * 1e-9, state.iterations());
 }
 BENCHMARK(BM_llvmpipeFrames)
     ->ArgName("LP_NUM_THREADS")
     ->Arg(0)
     ->Arg(2)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// The comparison itself, in pairs: each iteration renders frames 1 to 360 here
+// on state.range(0) threads and then has llvmpipe draw them (LP_NUM_THREADS=0
+// against one thread, =2 against two), back to back. A shared machine's speed
+// drifts by a quarter or more over seconds; the two halves of a pair, well
+// under a second apart, see the same machine, so the median of the pairs'
+// ratios (`vs_llvmpipe`, in frames/s) holds still where rates measured
+// seconds apart do not. The time shown is this renderer's.
+void BM_pairedWithLlvmpipe(benchmark::State& state)
+{
+    const auto threads = static_cast<int32_t>(state.range(0));
+    LlvmpipePeer* peer = llvmpipePeerFor(state, threads == 1 ? 0 : threads);
+    if (peer == nullptr) {
+        return;
+    }
+    SceneState scene{};
+    std::vector<double> ratios;
+    LlvmpipeRun run{};
+    for (auto _ : state) {
+        sceneStartup(scene, SceneStart{false, kPeerStartSpin});  // not timed: manual time
+        const OwnRun own = renderPeerFrames(scene, threads);
+        if (!llvmpipePeerRun(*peer, run)) {
+            state.SkipWithError("the llvmpipe peer ended");
+            return;
+        }
+        state.SetIterationTime(static_cast<double>(own.nanoseconds) * 1e-9);
+        ratios.push_back(static_cast<double>(run.nanoseconds) /
+                         static_cast<double>(std::max<int64_t>(own.nanoseconds, 1)));
+    }
+    state.SetItemsProcessed(state.iterations() * kPeerFrames);
+    state.counters["vs_llvmpipe"] = median(ratios);
+    state.counters["lit"] = static_cast<double>(litPixels(scene));
+    state.counters["llvmpipe_lit"] = static_cast<double>(run.litPixels);
+}
+BENCHMARK(BM_pairedWithLlvmpipe)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(2)
+    ->Iterations(9)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
