@@ -28,6 +28,7 @@
 #include <ctime>
 #include <cstring>
 #include <map>
+#include <sched.h>
 #include <vector>
 
 namespace {
@@ -310,18 +311,53 @@ double median(std::vector<double> values)
     return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
+// Where this thread and the llvmpipe peer's may run, to be put back.
+struct SavedAffinity {
+    cpu_set_t own;
+    cpu_set_t peer;
+};
+
+// The cores of a shared virtual machine differ in speed, by a quarter at
+// times, and a pair on one thread each whose halves ran on different cores
+// would compare the cores: so both go to the core this thread is on.
+bool pinToThisCoreWithPeer(int peerPid, SavedAffinity& saved)
+{
+    const int core = sched_getcpu();
+    if (core < 0 || sched_getaffinity(0, sizeof saved.own, &saved.own) != 0 ||
+        sched_getaffinity(peerPid, sizeof saved.peer, &saved.peer) != 0) {
+        return false;
+    }
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(core, &one);
+    return sched_setaffinity(0, sizeof one, &one) == 0 &&
+           sched_setaffinity(peerPid, sizeof one, &one) == 0;
+}
+
+void restoreAffinity(int peerPid, const SavedAffinity& saved)
+{
+    sched_setaffinity(0, sizeof saved.own, &saved.own);
+    sched_setaffinity(peerPid, sizeof saved.peer, &saved.peer);
+}
+
 // The comparison itself, in pairs: each iteration renders frames 1 to 360 here
 // on state.range(0) threads and then has llvmpipe draw them (LP_NUM_THREADS=0
 // against one thread, =2 against two), back to back. A shared machine's speed
 // drifts by a quarter or more over seconds; the two halves of a pair, well
 // under a second apart, see the same machine, so the median of the pairs'
 // ratios (`vs_llvmpipe`, in frames/s) holds still where rates measured
-// seconds apart do not. The time shown is this renderer's.
+// seconds apart do not. On one thread both halves run on the same core. The
+// time shown is this renderer's.
 void BM_pairedWithLlvmpipe(benchmark::State& state)
 {
     const auto threads = static_cast<int32_t>(state.range(0));
     LlvmpipePeer* peer = llvmpipePeerFor(state, threads == 1 ? 0 : threads);
     if (peer == nullptr) {
+        return;
+    }
+    SavedAffinity saved{};
+    if (threads == 1 && !pinToThisCoreWithPeer(peer->pid, saved)) {
+        state.SkipWithError("cannot keep both on one core");
         return;
     }
     SceneState scene{};
@@ -332,11 +368,17 @@ void BM_pairedWithLlvmpipe(benchmark::State& state)
         const OwnRun own = renderPeerFrames(scene, threads);
         if (!llvmpipePeerRun(*peer, run)) {
             state.SkipWithError("the llvmpipe peer ended");
-            return;
+            break;
         }
         state.SetIterationTime(static_cast<double>(own.nanoseconds) * 1e-9);
         ratios.push_back(static_cast<double>(run.nanoseconds) /
                          static_cast<double>(std::max<int64_t>(own.nanoseconds, 1)));
+    }
+    if (threads == 1) {
+        restoreAffinity(peer->pid, saved);
+    }
+    if (ratios.empty()) {
+        return;  // the peer ended at once
     }
     state.SetItemsProcessed(state.iterations() * kPeerFrames);
     state.counters["vs_llvmpipe"] = median(ratios);
